@@ -1,0 +1,222 @@
+// The stand-in host's world: bodies, bases and vessels with stable handles,
+// the focus, MFD screens and input boxes, the registered modes and the debug
+// line. The hapi* functions and VESSEL members (host_api.cpp) answer from the
+// current world; gyrelle-sim and the tests build and drive it through this
+// header. Conventions: module/host_api.h.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "module/host_api.h"
+#include "platform/recording_dc.h"
+
+namespace halcyra {
+
+// Object ids start at 1 and are never reused; a handle is the id cast to a pointer.
+using ObjectId = uint64_t;
+inline OBJHANDLE toHandle(ObjectId id) { return reinterpret_cast<OBJHANDLE>(id); }
+inline ObjectId toId(OBJHANDLE h) { return reinterpret_cast<ObjectId>(h); }
+
+struct Matrix3 {
+  double m[3][3];  // row-major
+};
+
+struct Body {
+  ObjectId id = 0;
+  std::string name;
+  double mu = 0.0;        // [m^3/s^2]
+  double radius = 0.0;    // [m]
+  VECTOR3 position{};     // global, fixed [m]
+};
+
+struct Base {
+  ObjectId id = 0;
+  std::string name;
+  ObjectId body = 0;
+  VECTOR3 relPos{};  // relative to its body, global axes [m]
+};
+
+struct Thruster {
+  ObjectId id = 0;       // thruster handles are ids too
+  int group = 0;         // THGROUP_TYPE
+  VECTOR3 position{};    // vessel frame [m]
+  VECTOR3 direction{};   // unit thrust direction, vessel frame
+  double max = 0.0;      // [N]
+  double exhaustSpeed = 3000.0;  // [m/s]
+};
+
+struct DockPort {
+  ObjectId id = 0;       // dock handles are ids too
+  ObjectId docked = 0;   // the vessel docked here, 0 = free
+};
+
+// What a scenario or a spawn event gives for a new vessel.
+struct VesselSpec {
+  std::string name;
+  std::string vesselClass = "generic";  // "generic" or "none"
+  std::string body;                     // position and velocity are relative to it
+  VECTOR3 position{};                   // [m]
+  VECTOR3 velocity{};                   // [m/s]
+  VECTOR3 orientation{};                // (alpha, beta, gamma) [rad]
+  VECTOR3 angularVelocity{};            // status convention [rad/s]
+  std::optional<double> dryMass;        // [kg], overrides the class
+  std::optional<double> propellant;     // [kg]
+  std::optional<VECTOR3> pmi;           // [m^2]
+  std::optional<int> docks;
+  std::string base;                     // optional
+  std::vector<Thruster> extraThrusters; // added to the class's
+};
+
+struct Vessel {
+  ObjectId id = 0;
+  std::string name;
+  VECTOR3 position{};      // global [m]
+  VECTOR3 velocity{};      // global [m/s]
+  Matrix3 rotation{};      // vessel axes -> global axes
+  VECTOR3 angVel{};        // status convention, vessel axes [rad/s]
+  double dryMass = 0.0;    // [kg]
+  double propellant = 0.0; // [kg]
+  VECTOR3 pmi{};           // mass-normalised [m^2]
+  std::vector<Thruster> thrusters;
+  std::array<double, THGROUP_COUNT> groupLevel{};  // [0, 1]
+  std::vector<DockPort> ports;
+  ObjectId base = 0;
+  ObjectId refBody = 0;    // strongest pull, updated by the dynamics
+  std::unique_ptr<VESSEL> iface;  // handed to modules; kept until the world ends
+};
+
+struct InputBox {
+  std::string title;
+  InputCallback callback = nullptr;
+  void* userData = nullptr;
+};
+
+struct Screen {
+  uint32_t width = 256;
+  uint32_t height = 280;
+  std::string mode;          // registered mode name, empty = none
+  MFD* instance = nullptr;   // owned by the screen while the mode is shown
+  std::optional<InputBox> inputBox;
+  std::vector<GdiOp> lastDrawing;  // ops of the last redraw
+};
+
+struct ModeRegistration {
+  int id = 0;
+  std::string name;
+  uint32_t key = 0;
+  MFDMsgProc msgproc = nullptr;
+};
+
+class World {
+ public:
+  World();
+  ~World();  // deletes every screen's instance first
+  World(const World&) = delete;
+  World& operator=(const World&) = delete;
+
+  // The world the hapi* functions answer from. Null when none is installed.
+  static World* current();
+  static void install(World* world);
+
+  // Objects. The add functions throw std::invalid_argument for a duplicate or
+  // empty name or an unknown body / class / base.
+  ObjectId addBody(const std::string& name, double mu, double radius, const VECTOR3& position);
+  ObjectId addBase(const std::string& name, const std::string& body, const VECTOR3& relPos);
+  ObjectId addVessel(const VesselSpec& spec);
+  bool deleteObject(ObjectId id);  // false if no such object
+
+  Body* body(ObjectId id);
+  Base* base(ObjectId id);
+  Vessel* vessel(ObjectId id);
+  const Vessel* vessel(ObjectId id) const;
+  ObjectId findByName(const std::string& name) const;  // 0 if none
+  bool exists(ObjectId id) const;
+  std::vector<ObjectId> objectOrder() const;  // bodies, bases, vessels
+  VECTOR3 globalPosition(ObjectId id) const;  // zero for no object
+  VECTOR3 globalVelocity(ObjectId id) const;
+  std::string objectName(ObjectId id) const;  // empty for no object
+  const std::vector<Body>& bodies() const { return bodies_; }
+  std::vector<Vessel*> vessels();
+
+  // Focus. setFocus notifies the loaded modules (hpcFocusChanged).
+  ObjectId focus() const { return focus_; }
+  bool setFocus(ObjectId vessel);
+
+  // Status and frames.
+  void getStatus(const Vessel& v, VESSELSTATUS& status) const;
+  ObjectId referenceBody(const Vessel& v) const;  // strongest pull
+
+  // Docking (design: docked vessels keep flying independently).
+  bool dock(ObjectId vessel, uint32_t port, ObjectId other);
+  bool undock(ObjectId vessel, uint32_t port);
+
+  // Dynamics: advance every vessel by dt with the levels in force.
+  void step(double dt);  // [s]
+
+  // Modes.
+  int registerMode(const MFDMODESPEC& spec);
+  bool unregisterMode(int id);  // false if not registered
+  const std::vector<ModeRegistration>& modes() const { return modes_; }
+
+  // Screens. Index-based; a bad index throws std::out_of_range.
+  size_t addScreen(uint32_t width, uint32_t height);
+  Screen& screen(size_t index);
+  size_t screenCount() const { return screens_.size(); }
+  bool setScreenMode(size_t index, const std::string& mode);  // "" or "none" = none
+  void rebuildScreens();
+  bool pressKey(size_t index, uint32_t key);
+  bool pressButton(size_t index, int button, bool press = true);
+  // Answers the screen's open input box; false if none is open or the callback refused.
+  bool answerInput(size_t index, const std::string& text);
+  bool cancelInput(size_t index);
+  // Redraws the screen into a fresh recording; returns its ops (also kept as lastDrawing).
+  const std::vector<GdiOp>& redraw(size_t index);
+  // Opened by hapiOpenInputBox: attaches to the screen handling the current key/button.
+  bool openInputBox(const InputBox& box);
+
+  char* debugString() { return debug_; }
+
+ private:
+  std::vector<Body> bodies_;
+  std::vector<Base> bases_;
+  std::vector<std::unique_ptr<Vessel>> vessels_;
+  std::vector<Screen> screens_;
+  std::vector<ModeRegistration> modes_;
+  ObjectId nextId_ = 1;
+  ObjectId focus_ = 0;
+  int nextModeId_ = 1;
+  std::optional<size_t> activeScreen_;  // the screen handling a key or button
+  char debug_[256] = {};
+};
+
+// Loads a module the host's way: dlopen, DllMain(handle, 1, null), InitModule;
+// unload: ExitModule, DllMain(handle, 0, null), dlclose. Throws
+// std::runtime_error with dlerror's text when the library cannot be loaded.
+class ModuleLoader {
+ public:
+  explicit ModuleLoader(const std::string& path);
+  ~ModuleLoader();  // unloads if still loaded
+  void unload();
+  bool loaded() const { return handle_ != nullptr; }
+  HINSTANCE handle() const { return handle_; }
+
+  void postStep(double simt, double simdt, double mjd) const;
+  void focusChanged(OBJHANDLE newFocus, OBJHANDLE oldFocus) const;
+  int32_t moduleVersion() const;
+
+ private:
+  HINSTANCE handle_ = nullptr;
+  PostStepFn postStep_ = nullptr;
+  FocusChangedFn focusChanged_ = nullptr;
+  GetModuleVersionFn version_ = nullptr;
+};
+
+// The modules loaded into this process, in load order; World::setFocus tells them.
+std::vector<ModuleLoader*>& loadedModules();
+
+}  // namespace halcyra
