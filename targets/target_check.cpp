@@ -1,0 +1,36 @@
+// Dropping a target whose object has left the host's world, so that its
+// handle is never passed to the host again.
+#include "control/attitude_hold.h"
+#include "control/velocity_trim.h"
+#include "mfd/gyrelle_mfd.h"
+#include "targets/target_commands.h"
+
+namespace {
+constexpr int kTargetRelativeMode = 3;
+
+bool objectExists(OBJHANDLE object) {
+  const uint32_t count = hapiGetObjectCount();
+  for (uint32_t i = 0; i < count; ++i) {
+    if (hapiGetObjectByIndex(static_cast<int>(i)) == object) return true;
+  }
+  return false;
+}
+}  // namespace
+
+bool checkTarget(GyrelleMFD& mfd) {
+  if (mfd.targetHandle == nullptr) return false;
+  if (objectExists(mfd.targetHandle)) return true;
+  mfd.targetHandle = nullptr;
+  mfd.targetName[0] = '\0';
+  mfd.targetRelPos = VECTOR3{0.0, 0.0, 0.0};
+  mfd.targetRelVel = VECTOR3{0.0, 0.0, 0.0};
+  mfd.rangeRate = 0.0;
+  endTrim(mfd);  // nothing left to match
+  // Only target-relative mode takes its deviations from the line of sight to
+  // the target; a hold in another mode has its own reference and goes on.
+  if (mfd.refMode == kTargetRelativeMode) {
+    mfd.attDeviation = VECTOR3{0.0, 0.0, 0.0};
+    if (mfd.holdActive) endHold(mfd);
+  }
+  return false;
+}
