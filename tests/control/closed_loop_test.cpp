@@ -162,6 +162,7 @@ TEST_F(GenericVesselFlight, HoldInTargetModePointsTheNoseAtTheTarget) {
     settled = steps * kStep > 0.6 && off < 0.15 * kRadPerDeg && ratesBelow(0.01 * kRadPerDeg);
   }
   EXPECT_TRUE(settled);
+  RecordProperty("settle_s", std::to_string(steps * kStep));
   EXPECT_EQ(mfd->attDeviation.z, 0.0);  // roll plays no part in this mode
 }
 
@@ -172,6 +173,7 @@ TEST_F(GenericVesselFlight, TrimAllEndsByItselfWithTheVelocityMatched) {
   std::uniform_real_distribution<double> speed(-2.0, 2.0);  // [m/s] per axis
   for (int run = 0; run < 3; ++run) {
     vessel().velocity = VECTOR3{speed(random), speed(random), speed(random)};
+    for (int i = 0; i < 15; ++i) step();  // a refresh sees the new velocity
     ASSERT_TRUE(world->pressKey(0, 76));  // TRA
     ASSERT_EQ(mfd->trimActive, 1u);
     const long start = steps;
