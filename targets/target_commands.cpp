@@ -48,6 +48,8 @@ void enterTargetMode(GyrelleMFD& mfd) {
   refreshTargetList(mfd);
   markNearestOther(mfd.targetList);
   selectCurrentTarget(mfd);
+  // With no objects listed the old target stands; it may have gone since.
+  if (mfd.targetList.current == nullptr && !checkTarget(mfd)) return;
   // The new target's figures are there before the next periodic refresh.
   updateTargetRelative(mfd);
 }

@@ -103,14 +103,6 @@ TEST(ThrusterLevel, NeverPassesANonFiniteLevel) {
   EXPECT_EQ(limitLevel(0.999), 0.999);
 }
 
-TEST_F(HoldLaw, NoVesselMeansNoCommandAndNoFault) {
-  controlVessel = nullptr;
-  focusVessel = nullptr;
-  holdAxis(0, 1.0, kTolerance);
-  nullAxisRate(2);
-  EXPECT_EQ(rotLevel(ship, 0), 0.0);
-}
-
 // The hold's automatic ends, through the per-step entry of an instance.
 class HoldEnds : public ControlWorld {
  protected:
