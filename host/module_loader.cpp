@@ -1,7 +1,8 @@
 // Loading a module the host's way. Load: dlopen, DllMain(handle, 1, null),
 // InitModule(handle). Unload: ExitModule(handle), DllMain(handle, 0, null),
 // dlclose. A library whose entry routine refuses the attach (returns 0) is
-// closed again and the load fails.
+// closed again and the load fails. Modes the module leaves registered after
+// ExitModule are unregistered by the host before the library goes.
 #include <dlfcn.h>
 
 #include <algorithm>
@@ -21,6 +22,27 @@ namespace {
 template <typename Fn>
 Fn lookUp(HINSTANCE h, const char* name) {
   return reinterpret_cast<Fn>(GetProcAddress(h, name));
+}
+
+// Whether code at this address belongs to the library behind the handle.
+bool inLibrary(HINSTANCE h, const void* code) {
+  Dl_info info{};
+  if (dladdr(code, &info) == 0 || info.dli_fname == nullptr) return false;
+  void* owner = dlopen(info.dli_fname, RTLD_NOW | RTLD_NOLOAD);
+  if (owner == nullptr) return false;
+  dlclose(owner);  // RTLD_NOLOAD still counts a reference
+  return owner == h;
+}
+
+// Unregisters the modes whose message procedure lives in the library, which
+// closes the screens showing them: no instance may outlive its code.
+void dropModesOf(HINSTANCE h) {
+  World* w = World::current();
+  if (w == nullptr) return;
+  std::vector<int> ids;
+  for (const ModeRegistration& m : w->modes())
+    if (inLibrary(h, reinterpret_cast<const void*>(m.msgproc))) ids.push_back(m.id);
+  for (int id : ids) w->unregisterMode(id);
 }
 
 }  // namespace
@@ -54,6 +76,7 @@ void ModuleLoader::unload() {
   auto& mods = loadedModules();
   mods.erase(std::remove(mods.begin(), mods.end(), this), mods.end());
   if (auto exitFn = lookUp<ExitModuleFn>(h, "ExitModule")) exitFn(h);
+  dropModesOf(h);  // a module that forgot to unregister
   if (auto entry = lookUp<DllEntryRoutine>(h, "DllMain")) entry(h, DLL_PROCESS_DETACH, nullptr);
   handle_ = nullptr;
   postStep_ = nullptr;

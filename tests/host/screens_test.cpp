@@ -203,6 +203,18 @@ TEST_F(Loader, LoadsInitialisesNotifiesAndUnloadsInOrder) {
   EXPECT_TRUE(loadedModules().empty());
 }
 
+TEST_F(Loader, ModeLeftRegisteredIsDroppedBeforeTheLibraryGoes) {
+  world->addScreen(256, 280);
+  {
+    ModuleLoader m(HOST_FIXTURE_MODULE_PATH);
+    reinterpret_cast<void (*)()>(GetProcAddress(m.handle(), "fixtureForgetToUnregister"))();
+    ASSERT_TRUE(world->setScreenMode(0, "Fixture"));
+  }
+  EXPECT_STREQ(hapiDebugString(), "AIE~D");
+  EXPECT_TRUE(world->modes().empty());
+  EXPECT_EQ(world->screen(0).instance, nullptr);
+}
+
 TEST_F(Loader, MissingLibraryThrowsWithTheReason) {
   EXPECT_THROW(ModuleLoader("/nonexistent/libnothing.so"), std::runtime_error);
   EXPECT_TRUE(loadedModules().empty());

@@ -9,6 +9,7 @@
 namespace {
 
 int gModeId = 0;
+bool gForgetToUnregister = false;
 
 void note(char c) {
   char* line = hapiDebugString();
@@ -41,11 +42,16 @@ __attribute__((visibility("default"))) int DllMain(HINSTANCE, uint32_t reason, v
 }
 __attribute__((visibility("default"))) void InitModule(HINSTANCE) {
   note('I');
+  gForgetToUnregister = false;
   gModeId = hapiRegisterMFDMode(MFDMODESPEC{"Fixture", 22, msgProc});
 }
 __attribute__((visibility("default"))) void ExitModule(HINSTANCE) {
   note('E');
-  hapiUnregisterMFDMode(gModeId);
+  if (!gForgetToUnregister) hapiUnregisterMFDMode(gModeId);
+}
+// Makes ExitModule leave the mode registered, as a careless module would.
+__attribute__((visibility("default"))) void fixtureForgetToUnregister() {
+  gForgetToUnregister = true;
 }
 __attribute__((visibility("default"))) int32_t GetModuleVersion() { return 42; }
 __attribute__((visibility("default"))) void hpcPostStep(double, double, double) { note('P'); }
