@@ -15,6 +15,14 @@ namespace {
 
 World* gCurrent = nullptr;
 
+// VESSEL interfaces of ended worlds. A module keeps its focus VESSEL pointer
+// for as long as it is loaded, which can outlast the world; the interface then
+// answers as for a null handle instead of pointing into freed memory.
+std::vector<std::unique_ptr<VESSEL>>& endedWorldInterfaces() {
+  static std::vector<std::unique_ptr<VESSEL>> interfaces;
+  return interfaces;
+}
+
 void requireFinite(const VECTOR3& v, const std::string& what) {
   if (!isFinite(v)) throw std::invalid_argument(what + " is not a finite vector");
 }
@@ -32,6 +40,9 @@ World::~World() {
   // their destructors, so they go first, while the world is still installed.
   for (Screen& s : screens_) closeScreenInstance(s);
   if (gCurrent == this) gCurrent = nullptr;
+  auto& keep = endedWorldInterfaces();
+  for (auto& v : vessels_) keep.push_back(std::move(v->iface));
+  for (auto& i : retiredInterfaces_) keep.push_back(std::move(i));
 }
 
 World* World::current() { return gCurrent; }

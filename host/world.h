@@ -117,7 +117,7 @@ struct ModeRegistration {
 class World {
  public:
   World();
-  ~World();  // deletes every screen's instance first
+  ~World();  // deletes every screen's instance first; VESSEL interfaces outlive it
   World(const World&) = delete;
   World& operator=(const World&) = delete;
 
@@ -197,7 +197,7 @@ class World {
   uint64_t inputBoxSerial_ = 0;         // counts opened boxes, to tell a replaced box
   char debug_[256] = {};
   // Interfaces of deleted vessels: modules may still hold them, so they live
-  // until the world ends and answer as for a null handle.
+  // on (past the world's end, too) and answer as for a null handle.
   std::vector<std::unique_ptr<VESSEL>> retiredInterfaces_;
 
   void closeScreenInstance(Screen& screen);

@@ -156,11 +156,13 @@ TEST_F(Screens, UnregisterClosesScreensAndTwiceIsHarmless) {
   EXPECT_FALSE(world->setScreenMode(0, "Probe"));
 }
 
-TEST_F(Screens, WorldEndDeletesInstances) {
+TEST_F(Screens, WorldEndDeletesInstancesAndLeavesInterfacesAnsweringNull) {
   world->setScreenMode(0, "Probe");
+  VESSEL* kept = hapiGetFocusInterface();
   world.reset();
   EXPECT_EQ(log.events.back(), "delete1");
   EXPECT_EQ(World::current(), nullptr);
+  EXPECT_EQ(kept->GetMass(), 0.0) << "a module's kept pointer stays safe to call";
 }
 
 TEST(MfdBase, DefaultsDoNothing) {
