@@ -74,11 +74,6 @@ ObjectId World::addBase(const std::string& name, const std::string& bodyName,
 }
 
 ObjectId World::addVessel(const VesselSpec& spec) {
-  Vessel* v = newVessel(spec);
-  return v->id;
-}
-
-Vessel* World::newVessel(const VesselSpec& spec) {
   const std::string& n = spec.name;
   if (n.empty() || findByName(n) != 0)
     throw std::invalid_argument("vessel name '" + n + "' is empty or already taken");
@@ -148,7 +143,7 @@ Vessel* World::newVessel(const VesselSpec& spec) {
   v->iface = std::make_unique<VESSEL>(toHandle(v->id));
   v->refBody = referenceBody(*v);
   vessels_.push_back(std::move(v));
-  return vessels_.back().get();
+  return vessels_.back()->id;
 }
 
 bool World::deleteObject(ObjectId id) {

@@ -202,7 +202,6 @@ class World {
 
   void closeScreenInstance(Screen& screen);
   void openScreenInstance(Screen& screen);
-  Vessel* newVessel(const VesselSpec& spec);
 };
 
 // Loads a module the host's way: dlopen, DllMain(handle, 1, null), InitModule;
