@@ -226,7 +226,7 @@ TEST(HostWithoutWorld, AnswersAsForNull) {
 TEST(Date2Int, ReadsCompilerDates) {
   EXPECT_EQ(Date2Int("Feb  6 2005"), 20050206);
   EXPECT_EQ(Date2Int("Dec 31 1999"), 19991231);
-  EXPECT_EQ(Date2Int(__DATE__) / 10000 >= 2024, true);
+  EXPECT_GT(Date2Int(__DATE__), 20000101);
   EXPECT_EQ(Date2Int("Fob  6 2005"), 0);
   EXPECT_EQ(Date2Int("Feb 32 2005"), 0);
   EXPECT_EQ(Date2Int("Feb  6 2005x"), 0);
