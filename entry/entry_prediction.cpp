@@ -22,8 +22,7 @@ double clampedAcos(double x) { return std::acos(std::clamp(x, -1.0, 1.0)); }
 
 // Time of flight [s] to universal anomaly chi on the conic through r0 (the
 // universal Kepler equation), with C and S taken at z.
-double timeOfFlight(double chi, double z, double r0, double sigma0, double alpha,
-                    double sqrtMu) {
+double timeOfFlight(double chi, double z, double r0, double sigma0, double alpha, double sqrtMu) {
   const double chiSq = chi * chi;
   const double chiCube = chiSq * chi;
   return (sigma0 * chiSq * stumpffC(z) + (1.0 - alpha * r0) * chiCube * stumpffS(z) + r0 * chi) /
@@ -81,8 +80,8 @@ int solveUniversalAnomalyCounted(const VECTOR3& r0, const VECTOR3& v0, double a,
   return static_cast<int>(count);
 }
 
-void solveUniversalAnomaly(const VECTOR3& r0, const VECTOR3& v0, double a, double dt,
-                           double sqrtMu, double& chi, double& z) {
+void solveUniversalAnomaly(const VECTOR3& r0, const VECTOR3& v0, double a, double dt, double sqrtMu,
+                           double& chi, double& z) {
   solveUniversalAnomalyCounted(r0, v0, a, dt, sqrtMu, chi, z);
 }
 

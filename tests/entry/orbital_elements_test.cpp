@@ -1,10 +1,11 @@
 // Classical elements from a state: worked Earth orbits and the quadrant rules.
+#include "entry/orbital_elements.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
 
 #include "entry/grav_bodies.h"
-#include "entry/orbital_elements.h"
 
 namespace {
 

@@ -1,11 +1,11 @@
 // Vector and rotation toolkit: basis cases, and the inverse operations checked
 // against matrices built independently from orientationMatrix.
+#include "geometry/vector_math.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <random>
-
-#include "geometry/vector_math.h"
 
 namespace {
 
@@ -20,7 +20,8 @@ void expectVectorNear(const VECTOR3& actual, const VECTOR3& expected, double tol
 
 void expectMatrixNear(const RotationMatrix& a, const RotationMatrix& b, double tol = 1e-12) {
   for (int i = 0; i < 3; ++i) {
-    for (int j = 0; j < 3; ++j) EXPECT_NEAR(a.m[i][j], b.m[i][j], tol) << "row " << i << " col " << j;
+    for (int j = 0; j < 3; ++j)
+      EXPECT_NEAR(a.m[i][j], b.m[i][j], tol) << "row " << i << " col " << j;
   }
 }
 
@@ -28,9 +29,7 @@ void expectMatrixNear(const RotationMatrix& a, const RotationMatrix& b, double t
 // and gamma inside (-pi, pi).
 class RandomTriples : public ::testing::Test {
  protected:
-  VECTOR3 next() {
-    return {angle_(rng_), poleSafe_(rng_), angle_(rng_)};
-  }
+  VECTOR3 next() { return {angle_(rng_), poleSafe_(rng_), angle_(rng_)}; }
   std::mt19937 rng_{20261207};
   std::uniform_real_distribution<double> angle_{-3.1, 3.1};
   std::uniform_real_distribution<double> poleSafe_{-1.5, 1.5};
@@ -124,8 +123,8 @@ TEST_F(RandomTriples, RelativeAnglesGiveTheVesselOrientationInTheFrame) {
     const RotationMatrix vessel = orientationMatrix(next());
     const RotationMatrix frame = orientationMatrix(next());
     const RotationMatrix frameInVessel = transpose(vessel) * frame;
-    const VECTOR3 angles = relativeAngles(frameInVessel * VECTOR3{0, 0, 1},
-                                          frameInVessel * VECTOR3{1, 0, 0});
+    const VECTOR3 angles =
+        relativeAngles(frameInVessel * VECTOR3{0, 0, 1}, frameInVessel * VECTOR3{1, 0, 0});
     const RotationMatrix vesselInFrame = transpose(frame) * vessel;
     if (std::fabs(std::fabs(angles.y) - kHalfPi) < 1e-3) continue;  // ill-conditioned at the pole
     expectMatrixNear(orientationMatrix(angles), vesselInFrame, 1e-9);
