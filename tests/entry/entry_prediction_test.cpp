@@ -93,13 +93,6 @@ TEST(EntryPredictionUndefined, CircularOrbitNeverReachesTheInterface) {
   EXPECT_EQ(p.entryAngle, kSentinel);  // ended at the angle test (c ~ 1.00099)
 }
 
-TEST(EntryPredictionUndefined, BodyWithoutInterface) {
-  EntryPrediction p = freshPrediction();
-  predictEntryFromState({6671010, 0, 0}, {0, 7655.7227, 0}, kMu, 0.0, p);
-  EXPECT_FALSE(p.valid);
-  EXPECT_EQ(p.entryAngle, kSentinel);
-}
-
 TEST(EntryPredictionUndefined, EnergyTooLowToReachTheInterface) {
   // Falls from 6.3e6 m: its apoapsis lies below the interface.
   const EntryPrediction p = predict({6.3e6, 0, 0}, {0, 100, 0});

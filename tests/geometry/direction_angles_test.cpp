@@ -22,12 +22,7 @@ TEST(DirectionAngles, ReadTheTargetsSideOfTheNose) {
   EXPECT_NEAR(above.x, -kPi / 4, kTol);
   EXPECT_NEAR(above.y, 0.0, 1e-7);
   EXPECT_NEAR(directionAngles({0, -3, 3}).x, kPi / 4, kTol);
-}
-
-TEST(DirectionAngles, RollIsAlwaysZero) {
-  for (const VECTOR3& d : {VECTOR3{1, 2, 3}, VECTOR3{-4, -1, -0.5}, VECTOR3{0.1, 9, 0}}) {
-    EXPECT_EQ(directionAngles(d).z, 0.0);
-  }
+  EXPECT_EQ(directionAngles({-4, 2, -0.5}).z, 0.0);  // no roll in line-of-sight angles
 }
 
 TEST(DirectionAngles, DegenerateDirectionsGiveNaNYaw) {

@@ -83,14 +83,6 @@ TEST_F(RandomTriples, RotateByAnglesEqualsOrientationMatrixProduct) {
   }
 }
 
-TEST_F(RandomTriples, TransposeInvertsOrientation) {
-  const RotationMatrix identity{{{1, 0, 0}, {0, 1, 0}, {0, 0, 1}}};
-  for (int k = 0; k < 50; ++k) {
-    const RotationMatrix r = orientationMatrix(next());
-    expectMatrixNear(transpose(r) * r, identity, 1e-14);
-  }
-}
-
 TEST_F(RandomTriples, FrameAnglesInvertsRotateByAngles) {
   for (int k = 0; k < 500; ++k) {
     const VECTOR3 t = next();
