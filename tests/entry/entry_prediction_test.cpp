@@ -63,8 +63,10 @@ TEST_F(EllipticalEarthOrbit, FromApoapsisPredictsTheWorkedCrossing) {
 }
 
 TEST_F(EllipticalEarthOrbit, NewtonConvergesInTwoSteps) {
-  const double s = std::sqrt(kMu);
-  const double a = 6546010.0, dt = 1878.74;
+  // The span and semi-major axis the prediction hands to the propagation.
+  OrbitalElements el{};
+  computeElements(apoPos, apoVel, kMu, el);
+  const double s = std::sqrt(kMu), a = el.a, dt = predict(apoPos, apoVel).timeToGo;
   double chi = s * dt / a;
   double z = chi * chi / a;
   EXPECT_EQ(solveUniversalAnomalyCounted(apoPos, apoVel, a, dt, s, chi, z), 2);
