@@ -29,9 +29,9 @@ struct Matrix3 {
 struct Body {
   ObjectId id = 0;
   std::string name;
-  double mu = 0.0;        // [m^3/s^2]
-  double radius = 0.0;    // [m]
-  VECTOR3 position{};     // global, fixed [m]
+  double mu = 0.0;      // [m^3/s^2]
+  double radius = 0.0;  // [m]
+  VECTOR3 position{};   // global, fixed [m]
 };
 
 struct Base {
@@ -42,17 +42,17 @@ struct Base {
 };
 
 struct Thruster {
-  ObjectId id = 0;       // thruster handles are ids too
-  int group = 0;         // THGROUP_TYPE
-  VECTOR3 position{};    // vessel frame [m]
-  VECTOR3 direction{};   // unit thrust direction, vessel frame
-  double max = 0.0;      // [N]
+  ObjectId id = 0;               // thruster handles are ids too
+  int group = 0;                 // THGROUP_TYPE
+  VECTOR3 position{};            // vessel frame [m]
+  VECTOR3 direction{};           // unit thrust direction, vessel frame
+  double max = 0.0;              // [N]
   double exhaustSpeed = 3000.0;  // [m/s]
 };
 
 struct DockPort {
-  ObjectId id = 0;       // dock handles are ids too
-  ObjectId docked = 0;   // the vessel docked here, 0 = free
+  ObjectId id = 0;      // dock handles are ids too
+  ObjectId docked = 0;  // the vessel docked here, 0 = free
 };
 
 // What a scenario or a spawn event gives for a new vessel.
@@ -68,25 +68,25 @@ struct VesselSpec {
   std::optional<double> propellant;     // [kg]
   std::optional<VECTOR3> pmi;           // [m^2]
   std::optional<int> docks;
-  std::string base;                     // optional
-  std::vector<Thruster> extraThrusters; // added to the class's
+  std::string base;                      // optional
+  std::vector<Thruster> extraThrusters;  // added to the class's
 };
 
 struct Vessel {
   ObjectId id = 0;
   std::string name;
-  VECTOR3 position{};      // global [m]
-  VECTOR3 velocity{};      // global [m/s]
-  Matrix3 rotation{};      // vessel axes -> global axes
-  VECTOR3 angVel{};        // status convention, vessel axes [rad/s]
-  double dryMass = 0.0;    // [kg]
-  double propellant = 0.0; // [kg]
-  VECTOR3 pmi{};           // mass-normalised [m^2]
+  VECTOR3 position{};       // global [m]
+  VECTOR3 velocity{};       // global [m/s]
+  Matrix3 rotation{};       // vessel axes -> global axes
+  VECTOR3 angVel{};         // status convention, vessel axes [rad/s]
+  double dryMass = 0.0;     // [kg]
+  double propellant = 0.0;  // [kg]
+  VECTOR3 pmi{};            // mass-normalised [m^2]
   std::vector<Thruster> thrusters;
   std::array<double, THGROUP_COUNT> groupLevel{};  // [0, 1]
   std::vector<DockPort> ports;
   ObjectId base = 0;
-  ObjectId refBody = 0;    // strongest pull, updated by the dynamics
+  ObjectId refBody = 0;           // strongest pull, updated by the dynamics
   std::unique_ptr<VESSEL> iface;  // handed to modules; kept until the world ends
 };
 
@@ -94,13 +94,15 @@ struct InputBox {
   std::string title;
   InputCallback callback = nullptr;
   void* userData = nullptr;
+  std::string initialText;
+  uint64_t serial = 0;  // set by World::openInputBox
 };
 
 struct Screen {
   uint32_t width = 256;
   uint32_t height = 280;
-  std::string mode;          // registered mode name, empty = none
-  MFD* instance = nullptr;   // owned by the screen while the mode is shown
+  std::string mode;         // registered mode name, empty = none
+  MFD* instance = nullptr;  // owned by the screen while the mode is shown
   std::optional<InputBox> inputBox;
   std::vector<GdiOp> lastDrawing;  // ops of the last redraw
 };
@@ -115,7 +117,7 @@ struct ModeRegistration {
 class World {
  public:
   World();
-  ~World();  // deletes every screen's instance first
+  ~World();  // deletes every screen's instance first; VESSEL interfaces outlive it
   World(const World&) = delete;
   World& operator=(const World&) = delete;
 
@@ -141,6 +143,7 @@ class World {
   VECTOR3 globalVelocity(ObjectId id) const;
   std::string objectName(ObjectId id) const;  // empty for no object
   const std::vector<Body>& bodies() const { return bodies_; }
+  const std::vector<Base>& bases() const { return bases_; }
   std::vector<Vessel*> vessels();
 
   // Focus. setFocus notifies the loaded modules (hpcFocusChanged).
@@ -191,7 +194,14 @@ class World {
   ObjectId focus_ = 0;
   int nextModeId_ = 1;
   std::optional<size_t> activeScreen_;  // the screen handling a key or button
+  uint64_t inputBoxSerial_ = 0;         // counts opened boxes, to tell a replaced box
   char debug_[256] = {};
+  // Interfaces of deleted vessels: modules may still hold them, so they live
+  // on (past the world's end, too) and answer as for a null handle.
+  std::vector<std::unique_ptr<VESSEL>> retiredInterfaces_;
+
+  void closeScreenInstance(Screen& screen);
+  void openScreenInstance(Screen& screen);
 };
 
 // Loads a module the host's way: dlopen, DllMain(handle, 1, null), InitModule;
@@ -218,5 +228,8 @@ class ModuleLoader {
 
 // The modules loaded into this process, in load order; World::setFocus tells them.
 std::vector<ModuleLoader*>& loadedModules();
+
+// The module handle last given to InitLib, or null.
+HINSTANCE initLibHandle();
 
 }  // namespace halcyra
