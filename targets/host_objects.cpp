@@ -1,19 +1,15 @@
 #include "targets/host_objects.h"
 
 #include <algorithm>
-#include <cmath>
 #include <functional>
 
-namespace {
-// Until the shared vector toolkit is in: the Euclidean length.
-double lengthOf(const VECTOR3& v) { return std::sqrt(v.x * v.x + v.y * v.y + v.z * v.z); }
-}  // namespace
+#include "geometry/vector_math.h"
 
 double objectDistance(const VESSEL* focus, OBJHANDLE object) {
   if (focus == nullptr) return 0.0;
   VECTOR3 relPos{};  // [m]
   focus->GetRelativePos(object, relPos);
-  return lengthOf(relPos);
+  return vectorLength(relPos);
 }
 
 std::vector<OBJHANDLE> sortedHostObjects() {
