@@ -8,7 +8,11 @@
 namespace {
 constexpr int kTargetRelativeMode = 3;
 
-bool objectExists(OBJHANDLE object) {
+// The name lookup settles the usual case with one host query: the host knows
+// an object under that handle now. Otherwise (a base name cut short, or a
+// gone object) the host's objects are searched one by one.
+bool objectExists(OBJHANDLE object, const char* name) {
+  if (name[0] != '\0' && hapiGetObjectByName(name) == object) return true;
   const uint32_t count = hapiGetObjectCount();
   for (uint32_t i = 0; i < count; ++i) {
     if (hapiGetObjectByIndex(static_cast<int>(i)) == object) return true;
@@ -19,7 +23,7 @@ bool objectExists(OBJHANDLE object) {
 
 bool checkTarget(GyrelleMFD& mfd) {
   if (mfd.targetHandle == nullptr) return false;
-  if (objectExists(mfd.targetHandle)) return true;
+  if (objectExists(mfd.targetHandle, mfd.targetName)) return true;
   mfd.targetHandle = nullptr;
   mfd.targetName[0] = '\0';
   mfd.targetRelPos = VECTOR3{0.0, 0.0, 0.0};

@@ -199,6 +199,22 @@ TEST_F(GoneTarget, IsDroppedWithItsFiguresHoldAndTrim) {
   for (int g = 0; g < THGROUP_COUNT; ++g) EXPECT_EQ(level[g], 0.0) << "group " << g;
 }
 
+TEST_F(GoneTarget, ANewObjectUnderTheSameNameIsNotTheTarget) {
+  ASSERT_TRUE(world->deleteObject(near));
+  addVessel("Near", 100.0);
+  EXPECT_FALSE(checkTarget(*mfd));
+  EXPECT_EQ(mfd->targetHandle, nullptr);
+}
+
+TEST_F(GoneTarget, ABaseUnderItsCutNameIsFound) {
+  const ObjectId base = world->addBase("Base With A Rather Long Name", "Earth", VECTOR3{2, 0, 0});
+  mfd->targetHandle = halcyra::toHandle(base);
+  hapiGetObjectName(mfd->targetHandle, mfd->targetName, 20);
+  ASSERT_STREQ(mfd->targetName, "Base With A Rather ");
+  EXPECT_TRUE(checkTarget(*mfd));
+  EXPECT_EQ(target(), base);
+}
+
 TEST_F(GoneTarget, HoldOnAnotherReferenceGoesOn) {
   mfd->refMode = 1;
   ASSERT_TRUE(world->deleteObject(near));
