@@ -25,6 +25,8 @@ class GyrelleMFD : public MFD {
   void stepUpdate(double stepLength);  // [s]
   void saveSettings() const;
   void restoreSettings();
+  // Next help page; after the last one, the normal display.
+  void turnHelpPage();
 
   // --- The instance record -------------------------------------------------
   HDC drawDc = nullptr;        // the device context of the redraw in progress

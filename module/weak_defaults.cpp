@@ -58,8 +58,3 @@ WEAK void drawHelpPage(GyrelleMFD&) {}
 WEAK void drawIndicators(GyrelleMFD&) {}
 WEAK void GyrelleMFD::Redraw(HDC) {}
 
-WEAK void selectMode(GyrelleMFD&, int) {}
-WEAK bool GyrelleMFD::ConsumeKeyBuffered(uint32_t) { return false; }
-WEAK bool GyrelleMFD::ConsumeButton(int, int) { return false; }
-WEAK const char* GyrelleMFD::ButtonLabel(int) { return nullptr; }
-WEAK int GyrelleMFD::ButtonMenu(const MFDBUTTONMENU**) const { return 0; }
