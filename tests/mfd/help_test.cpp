@@ -117,7 +117,9 @@ TEST_F(HelpPages, PageBeyondTheLastDrawsNothing) {
   GyrelleMFD& m = makeInstance();
   m.helpPage = 8;
   for (const GdiOp& op : redraw()) {
-    if (op.kind == GdiOpKind::Text) EXPECT_EQ(op.text, "Gyrelle V3.0");
+    if (op.kind == GdiOpKind::Text) {
+      EXPECT_EQ(op.text, "Gyrelle V3.0");
+    }
   }
 }
 

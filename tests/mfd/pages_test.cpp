@@ -82,7 +82,9 @@ TEST_F(Pages, AttitudePageAtTwoScreenHeights) {
     EXPECT_TRUE(hasText(ops, 5, 13 * h, "Roll:", kGreen));
     EXPECT_TRUE(hasText(ops, 200, 13 * h, "-1.15", kGreen));
     for (const GdiOp& op : ops) {
-      if (op.kind == GdiOpKind::SetBkMode) EXPECT_EQ(op.mode, TRANSPARENT);
+      if (op.kind == GdiOpKind::SetBkMode) {
+        EXPECT_EQ(op.mode, TRANSPARENT);
+      }
     }
   }
 }
@@ -242,7 +244,9 @@ TEST_F(Pages, UndefinedEntryPageDrawsNothingBelowLineFour) {
     EXPECT_NE(op.kind, GdiOpKind::LineTo);
     EXPECT_NE(op.kind, GdiOpKind::AngleArc);
     EXPECT_NE(op.kind, GdiOpKind::SelectObject);
-    if (op.kind == GdiOpKind::Text) EXPECT_LE(op.y, 40) << op.text;
+    if (op.kind == GdiOpKind::Text) {
+      EXPECT_LE(op.y, 40) << op.text;
+    }
   }
 }
 
@@ -251,7 +255,9 @@ TEST_F(Pages, UnknownModeDrawsOnlyTheTitle) {
   m.refMode = 7;
   const auto ops = redraw();
   for (const GdiOp& op : ops) {
-    if (op.kind == GdiOpKind::Text) EXPECT_EQ(op.text, "Gyrelle V3.0");
+    if (op.kind == GdiOpKind::Text) {
+      EXPECT_EQ(op.text, "Gyrelle V3.0");
+    }
   }
 }
 
