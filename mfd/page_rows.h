@@ -32,7 +32,7 @@ void drawAngleRow(GyrelleMFD& mfd, const char* label, double angle, double rate)
 // Label and an offset [rad] in degrees by the signed-number rule.
 void drawOffsetRow(GyrelleMFD& mfd, const char* label, double angle);
 // Label (white when highlighted) and a velocity [m/s] in the distance format,
-// signed and coloured by the signed-number rule. Without a value (a target
-// that has gone) only the label is drawn.
+// signed and coloured by the signed-number rule.
 void drawVelocityRow(GyrelleMFD& mfd, const char* label, double value, bool highlight);
+// The label alone, for a target that has gone; textY is left where it is.
 void drawVelocityLabel(GyrelleMFD& mfd, const char* label, bool highlight);
