@@ -102,7 +102,13 @@ char* hapiDebugString() {
 
 void InitLib(HINSTANCE module) { gInitLibHandle = module; }
 
+namespace {
+int gDate2IntCalls = 0;
+}
+int halcyra::date2IntCalls() { return gDate2IntCalls; }
+
 int Date2Int(const char* date) {
+  ++gDate2IntCalls;
   // "Mmm dd yyyy" as the compiler's __DATE__ writes it ("Feb  6 2005").
   static const char* const kMonths[12] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
                                           "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};

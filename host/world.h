@@ -232,4 +232,7 @@ std::vector<ModuleLoader*>& loadedModules();
 // The module handle last given to InitLib, or null.
 HINSTANCE initLibHandle();
 
+// How many times Date2Int has been called in this process (modules are to cache it).
+int date2IntCalls();
+
 }  // namespace halcyra
