@@ -8,17 +8,11 @@
 #include "geometry/reference_frames.h"
 
 #include "entry/entry_prediction.h"
+#include "geometry/attitude_angles.h"
+#include "geometry/vector_math.h"
 #include "mfd/gyrelle_mfd.h"
 #include "module/module_state.h"
 #include "targets/target_commands.h"
-
-// Attitude angles and vector helpers of the geometry subsystem.
-VECTOR3 attitudeDeviation(const VECTOR3& refAttitude, const VECTOR3& attOffset,
-                          const VECTOR3& globalPos, const VESSEL& vessel);
-VECTOR3 directionAngles(const VECTOR3& d);
-VECTOR3 crossProduct(const VECTOR3& a, const VECTOR3& b);
-double vectorLength(const VECTOR3& v);
-VECTOR3 frameAngles(const VECTOR3& zAxis, const VECTOR3& xAxis);
 
 namespace {
 

@@ -8,12 +8,11 @@
 #include <cstring>
 
 #include "control/trim_selection.h"
+#include "geometry/vector_math.h"
 #include "mfd/display.h"
 #include "mfd/gyrelle_mfd.h"
 #include "mfd/page_rows.h"
 #include "module/module_state.h"
-
-double vectorLength(const VECTOR3& v);
 
 namespace {
 
