@@ -51,15 +51,14 @@ VESSEL* hapiGetVesselInterface(OBJHANDLE object) {
 
 uint32_t hapiGetObjectCount() {
   World* w = World::current();
-  return w != nullptr ? static_cast<uint32_t>(w->objectOrder().size()) : 0;
+  return w != nullptr ? static_cast<uint32_t>(w->objectCount()) : 0;
 }
 
 OBJHANDLE hapiGetObjectByIndex(int index) {
   World* w = World::current();
   if (w == nullptr || index < 0) return nullptr;
-  const std::vector<halcyra::ObjectId> order = w->objectOrder();
-  return static_cast<size_t>(index) < order.size() ? toHandle(order[static_cast<size_t>(index)])
-                                                   : nullptr;
+  const halcyra::ObjectId id = w->objectAt(static_cast<size_t>(index));
+  return id != 0 ? toHandle(id) : nullptr;
 }
 
 OBJHANDLE hapiGetObjectByName(const char* name) {

@@ -58,6 +58,7 @@ ObjectId World::addBody(const std::string& name, double mu, double radius,
   if (mu <= 0.0 || radius < 0.0)
     throw std::invalid_argument("body '" + name + "' needs mu > 0 and radius >= 0");
   bodies_.push_back(Body{nextId_++, name, mu, radius, position});
+  idByName_[name] = bodies_.back().id;
   return bodies_.back().id;
 }
 
@@ -70,6 +71,7 @@ ObjectId World::addBase(const std::string& name, const std::string& bodyName,
   if (body(b) == nullptr)
     throw std::invalid_argument("base '" + name + "': unknown body '" + bodyName + "'");
   bases_.push_back(Base{nextId_++, name, b, relPos});
+  idByName_[name] = bases_.back().id;
   return bases_.back().id;
 }
 
@@ -143,18 +145,22 @@ ObjectId World::addVessel(const VesselSpec& spec) {
   v->iface = std::make_unique<VESSEL>(toHandle(v->id));
   v->refBody = referenceBody(*v);
   vessels_.push_back(std::move(v));
+  vesselById_[vessels_.back()->id] = vessels_.back().get();
+  idByName_[vessels_.back()->name] = vessels_.back()->id;
   return vessels_.back()->id;
 }
 
 bool World::deleteObject(ObjectId id) {
   auto b = std::find_if(bodies_.begin(), bodies_.end(), [&](const Body& x) { return x.id == id; });
   if (b != bodies_.end()) {
+    idByName_.erase(b->name);
     bodies_.erase(b);
     for (auto& v : vessels_) v->refBody = referenceBody(*v);
     return true;
   }
   auto s = std::find_if(bases_.begin(), bases_.end(), [&](const Base& x) { return x.id == id; });
   if (s != bases_.end()) {
+    idByName_.erase(s->name);
     bases_.erase(s);
     return true;
   }
@@ -162,6 +168,8 @@ bool World::deleteObject(ObjectId id) {
                         [&](const std::unique_ptr<Vessel>& x) { return x->id == id; });
   if (v == vessels_.end()) return false;
   retiredInterfaces_.push_back(std::move((*v)->iface));
+  idByName_.erase((*v)->name);
+  vesselById_.erase(id);
   vessels_.erase(v);
   // A port holding the deleted vessel frees.
   for (auto& other : vessels_)
@@ -187,29 +195,33 @@ Vessel* World::vessel(ObjectId id) {
 }
 
 const Vessel* World::vessel(ObjectId id) const {
-  for (const auto& v : vessels_)
-    if (id != 0 && v->id == id) return v.get();
-  return nullptr;
+  const auto found = vesselById_.find(id);
+  return found != vesselById_.end() ? found->second : nullptr;
 }
 
 ObjectId World::findByName(const std::string& name) const {
-  if (name.empty()) return 0;
-  for (const Body& b : bodies_)
-    if (b.name == name) return b.id;
-  for (const Base& b : bases_)
-    if (b.name == name) return b.id;
-  for (const auto& v : vessels_)
-    if (v->name == name) return v->id;
-  return 0;
+  const auto found = idByName_.find(name);
+  return found != idByName_.end() ? found->second : 0;
 }
 
 bool World::exists(ObjectId id) const {
   if (id == 0) return false;
+  if (vesselById_.count(id) != 0) return true;
   for (const Body& b : bodies_)
     if (b.id == id) return true;
   for (const Base& b : bases_)
     if (b.id == id) return true;
   return vessel(id) != nullptr;
+}
+
+size_t World::objectCount() const { return bodies_.size() + bases_.size() + vessels_.size(); }
+
+ObjectId World::objectAt(size_t index) const {
+  if (index < bodies_.size()) return bodies_[index].id;
+  index -= bodies_.size();
+  if (index < bases_.size()) return bases_[index].id;
+  index -= bases_.size();
+  return index < vessels_.size() ? vessels_[index]->id : 0;
 }
 
 std::vector<ObjectId> World::objectOrder() const {

@@ -10,6 +10,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "module/host_api.h"
@@ -139,6 +140,8 @@ class World {
   ObjectId findByName(const std::string& name) const;  // 0 if none
   bool exists(ObjectId id) const;
   std::vector<ObjectId> objectOrder() const;  // bodies, bases, vessels
+  size_t objectCount() const;                 // O(1)
+  ObjectId objectAt(size_t index) const;      // objectOrder()[index] in O(1); 0 past the end
   VECTOR3 globalPosition(ObjectId id) const;  // zero for no object
   VECTOR3 globalVelocity(ObjectId id) const;
   std::string objectName(ObjectId id) const;  // empty for no object
@@ -188,6 +191,10 @@ class World {
   std::vector<Body> bodies_;
   std::vector<Base> bases_;
   std::vector<std::unique_ptr<Vessel>> vessels_;
+  // Indexes kept beside the ordered lists, so that lookups by id and by name
+  // stay O(1) in worlds of many objects.
+  std::unordered_map<ObjectId, Vessel*> vesselById_;
+  std::unordered_map<std::string, ObjectId> idByName_;
   std::vector<Screen> screens_;
   std::vector<ModeRegistration> modes_;
   ObjectId nextId_ = 1;
