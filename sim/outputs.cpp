@@ -109,7 +109,7 @@ void TelemetryWriter::sample(double t, halcyra::World& world) {
                              L[THGROUP_MAIN],
                              L[THGROUP_RETRO],
                              L[THGROUP_HOVER]};
-    for (double x : values) std::fprintf(f, ",%.10g", x);
+    for (double x : values) std::fprintf(f, ",%.10g", x == 0.0 ? 0.0 : x);  // no "-0"
     std::fprintf(f, ",%d\n", docked ? 1 : 0);
   }
 }
