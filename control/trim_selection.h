@@ -4,13 +4,13 @@
 #include <cstdint>
 
 enum TrimSelection : int32_t {
-  TRIM_VERTICAL = 0,          // TRV
-  TRIM_LATERAL = 1,           // TRL
-  TRIM_FORE_AFT = 2,          // TRF
-  TRIM_ALL = 3,               // TRA
-  TRIM_VERT_LAT = 4,          // TVL
-  TRIM_LAT_FORE_AFT = 5,      // TLF
-  TRIM_VERT_FORE_AFT = 6,     // TVF
+  TRIM_VERTICAL = 0,       // TRV
+  TRIM_LATERAL = 1,        // TRL
+  TRIM_FORE_AFT = 2,       // TRF
+  TRIM_ALL = 3,            // TRA
+  TRIM_VERT_LAT = 4,       // TVL
+  TRIM_LAT_FORE_AFT = 5,   // TLF
+  TRIM_VERT_FORE_AFT = 6,  // TVF
 };
 
 inline bool trimsVertical(int32_t s) { return s == 0 || s == 3 || s == 4 || s == 6; }

@@ -5,11 +5,11 @@
 #include "module/host_api.h"
 
 struct EntryPrediction {
-  bool valid;           // the fields below describe a crossing ahead on this orbit
-  double entryAngle;    // |flight-path angle| at the crossing, (0, pi/2] [rad]
-  double timeToGo;      // from now to the descending crossing [s]
-  VECTOR3 eiPosition;   // at the crossing, relative to the body, status axes [m]
-  VECTOR3 eiVelocity;   // at the crossing, relative to the body, status axes [m/s]
+  bool valid;          // the fields below describe a crossing ahead on this orbit
+  double entryAngle;   // |flight-path angle| at the crossing, (0, pi/2] [rad]
+  double timeToGo;     // from now to the descending crossing [s]
+  VECTOR3 eiPosition;  // at the crossing, relative to the body, status axes [m]
+  VECTOR3 eiVelocity;  // at the crossing, relative to the body, status axes [m/s]
 };
 
 // Fills the record for the focus vessel (hapiGetFocusInterface). Clears valid
@@ -25,8 +25,8 @@ void propagateConic(const VECTOR3& r0, const VECTOR3& v0, double a, double mu, d
                     VECTOR3& r, VECTOR3& v);
 
 // Newton's method on the universal Kepler equation; refines chi [m^0.5] and z = chi^2/a.
-void solveUniversalAnomaly(const VECTOR3& r0, const VECTOR3& v0, double a, double dt,
-                           double sqrtMu, double& chi, double& z);
+void solveUniversalAnomaly(const VECTOR3& r0, const VECTOR3& v0, double a, double dt, double sqrtMu,
+                           double& chi, double& z);
 
 double stumpffC(double z);
 double stumpffS(double z);

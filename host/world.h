@@ -29,9 +29,9 @@ struct Matrix3 {
 struct Body {
   ObjectId id = 0;
   std::string name;
-  double mu = 0.0;        // [m^3/s^2]
-  double radius = 0.0;    // [m]
-  VECTOR3 position{};     // global, fixed [m]
+  double mu = 0.0;      // [m^3/s^2]
+  double radius = 0.0;  // [m]
+  VECTOR3 position{};   // global, fixed [m]
 };
 
 struct Base {
@@ -42,17 +42,17 @@ struct Base {
 };
 
 struct Thruster {
-  ObjectId id = 0;       // thruster handles are ids too
-  int group = 0;         // THGROUP_TYPE
-  VECTOR3 position{};    // vessel frame [m]
-  VECTOR3 direction{};   // unit thrust direction, vessel frame
-  double max = 0.0;      // [N]
+  ObjectId id = 0;               // thruster handles are ids too
+  int group = 0;                 // THGROUP_TYPE
+  VECTOR3 position{};            // vessel frame [m]
+  VECTOR3 direction{};           // unit thrust direction, vessel frame
+  double max = 0.0;              // [N]
   double exhaustSpeed = 3000.0;  // [m/s]
 };
 
 struct DockPort {
-  ObjectId id = 0;       // dock handles are ids too
-  ObjectId docked = 0;   // the vessel docked here, 0 = free
+  ObjectId id = 0;      // dock handles are ids too
+  ObjectId docked = 0;  // the vessel docked here, 0 = free
 };
 
 // What a scenario or a spawn event gives for a new vessel.
@@ -68,25 +68,25 @@ struct VesselSpec {
   std::optional<double> propellant;     // [kg]
   std::optional<VECTOR3> pmi;           // [m^2]
   std::optional<int> docks;
-  std::string base;                     // optional
-  std::vector<Thruster> extraThrusters; // added to the class's
+  std::string base;                      // optional
+  std::vector<Thruster> extraThrusters;  // added to the class's
 };
 
 struct Vessel {
   ObjectId id = 0;
   std::string name;
-  VECTOR3 position{};      // global [m]
-  VECTOR3 velocity{};      // global [m/s]
-  Matrix3 rotation{};      // vessel axes -> global axes
-  VECTOR3 angVel{};        // status convention, vessel axes [rad/s]
-  double dryMass = 0.0;    // [kg]
-  double propellant = 0.0; // [kg]
-  VECTOR3 pmi{};           // mass-normalised [m^2]
+  VECTOR3 position{};       // global [m]
+  VECTOR3 velocity{};       // global [m/s]
+  Matrix3 rotation{};       // vessel axes -> global axes
+  VECTOR3 angVel{};         // status convention, vessel axes [rad/s]
+  double dryMass = 0.0;     // [kg]
+  double propellant = 0.0;  // [kg]
+  VECTOR3 pmi{};            // mass-normalised [m^2]
   std::vector<Thruster> thrusters;
   std::array<double, THGROUP_COUNT> groupLevel{};  // [0, 1]
   std::vector<DockPort> ports;
   ObjectId base = 0;
-  ObjectId refBody = 0;    // strongest pull, updated by the dynamics
+  ObjectId refBody = 0;           // strongest pull, updated by the dynamics
   std::unique_ptr<VESSEL> iface;  // handed to modules; kept until the world ends
 };
 
@@ -99,8 +99,8 @@ struct InputBox {
 struct Screen {
   uint32_t width = 256;
   uint32_t height = 280;
-  std::string mode;          // registered mode name, empty = none
-  MFD* instance = nullptr;   // owned by the screen while the mode is shown
+  std::string mode;         // registered mode name, empty = none
+  MFD* instance = nullptr;  // owned by the screen while the mode is shown
   std::optional<InputBox> inputBox;
   std::vector<GdiOp> lastDrawing;  // ops of the last redraw
 };

@@ -97,9 +97,9 @@ inline VECTOR3 operator*(const VECTOR3& a, double k) { return {a.x * k, a.y * k,
 inline VECTOR3 operator*(double k, const VECTOR3& a) { return {a.x * k, a.y * k, a.z * k}; }
 
 // Opaque handles: ids issued by the host, never pointers to host memory.
-typedef void* OBJHANDLE;       // a body, base or vessel
-typedef void* THRUSTER_HANDLE; // one thruster of a vessel
-typedef void* DOCKHANDLE;      // one docking port of a vessel
+typedef void* OBJHANDLE;        // a body, base or vessel
+typedef void* THRUSTER_HANDLE;  // one thruster of a vessel
+typedef void* DOCKHANDLE;       // one docking port of a vessel
 
 // A vessel's status record.
 struct VESSELSTATUS {
@@ -142,8 +142,8 @@ class HAPI VESSEL {
 
   OBJHANDLE GetHandle() const;
   void GetStatus(VESSELSTATUS& status) const;
-  double GetMass() const;                 // dry mass + propellant [kg]
-  void GetPMI(VECTOR3& pmi) const;        // mass-normalised principal moments [m^2]
+  double GetMass() const;           // dry mass + propellant [kg]
+  void GetPMI(VECTOR3& pmi) const;  // mass-normalised principal moments [m^2]
   void Global2Local(const VECTOR3& global, VECTOR3& local) const;
   void GetRelativePos(OBJHANDLE object, VECTOR3& pos) const;  // own - object's [m]
   void GetRelativeVel(OBJHANDLE object, VECTOR3& vel) const;  // own - object's [m/s]
@@ -157,7 +157,7 @@ class HAPI VESSEL {
 
   uint32_t GetGroupThrusterCount(THGROUP_TYPE group) const;
   THRUSTER_HANDLE GetGroupThruster(THGROUP_TYPE group, uint32_t index) const;
-  double GetThrusterMax(THRUSTER_HANDLE thruster) const;               // [N]
+  double GetThrusterMax(THRUSTER_HANDLE thruster) const;              // [N]
   void GetThrusterRef(THRUSTER_HANDLE thruster, VECTOR3& pos) const;  // vessel frame [m]
 
   uint32_t DockCount() const;
@@ -177,13 +177,12 @@ struct MFDBUTTONMENU {
 
 // Message procedure of an MFD mode: (message, mode id, packed size
 // width | height << 16, VESSEL pointer) -> the new instance for message 1.
-typedef intptr_t (*MFDMsgProc)(uint32_t msg, uint32_t mode, uint32_t packedSize,
-                               intptr_t vessel);
+typedef intptr_t (*MFDMsgProc)(uint32_t msg, uint32_t mode, uint32_t packedSize, intptr_t vessel);
 constexpr uint32_t MFD_MSG_OPENED = 1;
 
 struct MFDMODESPEC {
   const char* name;
-  uint32_t key;         // selection key scan code
+  uint32_t key;  // selection key scan code
   MFDMsgProc msgproc;
 };
 

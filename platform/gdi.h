@@ -52,7 +52,7 @@ constexpr COLORREF CLR_INVALID = 0xFFFFFFFFu;
 
 GYRELLE_PLATFORM_API BOOL TextOutA(HDC dc, int x, int y, const char* text, int length);
 GYRELLE_PLATFORM_API COLORREF SetTextColor(HDC dc, COLORREF colour);  // returns the previous
-GYRELLE_PLATFORM_API int SetBkMode(HDC dc, int mode);                  // returns the previous
+GYRELLE_PLATFORM_API int SetBkMode(HDC dc, int mode);                 // returns the previous
 GYRELLE_PLATFORM_API BOOL MoveToEx(HDC dc, int x, int y, POINT* previous);
 GYRELLE_PLATFORM_API BOOL LineTo(HDC dc, int x, int y);
 GYRELLE_PLATFORM_API BOOL AngleArc(HDC dc, int x, int y, uint32_t radius, float startDeg,

@@ -10,16 +10,16 @@
 #include "platform/gdi.h"
 
 enum class GdiOpKind {
-  Text,             // TextOutA: x, y (top left), colour = text colour, text
-  SetTextColor,     // colour = the new text colour
-  SetBkMode,        // mode
-  MoveTo,           // x, y
-  LineTo,           // x, y; colour = pen colour
-  AngleArc,         // x, y = centre; radius, startDeg, sweepDeg; colour = pen colour
+  Text,          // TextOutA: x, y (top left), colour = text colour, text
+  SetTextColor,  // colour = the new text colour
+  SetBkMode,     // mode
+  MoveTo,        // x, y
+  LineTo,        // x, y; colour = pen colour
+  AngleArc,      // x, y = centre; radius, startDeg, sweepDeg; colour = pen colour
   BeginPath,
   EndPath,
-  StrokeAndFill,    // colour = the selected brush's colour, penColour = the pen's
-  SelectObject,     // colour = the selected brush's colour
+  StrokeAndFill,  // colour = the selected brush's colour, penColour = the pen's
+  SelectObject,   // colour = the selected brush's colour
 };
 
 struct GdiOp {

@@ -1,0 +1,100 @@
+// Construction, destruction, the per-step update and the settings that an
+// instance leaves for the next one.
+#include "mfd/gyrelle_mfd.h"
+
+#include <cstring>
+
+#include "control/attitude_hold.h"
+#include "control/vessel_control.h"
+#include "geometry/reference_frames.h"
+#include "module/module_state.h"
+
+namespace {
+constexpr double kRefreshPeriod = 0.25;   // [s] of simulation time between refreshes
+constexpr double kForcedRefresh = 1.25;   // [s] a step length that always refreshes
+constexpr double kControlPeriod = 0.25;   // [s] response time of the hold
+constexpr uint32_t kLinesPerScreen = 28;  // text grid of the display
+}  // namespace
+
+GyrelleMFD::GyrelleMFD(uint32_t width, uint32_t height, VESSEL* vessel)
+    : MFD(width, height, vessel) {
+  targetList = TargetList{};
+  takeInstanceSlot(this);
+  registerLiveInstance(this);
+  refMode = 1;
+  refreshTimer = 0.0;
+  attOffset = VECTOR3{0.0, 0.0, 0.0};
+  holdActive = 0;
+  trimActive = 0;
+  // The module's calculations use the focus vessel, not the vessel the host
+  // passed: an instance created after a focus change works on the new vessel.
+  focusVessel = hapiGetFocusInterface();
+  setupVesselControl(focusVessel, kControlPeriod);
+  stepUpdate(kForcedRefresh);
+  captureUserReference(*this);
+  mfdHeight = height;
+  colourMode = 0;
+  helpPage = 0;
+  lineHeight = height / kLinesPerScreen;
+  mfdWidth = width;
+  positiveBrush = CreateSolidBrush(RGB(0, 200, 0));
+  negativeBrush = CreateSolidBrush(RGB(100, 100, 100));
+  textY = 0;
+  if (settingsSaved) restoreSettings();
+}
+
+GyrelleMFD::~GyrelleMFD() {
+  leaveInstanceSlot(this);
+  unregisterLiveInstance(this);
+  saveSettings();
+  clearTargetList(targetList);
+  DeleteObject(positiveBrush);
+  DeleteObject(negativeBrush);
+}
+
+void GyrelleMFD::stepUpdate(double stepLength) {
+  controlStep(*this);
+  refreshTimer += stepLength;
+  if (refreshTimer < kRefreshPeriod) return;
+  if (focusVessel != nullptr) {
+    focusVessel->GetStatus(status);
+    hapiGetGlobalPos(focusVessel->GetHandle(), &globalPos);
+    vesselMass = focusVessel->GetMass();
+  }
+  refreshReference(*this);
+  // Reset, not reduced by the period: with 0.1 s steps the refresh runs every third step.
+  refreshTimer = 0.0;
+}
+
+void GyrelleMFD::saveSettings() const {
+  settingsSaved = true;
+  savedSettings.refMode = refMode;
+  savedSettings.holdActive = holdActive;
+  if (refMode == 3) {
+    savedSettings.targetHandle = targetHandle;
+    std::memcpy(savedSettings.targetName, targetName, sizeof targetName);
+    savedSettings.targetName[sizeof savedSettings.targetName - 1] = '\0';
+    savedSettings.trimActive = trimActive;
+    savedSettings.trimSelection = trimSelection;
+  } else {
+    savedSettings.refAttitude = refAttitude;
+    savedSettings.attOffset = attOffset;
+  }
+  savedSettings.colourMode = colourMode;
+}
+
+void GyrelleMFD::restoreSettings() {
+  refMode = savedSettings.refMode;
+  holdActive = savedSettings.holdActive;
+  if (refMode == 3) {
+    targetHandle = savedSettings.targetHandle;
+    std::memcpy(targetName, savedSettings.targetName, sizeof targetName);
+    trimActive = savedSettings.trimActive;
+    trimSelection = savedSettings.trimSelection;
+  } else {
+    refAttitude = savedSettings.refAttitude;
+    attOffset = savedSettings.attOffset;
+  }
+  colourMode = savedSettings.colourMode;
+  stepUpdate(kForcedRefresh);  // the restored mode's computation runs at once
+}

@@ -1,0 +1,112 @@
+// The key table: what each key does in each reference mode.
+#include "control/attitude_hold.h"
+#include "control/velocity_trim.h"
+#include "mfd/gyrelle_mfd.h"
+#include "mfd/key_codes.h"
+#include "mfd/mode_select.h"
+#include "targets/target_commands.h"
+
+namespace {
+
+constexpr int kHelpPageCount = 7;
+constexpr int kInputWidth = 20;  // visible characters of an input box
+
+void openBox(GyrelleMFD& mfd, const char* title, InputCallback callback) {
+  hapiOpenInputBox(title, callback, nullptr, kInputWidth, &mfd);
+}
+
+}  // namespace
+
+void GyrelleMFD::turnHelpPage() {
+  helpPage += 1;
+  if (helpPage > kHelpPageCount) helpPage = 0;  // back to the normal display
+}
+
+bool GyrelleMFD::ConsumeKeyBuffered(uint32_t key) {
+  if (helpPage != 0) {  // any key at all turns the page
+    turnHelpPage();
+    return true;
+  }
+  const bool targetMode = refMode == 3;
+  switch (key) {
+    case kKey1:
+      selectMode(*this, 1);
+      break;
+    case kKey2:
+      selectMode(*this, 2);
+      break;
+    case kKey3:
+      selectMode(*this, 3);
+      break;
+    case kKey4:
+      selectMode(*this, 4);
+      break;
+    case kKeyR:
+      if (!targetMode) openBox(*this, "Select Roll", rollOffsetEntered);
+      break;
+    case kKeyT:
+      if (targetMode) openBox(*this, "Select Target", targetNameEntered);
+      break;
+    case kKeyY:
+      if (!targetMode) openBox(*this, "Select Yaw", yawOffsetEntered);
+      break;
+    case kKeyP:
+      if (targetMode) {
+        previousTarget(*this);
+      } else {
+        openBox(*this, "Select Pitch", pitchOffsetEntered);
+      }
+      break;
+    case kKeyH:
+      toggleHold(*this);
+      break;
+    case kKeyC:
+      colourMode = (colourMode + 1) % 3;
+      break;
+    case kKeyB:
+      if (targetMode) selectBaseTarget(*this);
+      break;
+    case kKeyN:
+      if (targetMode) nextTarget(*this);
+      break;
+    case kKeyM:
+      // The box stays open; the number typed into it selects the final mode.
+      openBox(*this, "Select Mode", modeEntered);
+      selectMode(*this, 1);
+      break;
+    case kKeyPeriod:
+      // REF: nothing is recomputed until the next refresh.
+      if (refMode == 1) refAttitude = status.orientation;
+      break;
+    case kKeySpace:
+      if (targetMode) closestTarget(*this);
+      break;
+    case kKeyPad7:
+      trimCommand(*this, TRIM_VERT_LAT);
+      break;
+    case kKeyPad8:
+      trimCommand(*this, TRIM_LAT_FORE_AFT);
+      break;
+    case kKeyPad9:
+      trimCommand(*this, TRIM_VERT_FORE_AFT);
+      break;
+    case kKeyPad5:
+      trimCommand(*this, TRIM_ALL);
+      break;
+    case kKeyPad1:
+      trimCommand(*this, TRIM_VERTICAL);
+      break;
+    case kKeyPad2:
+      trimCommand(*this, TRIM_LATERAL);
+      break;
+    case kKeyPad3:
+      trimCommand(*this, TRIM_FORE_AFT);
+      break;
+    case kKeyPad0:
+      helpPage = 1;
+      break;
+    default:
+      return false;
+  }
+  return true;
+}

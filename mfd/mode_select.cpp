@@ -1,0 +1,102 @@
+// Reference-mode selection and the text the pilot types into the mode's boxes.
+#include "mfd/mode_select.h"
+
+#include <cctype>
+#include <cerrno>
+#include <cmath>
+#include <cstdlib>
+#include <string>
+
+#include "control/velocity_trim.h"
+#include "geometry/reference_frames.h"
+#include "mfd/gyrelle_mfd.h"
+#include "module/module_state.h"
+
+namespace {
+
+constexpr double kRadPerDeg = 0.017453292519943278;  // pi/180 with pi = 3.14159265358979
+constexpr size_t kMaxTextLength = 256;               // longer typed texts are refused unread
+
+// The instance a callback names, or null when it has been destroyed since the
+// box was opened (or the text is missing or absurdly long).
+GyrelleMFD* liveTarget(const char* text, void* userData) {
+  if (text == nullptr || !isLiveInstance(userData)) return nullptr;
+  if (std::char_traits<char>::length(text) > kMaxTextLength) return nullptr;
+  return static_cast<GyrelleMFD*>(userData);
+}
+
+// The longest prefix of s (after leading white space) that forms a decimal
+// number: optional sign, digits, optional point and fraction digits, optional
+// exponent. Nothing readable gives 0. Hexadecimal, "nan" and "inf" are not
+// numbers here.
+double readDecimal(const std::string& s) {
+  size_t i = 0;
+  while (i < s.size() && std::isspace(static_cast<unsigned char>(s[i]))) ++i;
+  const size_t start = i;
+  if (i < s.size() && (s[i] == '+' || s[i] == '-')) ++i;
+  size_t digits = 0;
+  while (i < s.size() && std::isdigit(static_cast<unsigned char>(s[i]))) ++i, ++digits;
+  if (i < s.size() && s[i] == '.') {
+    ++i;
+    while (i < s.size() && std::isdigit(static_cast<unsigned char>(s[i]))) ++i, ++digits;
+  }
+  if (digits == 0) return 0.0;
+  if (i < s.size() && (s[i] == 'e' || s[i] == 'E')) {
+    size_t j = i + 1;
+    if (j < s.size() && (s[j] == '+' || s[j] == '-')) ++j;
+    const size_t expStart = j;
+    while (j < s.size() && std::isdigit(static_cast<unsigned char>(s[j]))) ++j;
+    if (j > expStart) i = j;
+  }
+  return std::strtod(s.substr(start, i - start).c_str(), nullptr);
+}
+
+bool offsetEntered(char* text, void* userData, int axis) {
+  GyrelleMFD* mfd = liveTarget(text, userData);
+  if (mfd == nullptr) return false;
+  // The first blank stands for the decimal point: "10 5" reads as 10.5.
+  std::string s(text);
+  for (char& c : s) {
+    if (c == ' ' || c == '\t') {
+      c = '.';
+      break;
+    }
+  }
+  // "nan", "inf" and "1e999" read as numbers that are not finite: refused,
+  // nothing changed.
+  if (!std::isfinite(std::strtod(s.c_str(), nullptr))) return false;
+  const double degrees = readDecimal(s);
+  if (!std::isfinite(degrees)) return false;
+  mfd->attOffset[axis] = degrees * kRadPerDeg;
+  return true;  // takes effect at the next refresh
+}
+
+}  // namespace
+
+void selectMode(GyrelleMFD& mfd, int mode) {
+  if (focusVessel != nullptr) focusVessel->SetAttitudeRotLevel(VECTOR3{0.0, 0.0, 0.0});
+  endTrim(mfd);  // a trim does not outlive the mode it was flown in
+  mfd.refMode = mode;
+  mfd.holdActive = 0;
+  enterReferenceMode(mfd, mode);
+}
+
+bool modeEntered(void* /*id*/, char* text, void* userData) {
+  GyrelleMFD* mfd = liveTarget(text, userData);
+  if (mfd == nullptr) return false;
+  errno = 0;
+  const long mode = std::strtol(text, nullptr, 10);  // no digits read as 0
+  if (errno == ERANGE || mode < 1 || mode > 4) return false;
+  selectMode(*mfd, static_cast<int>(mode));
+  return true;
+}
+
+bool pitchOffsetEntered(void* /*id*/, char* text, void* userData) {
+  return offsetEntered(text, userData, 0);
+}
+bool yawOffsetEntered(void* /*id*/, char* text, void* userData) {
+  return offsetEntered(text, userData, 1);
+}
+bool rollOffsetEntered(void* /*id*/, char* text, void* userData) {
+  return offsetEntered(text, userData, 2);
+}
