@@ -152,10 +152,10 @@ TEST_F(EventScript, EveryEventKindTakesEffectAtItsTime) {
   // Screens touched by events are redrawn at the event's time; others are
   // not (the periodic interval is longer than the run).
   const std::string dump = simtest::readFile(path("dump.txt"));
-  for (const char* frame : {"frame 0.000 0\n", "frame 0.000 1\n", "frame 0.500 0\n",
-                            "frame 0.900 0\n", "frame 1.200 0\n", "frame 1.500 1\n",
-                            "frame 1.600 1\n", "frame 3.000 0\n", "frame 3.000 1\n",
-                            "frame 4.200 0\n", "frame 4.300 0\n"})
+  for (const char* frame :
+       {"frame 0.000 0\n", "frame 0.000 1\n", "frame 0.500 0\n", "frame 0.900 0\n",
+        "frame 1.200 0\n", "frame 1.500 1\n", "frame 1.600 1\n", "frame 3.000 0\n",
+        "frame 3.000 1\n", "frame 4.200 0\n", "frame 4.300 0\n"})
     EXPECT_NE(dump.find(frame), std::string::npos) << frame;
   EXPECT_EQ(dump.find("frame 1.000 0\n"), std::string::npos);
   EXPECT_EQ(dump.find("frame 2.000 0\n"), std::string::npos);
@@ -164,11 +164,11 @@ TEST_F(EventScript, EveryEventKindTakesEffectAtItsTime) {
 
 TEST_F(EventScript, EqualTimesRunInFileOrder) {
   // Both set the same level at the same time; the later one in the file stands.
-  const std::string file = writeScenario(
-      "order.toml", std::string(simtest::kTwoVessels) +
-                        "[[event]]\nt = 1.0\nvessel = \"B\"\nrot = [0.25, 0, 0]\n"
-                        "[[event]]\nt = 0.5\nvessel = \"B\"\nrot = [0.75, 0, 0]\n"
-                        "[[event]]\nt = 1.0\nvessel = \"B\"\nrot = [-0.5, 0, 0]\n");
+  const std::string file =
+      writeScenario("order.toml", std::string(simtest::kTwoVessels) +
+                                      "[[event]]\nt = 1.0\nvessel = \"B\"\nrot = [0.25, 0, 0]\n"
+                                      "[[event]]\nt = 0.5\nvessel = \"B\"\nrot = [0.75, 0, 0]\n"
+                                      "[[event]]\nt = 1.0\nvessel = \"B\"\nrot = [-0.5, 0, 0]\n");
   const auto r = run({file, "--until", "1", "--telemetry", path("tel.csv"), "--quiet"});
   ASSERT_EQ(r.status, 0) << r.err;
   std::vector<std::string> header;

@@ -49,8 +49,11 @@ TEST_F(Outputs, TelemetryHasTheHeaderAndARowPerVesselAtEverySample) {
     std::istringstream in(rows[i]);
     std::string cell;
     size_t n = 0;
-    for (; std::getline(in, cell, ','); ++n)
-      if (n != 1 && n != 2) EXPECT_TRUE(std::regex_match(cell, number)) << rows[i];
+    for (; std::getline(in, cell, ','); ++n) {
+      if (n != 1 && n != 2) {
+        EXPECT_TRUE(std::regex_match(cell, number)) << rows[i];
+      }
+    }
     EXPECT_EQ(n, 27u) << rows[i];
   }
   // Generic class: 16 000 kg dry, 4 000 kg propellant, nothing firing.
@@ -58,8 +61,8 @@ TEST_F(Outputs, TelemetryHasTheHeaderAndARowPerVesselAtEverySample) {
 }
 
 TEST_F(Outputs, DumpHasAFrameLineBeforeEveryRedrawAndOneLinePerDrawingCall) {
-  const auto r = run({writeScenario("s.toml", scenario(0.02, 2.0)), "--dump", path("d.txt"),
-                      "--quiet"});
+  const auto r =
+      run({writeScenario("s.toml", scenario(0.02, 2.0)), "--dump", path("d.txt"), "--quiet"});
   ASSERT_EQ(r.status, 0) << r.err;
   const auto rows = simtest::lines(simtest::readFile(path("d.txt")));
   ASSERT_FALSE(rows.empty());
@@ -94,7 +97,8 @@ TEST_F(Outputs, FramesArePngsOfTheScreenSizeEveryIntervalAndAtTheEnd) {
                                              "screen1-000010.png", "screen1-000012.png"}));
   for (const auto& [name, w, h] :
        {std::tuple{"screen0-000005.png", 256, 280}, std::tuple{"screen1-000012.png", 200, 150}}) {
-    cairo_surface_t* png = cairo_image_surface_create_from_png(path("f/" + std::string(name)).c_str());
+    cairo_surface_t* png =
+        cairo_image_surface_create_from_png(path("f/" + std::string(name)).c_str());
     ASSERT_EQ(cairo_surface_status(png), CAIRO_STATUS_SUCCESS) << name;
     EXPECT_EQ(cairo_image_surface_get_width(png), w);
     EXPECT_EQ(cairo_image_surface_get_height(png), h);

@@ -42,8 +42,8 @@ TEST_F(ScenarioErrors, WrongTypeIsNamed) {
 }
 
 TEST_F(ScenarioErrors, UnknownNamesAreRejected) {
-  const auto err = expectRejected(std::string(kTwoVessels) + "[[event]]\nt = 1.0\nfocus = \"Zed\"\n",
-                                  "31:9");
+  const auto err =
+      expectRejected(std::string(kTwoVessels) + "[[event]]\nt = 1.0\nfocus = \"Zed\"\n", "31:9");
   EXPECT_NE(err.find("Zed"), std::string::npos);
   expectRejected(std::string(kTwoVessels) +
                      "[[vessel]]\nname = \"C\"\nbody = \"Moon\"\nposition = [0, 0, 0]\n"
