@@ -54,7 +54,7 @@ void BM_GenericVesselWithModule(benchmark::State& state) {
   loader.reset();
   halcyra::World::install(nullptr);
 }
-BENCHMARK(BM_GenericVesselWithModule);
+BENCHMARK(BM_GenericVesselWithModule)->UseRealTime();
 
 }  // namespace
 

@@ -10,8 +10,9 @@
 
 namespace sim {
 namespace {
-constexpr int kBarWidth = 40;  // [characters]
-}
+constexpr int kBarWidth = 40;                                // [characters]
+constexpr auto kBarPeriod = std::chrono::milliseconds(100);  // fastest redraw of the bar
+}  // namespace
 
 Terminal::Terminal(bool quiet, double until)
     : bar_(!quiet && isatty(STDOUT_FILENO)), until_(until) {}
@@ -28,6 +29,9 @@ void Terminal::progress(double t) {
   const double f = until_ > 0.0 ? std::min(1.0, t / until_) : 1.0;
   const int perMille = int(f * 1000.0);
   if (perMille == shown_) return;
+  const auto now = std::chrono::steady_clock::now();
+  if (shown_ >= 0 && perMille < 1000 && now - drawn_ < kBarPeriod) return;
+  drawn_ = now;
   shown_ = perMille;
   const int filled = perMille * kBarWidth / 1000;
   std::printf("\r[%.*s%*s] %5.1f%%  t = %.1f s", filled, "########################################",

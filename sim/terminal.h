@@ -3,6 +3,7 @@
 // screen's last page as text at the end.
 #pragma once
 
+#include <chrono>
 #include <string>
 
 #include "host/world.h"
@@ -24,6 +25,7 @@ class Terminal {
   bool bar_;
   double until_;
   int shown_ = -1;  // per mille of the run shown by the bar, -1 = none
+  std::chrono::steady_clock::time_point drawn_{};  // when the bar was last drawn
   std::string debug_;
 };
 
