@@ -1,6 +1,7 @@
 #include "render/picture.h"
 
 #include <cairo.h>
+#include <fontconfig/fontconfig.h>
 
 #include <algorithm>
 #include <cmath>
@@ -176,6 +177,11 @@ bool writePng(const Picture& picture, const std::string& path, std::string& erro
     return false;
   }
   return true;
+}
+
+void releaseFontCaches() {
+  cairo_debug_reset_static_data();
+  FcFini();
 }
 
 }  // namespace render

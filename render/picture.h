@@ -28,6 +28,11 @@ Picture renderDrawing(const std::vector<GdiOp>& ops, uint32_t width, uint32_t he
 // written; the file is then not left behind.
 bool writePng(const Picture& picture, const std::string& path, std::string& error);
 
+// Frees the font caches of Cairo and fontconfig, which otherwise live to the
+// end of the process (and show as leaks under LeakSanitizer). Call once no more
+// drawing follows, e.g. at the end of main.
+void releaseFontCaches();
+
 // The COLORREF 0x00BBGGRR as a Picture pixel 0x00RRGGBB.
 constexpr uint32_t pixelOf(COLORREF c) {
   return (uint32_t(GetRValue(c)) << 16) | (uint32_t(GetGValue(c)) << 8) | GetBValue(c);

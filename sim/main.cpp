@@ -6,9 +6,11 @@
 #include <CLI/CLI.hpp>
 #include <climits>
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 
+#include "render/picture.h"
 #include "sim/default_scenario.h"
 #include "sim/runner.h"
 #include "sim/scenario.h"
@@ -61,6 +63,7 @@ int main(int argc, char** argv) {
     return code == 0 ? 0 : kExitBadScenario;
   }
 
+  int status = 0;
   try {
     std::string text, file;
     if (scenarioPath.empty()) {
@@ -71,10 +74,9 @@ int main(int argc, char** argv) {
       std::ifstream in(scenarioPath, std::ios::binary);
       std::ostringstream buffer;
       if (in) buffer << in.rdbuf();
-      if (!in || in.bad()) {
-        std::fprintf(stderr, "%s:1:1: cannot read the scenario file\n", file.c_str());
-        return kExitBadScenario;
-      }
+      std::error_code ec;
+      if (!in || !std::filesystem::is_regular_file(scenarioPath, ec) || !buffer)
+        throw sim::ScenarioError(file, {1, 1}, "cannot read the scenario file");
       text = buffer.str();
     }
     const sim::Scenario scenario = sim::parseScenario(text, file);
@@ -83,11 +85,12 @@ int main(int argc, char** argv) {
   } catch (const sim::ScenarioError& e) {
     std::fflush(stdout);
     std::fprintf(stderr, "%s\n", e.what());
-    return kExitBadScenario;
+    status = kExitBadScenario;
   } catch (const std::exception& e) {
     std::fflush(stdout);
     std::fprintf(stderr, "gyrelle-sim: %s\n", e.what());
-    return kExitFailed;
+    status = kExitFailed;
   }
-  return 0;
+  render::releaseFontCaches();
+  return status;
 }

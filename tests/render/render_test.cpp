@@ -146,4 +146,12 @@ TEST(PageText, GroupsTextByLineTopToBottomAndOrdersPiecesByX) {
   EXPECT_EQ(lines[1], "hello world");
 }
 
+// Cairo's and fontconfig's caches freed at the end, so that leak checkers see
+// only our own allocations.
+class FontCaches : public ::testing::Environment {
+ public:
+  void TearDown() override { render::releaseFontCaches(); }
+};
+const auto* const kFontCaches = ::testing::AddGlobalTestEnvironment(new FontCaches);
+
 }  // namespace
