@@ -94,6 +94,8 @@ struct InputBox {
   std::string title;
   InputCallback callback = nullptr;
   void* userData = nullptr;
+  std::string initialText;
+  uint64_t serial = 0;  // set by World::openInputBox
 };
 
 struct Screen {
@@ -115,7 +117,7 @@ struct ModeRegistration {
 class World {
  public:
   World();
-  ~World();  // deletes every screen's instance first
+  ~World();  // deletes every screen's instance first; VESSEL interfaces outlive it
   World(const World&) = delete;
   World& operator=(const World&) = delete;
 
@@ -141,6 +143,7 @@ class World {
   VECTOR3 globalVelocity(ObjectId id) const;
   std::string objectName(ObjectId id) const;  // empty for no object
   const std::vector<Body>& bodies() const { return bodies_; }
+  const std::vector<Base>& bases() const { return bases_; }
   std::vector<Vessel*> vessels();
 
   // Focus. setFocus notifies the loaded modules (hpcFocusChanged).
@@ -191,7 +194,14 @@ class World {
   ObjectId focus_ = 0;
   int nextModeId_ = 1;
   std::optional<size_t> activeScreen_;  // the screen handling a key or button
+  uint64_t inputBoxSerial_ = 0;         // counts opened boxes, to tell a replaced box
   char debug_[256] = {};
+  // Interfaces of deleted vessels: modules may still hold them, so they live
+  // on (past the world's end, too) and answer as for a null handle.
+  std::vector<std::unique_ptr<VESSEL>> retiredInterfaces_;
+
+  void closeScreenInstance(Screen& screen);
+  void openScreenInstance(Screen& screen);
 };
 
 // Loads a module the host's way: dlopen, DllMain(handle, 1, null), InitModule;
@@ -218,5 +228,11 @@ class ModuleLoader {
 
 // The modules loaded into this process, in load order; World::setFocus tells them.
 std::vector<ModuleLoader*>& loadedModules();
+
+// The module handle last given to InitLib, or null.
+HINSTANCE initLibHandle();
+
+// How many times Date2Int has been called in this process (modules are to cache it).
+int date2IntCalls();
 
 }  // namespace halcyra

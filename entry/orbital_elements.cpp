@@ -1,0 +1,67 @@
+#include "entry/orbital_elements.h"
+
+#include <cmath>
+#include <cstdio>
+
+#include "entry/grav_bodies.h"
+#include "geometry/vector_math.h"
+
+namespace {
+constexpr double kTwoPi = 6.28318530717958;
+constexpr size_t kDebugStringSize = 256;  // the host's debug-line buffer [chars]
+
+double dot(const VECTOR3& a, const VECTOR3& b) { return a.x * b.x + a.y * b.y + a.z * b.z; }
+}  // namespace
+
+void postDebugMessage(const char* message) {
+  std::snprintf(hapiDebugString(), kDebugStringSize, "%s", message);
+}
+
+void computeElements(const VECTOR3& position, const VECTOR3& velocity, double mu,
+                     OrbitalElements& el) {
+  el.position = position;
+  el.r = vectorLength(position);
+  el.velocity = velocity;
+  el.v = vectorLength(velocity);
+  el.angMomentum = crossProduct(position, velocity);
+  el.h = vectorLength(el.angMomentum);
+  el.nodeVector = crossProduct(VECTOR3{0.0, 0.0, 1.0}, el.angMomentum);
+  el.n = vectorLength(el.nodeVector);
+
+  // e = ((v^2 - mu/r) r - (r.v) v) / mu, the division taken as a product with 1/mu.
+  const double radialFactor = el.v * el.v - mu / el.r;
+  const double rDotV = dot(position, velocity);
+  const double invMu = 1.0 / mu;
+  el.eccVector = {(radialFactor * position.x - rDotV * velocity.x) * invMu,
+                  (radialFactor * position.y - rDotV * velocity.y) * invMu,
+                  (radialFactor * position.z - rDotV * velocity.z) * invMu};
+  el.e = vectorLength(el.eccVector);
+
+  el.energy = el.v * el.v / 2.0 - mu / el.r;
+  el.p = el.h * el.h / mu;
+  el.a = -mu / (2.0 * el.energy);
+  el.inclination = std::acos(el.angMomentum.z / el.h);
+
+  // A node vector with n_y exactly 0 counts as the lower half: Omega = 2pi, not 0.
+  el.ascendingNode = std::acos(el.nodeVector.x / el.n);
+  if (el.nodeVector.y <= 0.0) el.ascendingNode = kTwoPi - el.ascendingNode;
+
+  el.argPeriapsis = std::acos(dot(el.nodeVector, el.eccVector) / (el.n * el.e));
+  if (el.eccVector.z < 0.0) el.argPeriapsis = kTwoPi - el.argPeriapsis;
+
+  // Approaching periapsis (r.v < 0) puts the vessel in the second half of the orbit.
+  el.trueAnomaly = std::acos(dot(el.eccVector, position) / (el.e * el.r));
+  if (rDotV < 0.0) el.trueAnomaly = kTwoPi - el.trueAnomaly;
+}
+
+void UpdateElements(OrbitalElements& elements) {
+  // Without a focus vessel the body is unknown (a null handle has an empty name).
+  VESSELSTATUS status{};
+  if (const VESSEL* focus = hapiGetFocusInterface()) focus->GetStatus(status);
+  elements.bodyIndex = findGravBody(status.refBody);
+  if (elements.bodyIndex == kUnknownGravBody) {
+    postDebugMessage("UpdateElements(): Unknown grav body");
+    return;
+  }
+  computeElements(status.relPos, status.relVel, gravBodies[elements.bodyIndex].mu, elements);
+}

@@ -1,0 +1,283 @@
+// The world's objects: bodies, bases and vessels under ids that are never
+// reused, their enumeration order, lookups, deletion and the focus.
+#include "host/world.h"
+
+#include <algorithm>
+#include <cmath>
+#include <stdexcept>
+
+#include "host/frames.h"
+#include "host/vessel_classes.h"
+
+namespace halcyra {
+
+namespace {
+
+World* gCurrent = nullptr;
+
+// VESSEL interfaces of ended worlds. A module keeps its focus VESSEL pointer
+// for as long as it is loaded, which can outlast the world; the interface then
+// answers as for a null handle instead of pointing into freed memory.
+std::vector<std::unique_ptr<VESSEL>>& endedWorldInterfaces() {
+  static std::vector<std::unique_ptr<VESSEL>> interfaces;
+  return interfaces;
+}
+
+void requireFinite(const VECTOR3& v, const std::string& what) {
+  if (!isFinite(v)) throw std::invalid_argument(what + " is not a finite vector");
+}
+
+void requireFinite(double v, const std::string& what) {
+  if (!std::isfinite(v)) throw std::invalid_argument(what + " is not a finite number");
+}
+
+}  // namespace
+
+World::World() = default;
+
+World::~World() {
+  // Instances are the module's objects and may call back into this world from
+  // their destructors, so they go first, while the world is still installed.
+  for (Screen& s : screens_) closeScreenInstance(s);
+  if (gCurrent == this) gCurrent = nullptr;
+  auto& keep = endedWorldInterfaces();
+  for (auto& v : vessels_) keep.push_back(std::move(v->iface));
+  for (auto& i : retiredInterfaces_) keep.push_back(std::move(i));
+}
+
+World* World::current() { return gCurrent; }
+void World::install(World* world) { gCurrent = world; }
+
+ObjectId World::addBody(const std::string& name, double mu, double radius,
+                        const VECTOR3& position) {
+  if (name.empty() || findByName(name) != 0)
+    throw std::invalid_argument("body name '" + name + "' is empty or already taken");
+  requireFinite(mu, "mu of body '" + name + "'");
+  requireFinite(radius, "radius of body '" + name + "'");
+  requireFinite(position, "position of body '" + name + "'");
+  if (mu <= 0.0 || radius < 0.0)
+    throw std::invalid_argument("body '" + name + "' needs mu > 0 and radius >= 0");
+  bodies_.push_back(Body{nextId_++, name, mu, radius, position});
+  return bodies_.back().id;
+}
+
+ObjectId World::addBase(const std::string& name, const std::string& bodyName,
+                        const VECTOR3& relPos) {
+  if (name.empty() || findByName(name) != 0)
+    throw std::invalid_argument("base name '" + name + "' is empty or already taken");
+  requireFinite(relPos, "position of base '" + name + "'");
+  const ObjectId b = findByName(bodyName);
+  if (body(b) == nullptr)
+    throw std::invalid_argument("base '" + name + "': unknown body '" + bodyName + "'");
+  bases_.push_back(Base{nextId_++, name, b, relPos});
+  return bases_.back().id;
+}
+
+ObjectId World::addVessel(const VesselSpec& spec) {
+  const std::string& n = spec.name;
+  if (n.empty() || findByName(n) != 0)
+    throw std::invalid_argument("vessel name '" + n + "' is empty or already taken");
+  std::optional<VesselClass> cls = builtInClass(spec.vesselClass);
+  if (!cls)
+    throw std::invalid_argument("vessel '" + n + "': unknown class '" + spec.vesselClass +
+                                "' (known: generic, none)");
+  VECTOR3 origin{};
+  if (!spec.body.empty()) {
+    const Body* b = body(findByName(spec.body));
+    if (b == nullptr)
+      throw std::invalid_argument("vessel '" + n + "': unknown body '" + spec.body + "'");
+    origin = b->position;
+  }
+  ObjectId baseId = 0;
+  if (!spec.base.empty()) {
+    baseId = findByName(spec.base);
+    if (base(baseId) == nullptr)
+      throw std::invalid_argument("vessel '" + n + "': unknown base '" + spec.base + "'");
+  }
+  requireFinite(spec.position, "position of vessel '" + n + "'");
+  requireFinite(spec.velocity, "velocity of vessel '" + n + "'");
+  requireFinite(spec.orientation, "orientation of vessel '" + n + "'");
+  requireFinite(spec.angularVelocity, "angular velocity of vessel '" + n + "'");
+
+  auto v = std::make_unique<Vessel>();
+  v->name = n;
+  v->position = origin + spec.position;
+  v->velocity = spec.velocity;
+  v->rotation = orientationMatrix(spec.orientation);
+  v->angVel = spec.angularVelocity;
+  v->dryMass = spec.dryMass.value_or(cls->dryMass);
+  v->propellant = spec.propellant.value_or(cls->propellant);
+  v->pmi = spec.pmi.value_or(cls->pmi);
+  const int docks = spec.docks.value_or(cls->docks);
+  requireFinite(v->dryMass, "dry mass of vessel '" + n + "'");
+  requireFinite(v->propellant, "propellant of vessel '" + n + "'");
+  requireFinite(v->pmi, "pmi of vessel '" + n + "'");
+  if (v->dryMass <= 0.0 || v->propellant < 0.0)
+    throw std::invalid_argument("vessel '" + n + "' needs dry mass > 0 and propellant >= 0");
+  if (v->pmi.x <= 0.0 || v->pmi.y <= 0.0 || v->pmi.z <= 0.0)
+    throw std::invalid_argument("vessel '" + n + "' needs every pmi component > 0");
+  if (docks < 0 || docks > 64)
+    throw std::invalid_argument("vessel '" + n + "' needs 0 to 64 docking ports");
+
+  std::vector<Thruster> thrusters = cls->thrusters;
+  for (const Thruster& t : spec.extraThrusters) {
+    const std::string what = "thruster of vessel '" + n + "'";
+    requireFinite(t.position, what + ": position");
+    requireFinite(t.direction, what + ": direction");
+    requireFinite(t.max, what + ": max");
+    requireFinite(t.exhaustSpeed, what + ": exhaust speed");
+    if (t.group < 0 || t.group >= THGROUP_COUNT)
+      throw std::invalid_argument(what + ": group " + std::to_string(t.group) + " is not 0 to 14");
+    if (length(t.direction) == 0.0 || t.max < 0.0 || t.exhaustSpeed <= 0.0)
+      throw std::invalid_argument(what +
+                                  " needs a non-zero direction, max >= 0 and exhaust speed > 0");
+    Thruster u = t;
+    u.direction = t.direction * (1.0 / length(t.direction));
+    thrusters.push_back(u);
+  }
+  v->id = nextId_++;
+  for (Thruster& t : thrusters) t.id = nextId_++;
+  v->thrusters = std::move(thrusters);
+  for (int i = 0; i < docks; ++i) v->ports.push_back(DockPort{nextId_++, 0});
+  v->base = baseId;
+  v->iface = std::make_unique<VESSEL>(toHandle(v->id));
+  v->refBody = referenceBody(*v);
+  vessels_.push_back(std::move(v));
+  return vessels_.back()->id;
+}
+
+bool World::deleteObject(ObjectId id) {
+  auto b = std::find_if(bodies_.begin(), bodies_.end(), [&](const Body& x) { return x.id == id; });
+  if (b != bodies_.end()) {
+    bodies_.erase(b);
+    for (auto& v : vessels_) v->refBody = referenceBody(*v);
+    return true;
+  }
+  auto s = std::find_if(bases_.begin(), bases_.end(), [&](const Base& x) { return x.id == id; });
+  if (s != bases_.end()) {
+    bases_.erase(s);
+    return true;
+  }
+  auto v = std::find_if(vessels_.begin(), vessels_.end(),
+                        [&](const std::unique_ptr<Vessel>& x) { return x->id == id; });
+  if (v == vessels_.end()) return false;
+  retiredInterfaces_.push_back(std::move((*v)->iface));
+  vessels_.erase(v);
+  // A port holding the deleted vessel frees.
+  for (auto& other : vessels_)
+    for (DockPort& p : other->ports)
+      if (p.docked == id) p.docked = 0;
+  return true;
+}
+
+Body* World::body(ObjectId id) {
+  for (Body& b : bodies_)
+    if (id != 0 && b.id == id) return &b;
+  return nullptr;
+}
+
+Base* World::base(ObjectId id) {
+  for (Base& b : bases_)
+    if (id != 0 && b.id == id) return &b;
+  return nullptr;
+}
+
+Vessel* World::vessel(ObjectId id) {
+  return const_cast<Vessel*>(static_cast<const World*>(this)->vessel(id));
+}
+
+const Vessel* World::vessel(ObjectId id) const {
+  for (const auto& v : vessels_)
+    if (id != 0 && v->id == id) return v.get();
+  return nullptr;
+}
+
+ObjectId World::findByName(const std::string& name) const {
+  if (name.empty()) return 0;
+  for (const Body& b : bodies_)
+    if (b.name == name) return b.id;
+  for (const Base& b : bases_)
+    if (b.name == name) return b.id;
+  for (const auto& v : vessels_)
+    if (v->name == name) return v->id;
+  return 0;
+}
+
+bool World::exists(ObjectId id) const {
+  if (id == 0) return false;
+  for (const Body& b : bodies_)
+    if (b.id == id) return true;
+  for (const Base& b : bases_)
+    if (b.id == id) return true;
+  return vessel(id) != nullptr;
+}
+
+std::vector<ObjectId> World::objectOrder() const {
+  std::vector<ObjectId> order;
+  for (const Body& b : bodies_) order.push_back(b.id);
+  for (const Base& b : bases_) order.push_back(b.id);
+  for (const auto& v : vessels_) order.push_back(v->id);
+  return order;
+}
+
+VECTOR3 World::globalPosition(ObjectId id) const {
+  if (id == 0) return {};
+  for (const Body& b : bodies_)
+    if (b.id == id) return b.position;
+  for (const Base& s : bases_) {
+    if (s.id != id) continue;
+    for (const Body& b : bodies_)
+      if (b.id == s.body) return b.position + s.relPos;
+    return s.relPos;  // its body has left the world
+  }
+  const Vessel* v = vessel(id);
+  return v != nullptr ? v->position : VECTOR3{};
+}
+
+VECTOR3 World::globalVelocity(ObjectId id) const {
+  const Vessel* v = vessel(id);
+  return v != nullptr ? v->velocity : VECTOR3{};  // bodies and bases stand still
+}
+
+std::string World::objectName(ObjectId id) const {
+  if (id == 0) return {};
+  for (const Body& b : bodies_)
+    if (b.id == id) return b.name;
+  for (const Base& b : bases_)
+    if (b.id == id) return b.name;
+  const Vessel* v = vessel(id);
+  return v != nullptr ? v->name : std::string();
+}
+
+std::vector<Vessel*> World::vessels() {
+  std::vector<Vessel*> out;
+  for (auto& v : vessels_) out.push_back(v.get());
+  return out;
+}
+
+bool World::setFocus(ObjectId id) {
+  if (vessel(id) == nullptr) return false;
+  const ObjectId old = focus_;
+  focus_ = id;
+  if (old != id)
+    for (ModuleLoader* m : loadedModules()) m->focusChanged(toHandle(id), toHandle(old));
+  return true;
+}
+
+bool World::dock(ObjectId id, uint32_t port, ObjectId other) {
+  Vessel* v = vessel(id);
+  if (v == nullptr || port >= v->ports.size() || id == other || vessel(other) == nullptr ||
+      v->ports[port].docked != 0)
+    return false;
+  v->ports[port].docked = other;
+  return true;
+}
+
+bool World::undock(ObjectId id, uint32_t port) {
+  Vessel* v = vessel(id);
+  if (v == nullptr || port >= v->ports.size() || v->ports[port].docked == 0) return false;
+  v->ports[port].docked = 0;
+  return true;
+}
+
+}  // namespace halcyra
