@@ -1,0 +1,107 @@
+// Row drawers of the display pages.
+//
+// Signed-number rule: a value that is not negative (zero and NaN included) is
+// printed with a leading "+" in the normal green; a negative value with its
+// minus sign in the colour the colour mode selects, after which the colour
+// returns to green.
+#include "mfd/page_rows.h"
+
+#include <cstdio>
+#include <cstring>
+
+#include "mfd/display.h"
+#include "mfd/gyrelle_mfd.h"
+
+namespace {
+
+void textOut(HDC dc, int x, int y, const char* text) {
+  TextOutA(dc, x, y, text, static_cast<int>(std::strlen(text)));
+}
+
+// body: the number already formatted without a plus sign.
+void drawSigned(GyrelleMFD& mfd, int x, double value, const char* body) {
+  char text[64];
+  if (value < 0.0) {
+    SetTextColor(mfd.drawDc, negativeColour(mfd.colourMode));
+    textOut(mfd.drawDc, x, mfd.textY, body);
+    SetTextColor(mfd.drawDc, kNormalColour);
+  } else {
+    std::snprintf(text, sizeof text, "+%s", body);
+    textOut(mfd.drawDc, x, mfd.textY, text);
+  }
+}
+
+void drawSignedDegrees(GyrelleMFD& mfd, int x, double radians) {
+  const double degrees = radians * kDegPerRad;
+  char body[48];
+  std::snprintf(body, sizeof body, "%.2f", degrees);
+  drawSigned(mfd, x, degrees, body);
+}
+
+const char* modeName(int refMode) {
+  switch (refMode) {
+    case 1:
+      return "Attitude";
+    case 2:
+      return "Velocity";
+    case 3:
+      return "Target Relative";
+    case 4:
+      return "Entry Interface";
+    default:
+      return "";
+  }
+}
+
+void nextLine(GyrelleMFD& mfd) { mfd.textY += static_cast<int32_t>(mfd.lineHeight); }
+
+}  // namespace
+
+COLORREF negativeColour(int colourMode) {
+  switch (colourMode) {
+    case 1:
+      return kHighlightColour;
+    case 2:
+      return kNegativeRed;
+    default:
+      return kNormalColour;
+  }
+}
+
+void drawRefModeRow(GyrelleMFD& mfd) {
+  textOut(mfd.drawDc, kLabelX, mfd.textY, "Ref Mode:");
+  char name[48];
+  std::snprintf(name, sizeof name, "%s%s", modeName(mfd.refMode),
+                mfd.holdActive == 1 ? " (Hold)" : "");
+  SetTextColor(mfd.drawDc, kHighlightColour);
+  textOut(mfd.drawDc, kModeNameX, mfd.textY, name);
+  SetTextColor(mfd.drawDc, kNormalColour);
+  nextLine(mfd);
+}
+
+void drawAngleRow(GyrelleMFD& mfd, const char* label, double angle, double rate) {
+  textOut(mfd.drawDc, kLabelX, mfd.textY, label);
+  drawSignedDegrees(mfd, kFirstValueX, angle);
+  drawSignedDegrees(mfd, kSecondValueX, rate);
+  nextLine(mfd);
+}
+
+void drawOffsetRow(GyrelleMFD& mfd, const char* label, double angle) {
+  textOut(mfd.drawDc, kLabelX, mfd.textY, label);
+  drawSignedDegrees(mfd, kFirstValueX, angle);
+  nextLine(mfd);
+}
+
+void drawVelocityLabel(GyrelleMFD& mfd, const char* label, bool highlight) {
+  if (highlight) SetTextColor(mfd.drawDc, kHighlightColour);
+  textOut(mfd.drawDc, kLabelX, mfd.textY, label);
+  SetTextColor(mfd.drawDc, kNormalColour);
+}
+
+void drawVelocityRow(GyrelleMFD& mfd, const char* label, double value, bool highlight) {
+  drawVelocityLabel(mfd, label, highlight);
+  char body[48];
+  formatDistance(body, sizeof body, value);
+  drawSigned(mfd, kFirstValueX, value, body);
+  nextLine(mfd);
+}

@@ -1,0 +1,186 @@
+// The redraw: title, reference-mode line, then the page of the reference mode
+// (or a help page), then the gauges. Every value comes from the last refresh
+// except the rotation thruster levels, read here.
+//
+// Layout: a 28-line grid, line n at y = n * lineHeight (lineHeight =
+// mfdHeight / 28); x columns fixed in pixels (mfd/page_rows.h).
+#include <cstdio>
+#include <cstring>
+
+#include "control/trim_selection.h"
+#include "geometry/vector_math.h"
+#include "mfd/display.h"
+#include "mfd/gyrelle_mfd.h"
+#include "mfd/page_rows.h"
+#include "module/module_state.h"
+
+namespace {
+
+void textOut(HDC dc, int x, int y, const char* text) {
+  TextOutA(dc, x, y, text, static_cast<int>(std::strlen(text)));
+}
+
+void atLine(GyrelleMFD& mfd, int line) { mfd.textY = line * static_cast<int32_t>(mfd.lineHeight); }
+
+// Net level of a raising and a lowering group: within [-1, +1].
+double netLevel(const VESSEL& vessel, THGROUP_TYPE raise, THGROUP_TYPE lower) {
+  return vessel.GetThrusterGroupLevel(raise) - vessel.GetThrusterGroupLevel(lower);
+}
+
+void readRotationLevels(GyrelleMFD& mfd) {
+  if (focusVessel == nullptr) {
+    mfd.rotThrustLevel[0] = mfd.rotThrustLevel[1] = mfd.rotThrustLevel[2] = 0.0;
+    return;
+  }
+  mfd.rotThrustLevel[0] = netLevel(*focusVessel, THGROUP_PITCH_RAISE, THGROUP_PITCH_LOWER);
+  mfd.rotThrustLevel[1] = netLevel(*focusVessel, THGROUP_YAW_RAISE, THGROUP_YAW_LOWER);
+  mfd.rotThrustLevel[2] = netLevel(*focusVessel, THGROUP_ROLL_RAISE, THGROUP_ROLL_LOWER);
+}
+
+void drawTitle(GyrelleMFD& mfd) {
+  const COLORREF previous = setTextStyle(mfd.drawDc, kTitleColour);
+  textOut(mfd.drawDc, kLabelX, mfd.textY, "Gyrelle V3.0");
+  setTextStyle(mfd.drawDc, previous);
+  SetTextColor(mfd.drawDc, kNormalColour);
+  mfd.textY += static_cast<int32_t>(mfd.lineHeight);
+}
+
+void drawOffsetRows(GyrelleMFD& mfd, int firstLine) {
+  atLine(mfd, firstLine);
+  drawOffsetRow(mfd, "Set Pitch", mfd.attOffset.x);
+  drawOffsetRow(mfd, "Set Yaw ", mfd.attOffset.y);
+  drawOffsetRow(mfd, "Set Roll", mfd.attOffset.z);
+}
+
+// The angle rows, two blank lines, then the gauges.
+void drawAngleRowsAndGauges(GyrelleMFD& mfd, int firstLine) {
+  atLine(mfd, firstLine);
+  drawAngleRow(mfd, "Pitch:", mfd.attDeviation.x, mfd.status.angVel.x);
+  drawAngleRow(mfd, "Yaw:", mfd.attDeviation.y, mfd.status.angVel.y);
+  drawAngleRow(mfd, "Roll:", mfd.attDeviation.z, mfd.status.angVel.z);
+  mfd.textY += 2 * static_cast<int32_t>(mfd.lineHeight);
+  drawIndicators(mfd);
+}
+
+void drawAttitudePage(GyrelleMFD& mfd) {
+  char text[96];
+  const VECTOR3& ref = mfd.refAttitude;
+  const VECTOR3& now = mfd.status.orientation;
+  atLine(mfd, 3);
+  std::snprintf(text, sizeof text, "Reference Att: %.1f %.1f %.1f", ref.x * kDegPerRad,
+                ref.y * kDegPerRad, ref.z * kDegPerRad);
+  textOut(mfd.drawDc, kLabelX, mfd.textY, text);
+  atLine(mfd, 4);
+  std::snprintf(text, sizeof text, "Current Att:   %.1f %.1f %.1f", now.x * kDegPerRad,
+                now.y * kDegPerRad, now.z * kDegPerRad);
+  textOut(mfd.drawDc, kLabelX, mfd.textY, text);
+  drawOffsetRows(mfd, 6);
+  drawAngleRowsAndGauges(mfd, 11);
+}
+
+void drawVelocityPage(GyrelleMFD& mfd) {
+  char text[64];
+  atLine(mfd, 3);
+  textOut(mfd.drawDc, kLabelX, mfd.textY, "Velocity:");
+  formatDistance(text, sizeof text, vectorLength(mfd.status.relVel));
+  textOut(mfd.drawDc, kFirstValueX, mfd.textY, text);
+  drawOffsetRows(mfd, 5);
+  drawAngleRowsAndGauges(mfd, 10);
+}
+
+// Without a target (none selected, or one that has gone) the labels stand
+// without figures.
+void drawTargetPage(GyrelleMFD& mfd) {
+  char text[96];
+  const bool hasTarget = mfd.targetHandle != nullptr;
+  const char* name = hasTarget ? mfd.targetName : "";
+  atLine(mfd, 3);
+  std::snprintf(text, sizeof text, "Target: %.*s", static_cast<int>(sizeof mfd.targetName), name);
+  textOut(mfd.drawDc, kLabelX, mfd.textY, text);
+
+  atLine(mfd, 4);
+  textOut(mfd.drawDc, kLabelX, mfd.textY, "Distance:");
+  if (hasTarget) {
+    formatDistance(text, sizeof text, vectorLength(mfd.targetRelPos));
+    textOut(mfd.drawDc, kFirstValueX, mfd.textY, text);
+  }
+  atLine(mfd, 5);
+  textOut(mfd.drawDc, kLabelX, mfd.textY, "Rad Vel:");
+  if (hasTarget) {
+    formatDistance(text, sizeof text, mfd.rangeRate);  // green whatever its sign
+    textOut(mfd.drawDc, kFirstValueX, mfd.textY, text);
+  }
+
+  const bool trimming = mfd.trimActive != 0;
+  const int32_t axes = mfd.trimSelection;
+  struct Row {
+    const char* label;
+    double value;  // [m/s]
+    bool highlight;
+  };
+  const Row rows[3] = {
+      {"Vertical", mfd.targetRelVel.y, trimming && trimsVertical(axes)},
+      {"Lateral", mfd.targetRelVel.x, trimming && trimsLateral(axes)},
+      {"Fore/Aft", mfd.targetRelVel.z, trimming && trimsForeAft(axes)},
+  };
+  atLine(mfd, 7);
+  for (const Row& row : rows) {
+    if (hasTarget) {
+      drawVelocityRow(mfd, row.label, row.value, row.highlight);
+    } else {
+      drawVelocityLabel(mfd, row.label, row.highlight);
+      mfd.textY += static_cast<int32_t>(mfd.lineHeight);
+    }
+  }
+  drawAngleRowsAndGauges(mfd, 12);
+}
+
+void drawEntryPage(GyrelleMFD& mfd) {
+  char text[96];
+  if (!mfd.entryPrediction.valid) {
+    atLine(mfd, 4);
+    textOut(mfd.drawDc, kLabelX, mfd.textY, "Entry Interface Undefined");
+    return;
+  }
+  atLine(mfd, 3);
+  std::snprintf(text, sizeof text, "Entry Angle:   %.2f",
+                mfd.entryPrediction.entryAngle * kDegPerRad);
+  textOut(mfd.drawDc, kLabelX, mfd.textY, text);
+  atLine(mfd, 4);
+  std::snprintf(text, sizeof text, "Time To Go:    %.f", mfd.entryPrediction.timeToGo);  // [s]
+  textOut(mfd.drawDc, kLabelX, mfd.textY, text);
+  drawOffsetRows(mfd, 6);
+  drawAngleRowsAndGauges(mfd, 11);
+}
+
+}  // namespace
+
+void GyrelleMFD::Redraw(HDC dc) {
+  readRotationLevels(*this);
+  textY = 0;
+  drawDc = dc;
+  drawTitle(*this);
+  textY += static_cast<int32_t>(lineHeight);  // line 1 stays blank
+  if (helpPage != 0) {
+    drawHelpPage(*this);
+    return;
+  }
+  if (refMode < 1 || refMode > 4) return;
+  drawRefModeRow(*this);  // line 2, first row of every page
+  switch (refMode) {
+    case 1:
+      drawAttitudePage(*this);
+      break;
+    case 2:
+      drawVelocityPage(*this);
+      break;
+    case 3:
+      drawTargetPage(*this);
+      break;
+    case 4:
+      drawEntryPage(*this);
+      break;
+    default:
+      break;
+  }
+}

@@ -1,0 +1,179 @@
+// The rotation-level gauges: geometry, brushes and the brush selection
+// being put back after every fill.
+#include "mfd/gauges.h"
+
+#include <gtest/gtest.h>
+
+#include "mfd/display.h"
+#include "mfd/page_fixture.h"
+
+namespace {
+
+using gyrelle_test::geometry;
+using gyrelle_test::hasText;
+using gyrelle_test::kGreen;
+using gyrelle_test::kNegativeBrush;
+using gyrelle_test::kPositiveBrush;
+using gyrelle_test::kWhite;
+
+class Gauges : public gyrelle_test::PageFixture {
+ protected:
+  void SetUp() override {
+    PageFixture::SetUp();
+    makeInstance();  // 280 pixels high: lineHeight 10
+    dc = std::make_unique<DeviceContext>(256, 280);
+    custom = CreateSolidBrush(RGB(1, 2, 3));
+    SelectObject(dc.get(), custom);
+    dc->ops.clear();
+    mfd->drawDc = dc.get();
+  }
+  void TearDown() override {
+    DeleteObject(custom);
+    PageFixture::TearDown();
+  }
+  // The brush colour of each fill, and checks that the brush before it was put back.
+  std::vector<COLORREF> fillBrushes() {
+    std::vector<COLORREF> brushes;
+    const auto& ops = dc->ops;
+    for (size_t i = 0; i < ops.size(); ++i) {
+      if (ops[i].kind != GdiOpKind::StrokeAndFill) continue;
+      brushes.push_back(ops[i].colour);
+      EXPECT_TRUE(i + 1 < ops.size() && ops[i + 1].kind == GdiOpKind::SelectObject &&
+                  ops[i + 1].colour == RGB(1, 2, 3))
+          << "brush not restored after fill " << brushes.size();
+    }
+    EXPECT_EQ(dc->selected, custom);
+    return brushes;
+  }
+
+  std::unique_ptr<DeviceContext> dc;
+  HBRUSH custom = nullptr;
+};
+
+TEST_F(Gauges, PitchBarFillsUpForPositiveAndDownForNegative) {
+  const std::string outline = "M25,197 L35,197 L35,287 L25,287 L25,197 ";
+  drawPitchBar(*mfd, 197, 1.0);
+  EXPECT_EQ(geometry(dc->ops), outline + "[ M25,242 L35,242 L35,197 L25,197 L25,242 ] F");
+  EXPECT_EQ(fillBrushes(), std::vector<COLORREF>{kPositiveBrush});
+
+  dc->ops.clear();
+  drawPitchBar(*mfd, 197, -1.0);
+  EXPECT_EQ(geometry(dc->ops), outline + "[ M25,242 L35,242 L35,287 L25,287 L25,242 ] F");
+  EXPECT_EQ(fillBrushes(), std::vector<COLORREF>{kNegativeBrush});
+
+  dc->ops.clear();
+  drawPitchBar(*mfd, 197, 0.0);
+  EXPECT_EQ(geometry(dc->ops), outline + "[ M25,242 L35,242 L35,242 L25,242 L25,242 ] F");
+  EXPECT_EQ(fillBrushes(), std::vector<COLORREF>{kPositiveBrush});
+}
+
+TEST_F(Gauges, YawBarTruncatesTowardZero) {
+  const std::string outline = "M70,237 L160,237 L160,247 L70,247 L70,237 ";
+  drawYawBar(*mfd, 197, -0.5);  // -22.5 pixels: 22 to the left of the centre
+  EXPECT_EQ(geometry(dc->ops), outline + "[ M115,237 L93,237 L93,247 L115,247 L115,237 ] F");
+  EXPECT_EQ(fillBrushes(), std::vector<COLORREF>{kNegativeBrush});
+
+  dc->ops.clear();
+  drawYawBar(*mfd, 197, 0.0);
+  EXPECT_EQ(geometry(dc->ops), outline + "[ M115,237 L115,237 L115,247 L115,247 L115,237 ] F");
+  EXPECT_EQ(fillBrushes(), std::vector<COLORREF>{kPositiveBrush});
+}
+
+TEST_F(Gauges, RollArcFullLevelReachesTheHorizontal) {
+  drawRollArc(*mfd, 197, 1.0);
+  const auto& ops = dc->ops;
+  ASSERT_GE(ops.size(), 5u);
+  // Outline: the upper half ring, drawn directly.
+  EXPECT_EQ(ops[0].kind, GdiOpKind::MoveTo);
+  ASSERT_EQ(ops[1].kind, GdiOpKind::AngleArc);
+  EXPECT_FALSE(ops[1].inPath);
+  EXPECT_EQ(ops[1].x, 225);
+  EXPECT_EQ(ops[1].y, 267);
+  EXPECT_EQ(ops[1].radius, 45u);
+  EXPECT_FLOAT_EQ(ops[1].startDeg, 179.0f);
+  EXPECT_FLOAT_EQ(ops[1].sweepDeg, -180.0f);
+  ASSERT_EQ(ops[3].kind, GdiOpKind::AngleArc);
+  EXPECT_EQ(ops[3].radius, 35u);
+  EXPECT_FLOAT_EQ(ops[3].startDeg, -1.0f);
+  EXPECT_FLOAT_EQ(ops[3].sweepDeg, 180.0f);
+  // Fill: a quarter ring from the top clockwise to the right-hand horizontal.
+  const std::string text = geometry(ops, 5);
+  EXPECT_EQ(text, "[ M225,222 A225,267,45,90,-90 L260,267 A225,267,35,0,90 L225,222 ] F");
+  EXPECT_EQ(fillBrushes(), std::vector<COLORREF>{kPositiveBrush});
+
+  // At 180 degrees the sine of the angle in radians is a little above zero, so the
+  // truncated y lands one pixel above the centre.
+  dc->ops.clear();
+  drawRollArc(*mfd, 197, -1.0);
+  EXPECT_EQ(geometry(dc->ops, 5),
+            "[ M225,222 A225,267,45,90,90 L190,266 A225,267,35,180,-90 L225,222 ] F");
+  EXPECT_EQ(fillBrushes(), std::vector<COLORREF>{kNegativeBrush});
+}
+
+TEST_F(Gauges, RollArcAtZeroIsARadialLineAtTheTop) {
+  drawRollArc(*mfd, 197, 0.0);
+  const std::string fill = geometry(dc->ops, 5);
+  EXPECT_EQ(fill.rfind("[ M225,222 A225,267,45,90,", 0), 0u) << fill;
+  EXPECT_NE(fill.find(" L225,232 A225,267,35,90,"), std::string::npos) << fill;
+  EXPECT_EQ(fillBrushes(), std::vector<COLORREF>{kPositiveBrush});
+}
+
+TEST_F(Gauges, RingSectorIsAClosedFigure) {
+  drawRingSector(dc.get(), 100, 100, 50, 30, 0.0, 90.0);
+  EXPECT_EQ(geometry(dc->ops), "M150,100 A100,100,50,0,90 L100,70 A100,100,30,90,-90 L150,100");
+}
+
+TEST_F(Gauges, HeaderStartsOnLineSeventeenOfAShortPage) {
+  mfd->refMode = 2;
+  const auto ops = redraw();
+  EXPECT_TRUE(hasText(ops, 10, 172, "Pitch", kWhite));
+  EXPECT_TRUE(hasText(ops, 105, 172, "Yaw", kWhite));
+  EXPECT_TRUE(hasText(ops, 205, 172, "Roll", kWhite));
+  const std::string all = geometry(ops);
+  EXPECT_EQ(all.rfind("M0,170 L256,170 M60,170 L60,280 M170,170 L170,280 M0,187 L256,187 "
+                      "M25,197 L35,197",
+                      0),
+            0u)
+      << all;
+  EXPECT_NE(all.find("A225,267,45,179,-180"), std::string::npos) << all;
+  // Labels in white, the colour back to green for what follows.
+  bool afterRoll = false;
+  for (const GdiOp& op : ops) {
+    if (op.kind == GdiOpKind::Text && op.text == "Roll" && op.y == 172) afterRoll = true;
+    if (afterRoll && op.kind == GdiOpKind::SetTextColor) {
+      EXPECT_EQ(op.colour, kGreen);
+      break;
+    }
+  }
+}
+
+TEST_F(Gauges, OtherScreenSizesKeepFixedColumns) {
+  makeInstance(400, 300);  // lineHeight 14
+  const auto ops = redraw();
+  EXPECT_TRUE(hasText(ops, 10, 17 * 14 + 3, "Pitch", kWhite));
+  const std::string all = geometry(ops);
+  // Header at 238; labels at 241; second line at 241 + 21 = 262; tops at 276.
+  EXPECT_EQ(all.rfind("M0,238 L300,238 M60,238 L60,400 M170,238 L170,400 M0,262 L300,262 "
+                      "M25,276 L39,276",
+                      0),
+            0u)
+      << all;
+  EXPECT_NE(all.find("A225,346,31,"), std::string::npos) << all;  // inner radius 45 - 14
+}
+
+TEST_F(Gauges, LevelsOfTheRedrawChooseTheBrushes) {
+  auto& level = world->vessel(vessel)->groupLevel;
+  level[THGROUP_PITCH_LOWER] = 0.5;  // pitch -0.5
+  level[THGROUP_YAW_RAISE] = 0.5;    // yaw +0.5
+  level[THGROUP_ROLL_LOWER] = 1.0;   // roll -1
+  DeviceContext screen(256, 280);
+  mfd->Redraw(&screen);
+  std::vector<COLORREF> brushes;
+  for (const GdiOp& op : screen.ops) {
+    if (op.kind == GdiOpKind::StrokeAndFill) brushes.push_back(op.colour);
+  }
+  EXPECT_EQ(brushes, (std::vector<COLORREF>{kNegativeBrush, kPositiveBrush, kNegativeBrush}));
+  EXPECT_EQ(screen.selected, stockBrush());
+}
+
+}  // namespace
