@@ -42,6 +42,24 @@ void appendAngleArc(cairo_t* cr, const GdiOp& op) {
   }
 }
 
+// GDI's TextOutA takes single-byte text in the Windows code page; Cairo wants
+// UTF-8 and stops drawing altogether after text that is not. Bytes from 0x80
+// are taken as Latin-1 (U+0080..U+00FF), which matches the code page for
+// every printable character but a few in 0x80..0x9F.
+std::string latin1ToUtf8(const std::string& text) {
+  std::string out;
+  out.reserve(text.size());
+  for (unsigned char c : text) {
+    if (c < 0x80) {
+      out += char(c);
+    } else {
+      out += char(0xc0 | (c >> 6));
+      out += char(0x80 | (c & 0x3f));
+    }
+  }
+  return out;
+}
+
 struct Canvas {
   cairo_surface_t* surface;
   cairo_t* cr;
@@ -85,7 +103,7 @@ Picture renderDrawing(const std::vector<GdiOp>& ops, uint32_t width, uint32_t he
         setColour(cr, op.colour);
         cairo_new_path(cr);
         cairo_move_to(cr, op.x, op.y + font.ascent);  // GDI places the top left
-        cairo_show_text(cr, op.text.c_str());
+        cairo_show_text(cr, latin1ToUtf8(op.text).c_str());
         cairo_new_path(cr);
         break;
       case GdiOpKind::MoveTo:

@@ -64,6 +64,15 @@ TEST(Renderer, BackgroundIsBlackAndTextTakesItsColourBelowAndRightOfItsCorner) {
   EXPECT_GT(countPixels(pic, 100, 50, 140, 62, isReddish), 10u);  // the glyphs
 }
 
+TEST(Renderer, SingleByteTextBeyondAsciiDoesNotStopTheDrawing) {
+  const auto pic = render::renderDrawing(
+      {textOp(0, 0, RGB(255, 0, 0), "12\xb0 \xff\x80"), pointOp(GdiOpKind::MoveTo, 10, 50),
+       pointOp(GdiOpKind::LineTo, 60, 50, RGB(0, 0, 255))},
+      100, 100);
+  EXPECT_GT(countPixels(pic, 0, 0, 100, 20, isReddish), 5u);
+  EXPECT_EQ(pic.at(30, 50), 0x0000ffu);
+}
+
 TEST(Renderer, LinesUseTheRecordedPenFromTheCurrentPoint) {
   const auto pic = render::renderDrawing(
       {pointOp(GdiOpKind::MoveTo, 10, 20), pointOp(GdiOpKind::LineTo, 60, 20, RGB(0, 0, 255))}, 100,
