@@ -1,0 +1,144 @@
+// The attitude hold: turns the vessel until each deviation is inside 0.1 deg,
+// then nulls the rates, each axis by itself with the same law, through the
+// reaction-control rotation levels. Also the per-step control entry, which
+// runs the hold, its automatic ends, and then the velocity trim.
+//
+// Angles in degrees are converted with 3.14159265358979 / 180; the constants
+// below are the resulting doubles.
+#include "control/attitude_hold.h"
+
+#include <cmath>
+
+#include "control/thruster_level.h"
+#include "control/velocity_trim.h"
+#include "control/vessel_control.h"
+#include "mfd/gyrelle_mfd.h"
+#include "module/module_state.h"
+
+namespace {
+constexpr double kAttitudeTolerance = 0.0017453292519943279;  // [rad] 0.1 deg
+constexpr double kSettledRate = 1.745329251994328e-06;        // [rad/s] 0.0001 deg/s
+constexpr double kRateBandCap = 0.00017453292519943277;       // [rad/s] 0.01 deg/s
+constexpr double kBandFraction = 0.5;                         // of the commanded rate
+
+// Rate schedule: the commanded turn rate [rad/s] for an attitude error below
+// each threshold [rad]; 2 deg/s at 10 deg and beyond.
+constexpr double kErrorBelow[4] = {
+    0.0026179938779914915,  // 0.15 deg
+    0.017453292519943278,   // 1 deg
+    0.052359877559829834,   // 3 deg
+    0.17453292519943278,    // 10 deg
+};
+constexpr double kCommandedRate[5] = {
+    0.00017453292519943277,  // 0.01 deg/s
+    0.0043633231299858195,   // 0.25 deg/s
+    0.008726646259971639,    // 0.5 deg/s
+    0.017453292519943278,    // 1 deg/s
+    0.034906585039886556,    // 2 deg/s
+};
+
+double commandedRate(double absError) {  // [rad] -> [rad/s]
+  for (int i = 0; i < 4; ++i) {
+    if (absError < kErrorBelow[i]) return kCommandedRate[i];
+  }
+  return kCommandedRate[4];
+}
+
+void commandAxis(int axis, double level) {
+  controlVessel->SetAttitudeRotLevel(axis, limitLevel(level));
+}
+
+bool anyPortEngaged(const VESSEL& vessel) {
+  // The port count is asked again after every port.
+  for (uint32_t i = 0; i < vessel.DockCount(); ++i) {
+    if (vessel.GetDockStatus(vessel.GetDockHandle(i)) != nullptr) return true;
+  }
+  return false;
+}
+
+// The hold's automatic ends: a running trim ends too, and both leave their
+// levels at zero rather than at the last step's values.
+void endHoldAndTrim(GyrelleMFD& mfd) {
+  endTrim(mfd);
+  endHold(mfd);
+}
+}  // namespace
+
+void controlStep(GyrelleMFD& mfd) {
+  if (mfd.holdActive == 1) {
+    if (mfd.refMode == 4 && !mfd.entryPrediction.valid) {
+      endHoldAndTrim(mfd);  // no entry interface to hold to
+      return;
+    }
+    if (focusVessel != nullptr && anyPortEngaged(*focusVessel)) {
+      endHoldAndTrim(mfd);
+      return;
+    }
+    for (int axis = 0; axis < 3; ++axis) {
+      holdAxis(axis, mfd.attDeviation[axis], kAttitudeTolerance);
+    }
+  }
+  if (mfd.trimActive) trimStep(mfd);
+}
+
+void toggleHold(GyrelleMFD& mfd) {
+  mfd.holdActive = 1 - mfd.holdActive;
+  if (focusVessel != nullptr) focusVessel->SetAttitudeRotLevel(VECTOR3{0.0, 0.0, 0.0});
+}
+
+void endHold(GyrelleMFD& mfd) {
+  mfd.holdActive = 0;
+  if (focusVessel != nullptr) focusVessel->SetAttitudeRotLevel(VECTOR3{0.0, 0.0, 0.0});
+}
+
+void holdAxis(int axis, double deviation, double tolerance) {
+  if (controlVessel == nullptr) return;
+  // A deviation that is not a number gives no direction to turn in: hold the
+  // axis still instead.
+  if (std::isnan(deviation)) {
+    nullAxisRate(axis);
+    return;
+  }
+  const double mass = controlVessel->GetMass();  // [kg]
+  VESSELSTATUS status{};
+  controlVessel->GetStatus(status);
+  const double rate = status.angVel[axis];  // [rad/s]
+  // The law turns the vessel so that the deviation shrinks: a positive
+  // deviation calls for rotation at a negative level.
+  const double error = 0.0 - deviation;  // [rad]
+
+  if (std::fabs(error) < tolerance) {
+    if (std::fabs(rate) < kSettledRate) {
+      commandAxis(axis, 0.0);
+    } else {
+      nullAxisRate(axis);
+    }
+    return;
+  }
+  const double wanted = commandedRate(std::fabs(error));  // [rad/s]
+  double band = kBandFraction * wanted;                   // [rad/s]
+  if (band > kRateBandCap) band = kRateBandCap;
+  const double targetRate = error >= 0.0 ? wanted : -wanted;
+  const double change = targetRate - rate;  // [rad/s]
+  if (-band <= change && change <= band) {
+    commandAxis(axis, 0.0);  // coast: close enough to the wanted rate
+    return;
+  }
+  // The fraction of the axis's torque that changes the rate by `change`
+  // within the response time.
+  const double torque = change * pmi[axis] * mass / responseTime;  // [N m]
+  commandAxis(axis, torque / axisTorque[axis]);
+}
+
+void nullAxisRate(int axis) {
+  if (controlVessel == nullptr) return;
+  VESSELSTATUS status{};
+  controlVessel->GetStatus(status);
+  const double rate = status.angVel[axis];       // [rad/s]
+  const double mass = controlVessel->GetMass();  // [kg]
+  if (std::fabs(rate) < kSettledRate) {
+    commandAxis(axis, 0.0);
+    return;
+  }
+  commandAxis(axis, -(mass * pmi[axis] * rate / responseTime) / axisTorque[axis]);
+}

@@ -1,0 +1,132 @@
+// Velocity trim: matches the vessel's velocity to the target's along the
+// selected vessel axes. Each axis uses the one-second law L = -(m v) / F: the
+// level that removes the relative velocity v [m/s] in one second at full
+// thrust F [N] of a vessel of mass m [kg]. When the RCS would need more than
+// three times its full thrust, an engine whose sense fits takes over: hover
+// for upward corrections, main for forward and retro for aftward ones.
+#include "control/velocity_trim.h"
+
+#include <cmath>
+
+#include "control/thruster_level.h"
+#include "control/trim_selection.h"
+#include "control/vessel_control.h"
+#include "mfd/gyrelle_mfd.h"
+#include "module/module_state.h"
+
+namespace {
+constexpr double kMatchedSpeed = 0.001;  // [m/s] an axis at or below this is matched
+constexpr double kEngineTakeover = 3.0;  // RCS level beyond which an engine takes over
+constexpr int kTargetRelativeMode = 3;
+
+constexpr int kLateral = 0;  // axis arguments of SetAttitudeLinLevel
+constexpr int kVertical = 1;
+constexpr int kForeAft = 2;
+
+void setLinearLevel(int axis, double level) {
+  if (focusVessel != nullptr) focusVessel->SetAttitudeLinLevel(axis, limitLevel(level));
+}
+
+void setEngineLevel(ENGINETYPE engine, double level) {
+  if (focusVessel != nullptr) focusVessel->SetEngineLevel(engine, limitLevel(level));
+}
+
+void stopLinearLevels() {
+  if (focusVessel != nullptr) focusVessel->SetAttitudeLinLevel(VECTOR3{0.0, 0.0, 0.0});
+}
+
+// The RCS level that removes `speed` [m/s] along one axis in one second.
+double rcsLevel(double mass, double speed, int axis) {
+  return -(mass * speed) / linearThrust[axis];
+}
+}  // namespace
+
+void trimCommand(GyrelleMFD& mfd, int32_t selection) {
+  if (mfd.refMode != kTargetRelativeMode) return;
+  if (mfd.trimActive && selection == mfd.trimSelection) {
+    toggleTrim(mfd);  // the same command again stops it
+    return;
+  }
+  // A different command while a trim runs stops it and records the new axes;
+  // pressing that command once more starts them. Starting sets no levels: the
+  // next control step begins to fly the trim.
+  toggleTrim(mfd);
+  mfd.trimSelection = selection;
+}
+
+void toggleTrim(GyrelleMFD& mfd) {
+  if (mfd.trimActive) {
+    endTrim(mfd);
+  } else {
+    mfd.trimActive = 1;
+  }
+}
+
+void endTrim(GyrelleMFD& mfd) {
+  if (!mfd.trimActive) return;
+  mfd.trimActive = 0;
+  stopLinearLevels();
+  if (trimsVertical(mfd.trimSelection)) setEngineLevel(ENGINE_HOVER, 0.0);
+  if (trimsForeAft(mfd.trimSelection)) {
+    setEngineLevel(ENGINE_MAIN, 0.0);
+    setEngineLevel(ENGINE_RETRO, 0.0);
+  }
+}
+
+void trimStep(GyrelleMFD& mfd) {
+  const VECTOR3& v = mfd.targetRelVel;  // [m/s], vessel axes, as last refreshed
+  stopLinearLevels();
+  // Each axis still off its match sets the flag again; when none does, the
+  // trim has ended with its levels at zero.
+  mfd.trimActive = 0;
+  if (trimsVertical(mfd.trimSelection)) {
+    setEngineLevel(ENGINE_HOVER, 0.0);
+    if (std::fabs(v.y) > kMatchedSpeed) {
+      trimVertical(mfd);
+      mfd.trimActive = 1;
+    }
+  }
+  if (trimsLateral(mfd.trimSelection)) {
+    if (std::fabs(v.x) > kMatchedSpeed) {
+      trimLateral(mfd);
+      mfd.trimActive = 1;
+    }
+  }
+  if (trimsForeAft(mfd.trimSelection)) {
+    setEngineLevel(ENGINE_MAIN, 0.0);
+    setEngineLevel(ENGINE_RETRO, 0.0);
+    if (std::fabs(v.z) > kMatchedSpeed) {
+      trimForeAft(mfd);
+      mfd.trimActive = 1;
+    }
+  }
+}
+
+void trimLateral(GyrelleMFD& mfd) {
+  setLinearLevel(kLateral, rcsLevel(mfd.vesselMass, mfd.targetRelVel.x, kLateral));
+}
+
+void trimVertical(GyrelleMFD& mfd) {
+  const double m = mfd.vesselMass;       // [kg]
+  const double vy = mfd.targetRelVel.y;  // [m/s]
+  const double level = rcsLevel(m, vy, kVertical);
+  if (engineThrust[ENGINE_HOVER] > 0.0 && level > kEngineTakeover) {
+    setEngineLevel(ENGINE_HOVER, -(m * vy) / engineThrust[ENGINE_HOVER]);
+  } else {
+    setLinearLevel(kVertical, level);
+  }
+}
+
+void trimForeAft(GyrelleMFD& mfd) {
+  const double m = mfd.vesselMass;       // [kg]
+  const double vz = mfd.targetRelVel.z;  // [m/s]
+  const double level = rcsLevel(m, vz, kForeAft);
+  if (engineThrust[ENGINE_MAIN] > 0.0 && level > kEngineTakeover) {
+    setEngineLevel(ENGINE_MAIN, -(m * vz) / engineThrust[ENGINE_MAIN]);
+  } else if (engineThrust[ENGINE_RETRO] > 0.0 && level < -kEngineTakeover) {
+    // Positive: the retro engine pushes aft.
+    setEngineLevel(ENGINE_RETRO, (m * vz) / engineThrust[ENGINE_RETRO]);
+  } else {
+    setLinearLevel(kForeAft, level);
+  }
+}

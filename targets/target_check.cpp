@@ -1,0 +1,40 @@
+// Dropping a target whose object has left the host's world, so that its
+// handle is never passed to the host again.
+#include "control/attitude_hold.h"
+#include "control/velocity_trim.h"
+#include "mfd/gyrelle_mfd.h"
+#include "targets/target_commands.h"
+
+namespace {
+constexpr int kTargetRelativeMode = 3;
+
+// The name lookup settles the usual case with one host query: the host knows
+// an object under that handle now. Otherwise (a base name cut short, or a
+// gone object) the host's objects are searched one by one.
+bool objectExists(OBJHANDLE object, const char* name) {
+  if (name[0] != '\0' && hapiGetObjectByName(name) == object) return true;
+  const uint32_t count = hapiGetObjectCount();
+  for (uint32_t i = 0; i < count; ++i) {
+    if (hapiGetObjectByIndex(static_cast<int>(i)) == object) return true;
+  }
+  return false;
+}
+}  // namespace
+
+bool checkTarget(GyrelleMFD& mfd) {
+  if (mfd.targetHandle == nullptr) return false;
+  if (objectExists(mfd.targetHandle, mfd.targetName)) return true;
+  mfd.targetHandle = nullptr;
+  mfd.targetName[0] = '\0';
+  mfd.targetRelPos = VECTOR3{0.0, 0.0, 0.0};
+  mfd.targetRelVel = VECTOR3{0.0, 0.0, 0.0};
+  mfd.rangeRate = 0.0;
+  endTrim(mfd);  // nothing left to match
+  // Only target-relative mode takes its deviations from the line of sight to
+  // the target; a hold in another mode has its own reference and goes on.
+  if (mfd.refMode == kTargetRelativeMode) {
+    mfd.attDeviation = VECTOR3{0.0, 0.0, 0.0};
+    if (mfd.holdActive) endHold(mfd);
+  }
+  return false;
+}

@@ -1,0 +1,189 @@
+// The hold and the trim flying the "generic" vessel in the stand-in host, with
+// the real libgyrelle.so driven the host's way at 50 Hz. Attitudes are checked
+// against rotation matrices built here, not against the module's own angles alone.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <memory>
+#include <random>
+
+#include "host/world.h"
+#include "mfd/gyrelle_mfd.h"
+
+namespace {
+
+using halcyra::Matrix3;
+
+constexpr double kRadPerDeg = 0.017453292519943278;
+constexpr double kStep = 0.02;  // [s] 50 Hz
+
+Matrix3 multiply(const Matrix3& a, const Matrix3& b) {
+  Matrix3 c{};
+  for (int i = 0; i < 3; ++i)
+    for (int j = 0; j < 3; ++j)
+      for (int k = 0; k < 3; ++k) c.m[i][j] += a.m[i][k] * b.m[k][j];
+  return c;
+}
+
+// R = Rx(a) Ry(b) Rz(g), the host's orientation-angle convention.
+Matrix3 orientation(const VECTOR3& angles) {
+  const double ca = std::cos(angles.x), sa = std::sin(angles.x);
+  const double cb = std::cos(angles.y), sb = std::sin(angles.y);
+  const double cg = std::cos(angles.z), sg = std::sin(angles.z);
+  const Matrix3 rx{{{1, 0, 0}, {0, ca, sa}, {0, -sa, ca}}};
+  const Matrix3 ry{{{cb, 0, -sb}, {0, 1, 0}, {sb, 0, cb}}};
+  const Matrix3 rz{{{cg, sg, 0}, {-sg, cg, 0}, {0, 0, 1}}};
+  return multiply(multiply(rx, ry), rz);
+}
+
+// Rotation by `angle` [rad] about the unit axis u (Rodrigues).
+Matrix3 axisAngle(const VECTOR3& u, double angle) {
+  const double c = std::cos(angle), s = std::sin(angle), t = 1.0 - c;
+  return Matrix3{{{t * u.x * u.x + c, t * u.x * u.y - s * u.z, t * u.x * u.z + s * u.y},
+                  {t * u.x * u.y + s * u.z, t * u.y * u.y + c, t * u.y * u.z - s * u.x},
+                  {t * u.x * u.z - s * u.y, t * u.y * u.z + s * u.x, t * u.z * u.z + c}}};
+}
+
+// The angle [rad] of the rotation that takes a to b.
+double angleBetween(const Matrix3& a, const Matrix3& b) {
+  double trace = 0.0;
+  for (int i = 0; i < 3; ++i)
+    for (int k = 0; k < 3; ++k) trace += a.m[k][i] * b.m[k][i];
+  return std::acos(std::fmin(1.0, std::fmax(-1.0, 0.5 * (trace - 1.0))));
+}
+
+VECTOR3 column(const Matrix3& r, int j) { return VECTOR3{r.m[0][j], r.m[1][j], r.m[2][j]}; }
+double dot(const VECTOR3& a, const VECTOR3& b) { return a.x * b.x + a.y * b.y + a.z * b.z; }
+double length(const VECTOR3& a) { return std::sqrt(dot(a, a)); }
+
+class GenericVesselFlight : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    world = std::make_unique<halcyra::World>();
+    halcyra::World::install(world.get());
+    world->addBody("Earth", 1.0, 1.0, VECTOR3{0, 0, 0});  // no noticeable gravity
+    halcyra::VesselSpec spec;
+    spec.name = "Gyre";
+    spec.body = "Earth";
+    spec.position = VECTOR3{1.0e6, 0, 0};
+    spec.orientation = VECTOR3{0.3, -0.2, 1.0};
+    ship = world->addVessel(spec);
+    halcyra::VesselSpec beacon;
+    beacon.name = "Beacon";
+    beacon.vesselClass = "none";
+    beacon.body = "Earth";
+    beacon.position = VECTOR3{1.0e6 + 300.0, 200.0, -500.0};
+    target = world->addVessel(beacon);
+    world->setFocus(ship);
+    loader = std::make_unique<halcyra::ModuleLoader>(GYRELLE_MODULE_PATH);
+    world->addScreen(256, 280);
+    ASSERT_TRUE(world->setScreenMode(0, "Gyrelle"));
+    mfd = static_cast<GyrelleMFD*>(world->screen(0).instance);
+  }
+  void TearDown() override {
+    loader.reset();
+    world.reset();
+    halcyra::World::install(nullptr);
+  }
+
+  void step() {
+    world->step(kStep);
+    ++steps;
+    loader->postStep(steps * kStep, kStep, 0.0);
+  }
+  void type(uint32_t key, const char* text) {
+    ASSERT_TRUE(world->pressKey(0, key));
+    ASSERT_TRUE(world->answerInput(0, text));
+  }
+  halcyra::Vessel& vessel() { return *world->vessel(ship); }
+  bool ratesBelow(double limit) {  // [rad/s]
+    for (int k = 0; k < 3; ++k)
+      if (!(std::fabs(vessel().angVel[k]) < limit)) return false;
+    return true;
+  }
+
+  std::unique_ptr<halcyra::World> world;
+  std::unique_ptr<halcyra::ModuleLoader> loader;
+  GyrelleMFD* mfd = nullptr;
+  halcyra::ObjectId ship = 0, target = 0;
+  long steps = 0;
+};
+
+TEST_F(GenericVesselFlight, HoldWithOffsetsSettlesFromRandomAttitudes) {
+  type(25, "10");  // pitch offset [deg]
+  type(21, "-5");  // yaw
+  type(19, "3");   // roll
+  const Matrix3 wanted = multiply(orientation(mfd->refAttitude), orientation(mfd->attOffset));
+  ASSERT_TRUE(world->pressKey(0, 35));  // hold on
+  ASSERT_EQ(mfd->holdActive, 1);
+
+  std::mt19937 random(2026);
+  std::uniform_real_distribution<double> uniform(-1.0, 1.0);
+  double longest = 0.0;  // [s]
+  for (int run = 0; run < 20; ++run) {
+    VECTOR3 axis{};
+    do axis = VECTOR3{uniform(random), uniform(random), uniform(random)};
+    while (length(axis) < 0.1 || length(axis) > 1.0);
+    axis = axis * (1.0 / length(axis));
+    const double angle = 60.0 * kRadPerDeg * (0.5 + 0.5 * uniform(random));
+    vessel().rotation = multiply(wanted, axisAngle(axis, angle));
+    vessel().angVel = VECTOR3{0, 0, 0};
+
+    const long start = steps;
+    bool settled = false;
+    while (!settled && (steps - start) * kStep < 600.0) {
+      step();
+      // After at least two refreshes, so that the deviations are this run's.
+      if ((steps - start) * kStep < 0.6) continue;
+      settled = ratesBelow(0.01 * kRadPerDeg) &&
+                std::fabs(mfd->attDeviation.x) < 0.1 * kRadPerDeg &&
+                std::fabs(mfd->attDeviation.y) < 0.1 * kRadPerDeg &&
+                std::fabs(mfd->attDeviation.z) < 0.1 * kRadPerDeg;
+    }
+    ASSERT_TRUE(settled) << "run " << run << " from " << angle / kRadPerDeg << " deg";
+    EXPECT_LT(angleBetween(vessel().rotation, wanted), 0.2 * kRadPerDeg) << "run " << run;
+    EXPECT_EQ(mfd->holdActive, 1);
+    longest = std::fmax(longest, (steps - start) * kStep);
+  }
+  RecordProperty("longest_settle_s", std::to_string(longest));
+}
+
+TEST_F(GenericVesselFlight, HoldInTargetModePointsTheNoseAtTheTarget) {
+  ASSERT_TRUE(world->pressKey(0, 4));  // target-relative mode: the closest object
+  ASSERT_EQ(mfd->refMode, 3);
+  ASSERT_EQ(halcyra::toId(mfd->targetHandle), target);
+  ASSERT_TRUE(world->pressKey(0, 35));
+  const VECTOR3 lineOfSight = world->globalPosition(target) - world->globalPosition(ship);
+  bool settled = false;
+  while (!settled && steps * kStep < 600.0) {
+    step();
+    const double off = std::acos(
+        std::fmin(1.0, dot(column(vessel().rotation, 2), lineOfSight) / length(lineOfSight)));
+    settled = steps * kStep > 0.6 && off < 0.15 * kRadPerDeg && ratesBelow(0.01 * kRadPerDeg);
+  }
+  EXPECT_TRUE(settled);
+  RecordProperty("settle_s", std::to_string(steps * kStep));
+  EXPECT_EQ(mfd->attDeviation.z, 0.0);  // roll plays no part in this mode
+}
+
+TEST_F(GenericVesselFlight, TrimAllEndsByItselfWithTheVelocityMatched) {
+  vessel().rotation = orientation(VECTOR3{0, 0, 0});  // vessel axes = global axes
+  ASSERT_TRUE(world->pressKey(0, 4));
+  std::mt19937 random(11);
+  std::uniform_real_distribution<double> speed(-2.0, 2.0);  // [m/s] per axis
+  for (int run = 0; run < 3; ++run) {
+    vessel().velocity = VECTOR3{speed(random), speed(random), speed(random)};
+    for (int i = 0; i < 15; ++i) step();  // a refresh sees the new velocity
+    ASSERT_TRUE(world->pressKey(0, 76));  // TRA
+    ASSERT_EQ(mfd->trimActive, 1u);
+    const long start = steps;
+    while (mfd->trimActive && (steps - start) * kStep < 120.0) step();
+    ASSERT_EQ(mfd->trimActive, 0u) << "run " << run;
+    const VECTOR3 relVel = world->globalVelocity(ship) - world->globalVelocity(target);
+    for (int k = 0; k < 3; ++k) EXPECT_LT(std::fabs(relVel[k]), 0.005) << "run " << run;
+    for (int g = 0; g < 3; ++g) EXPECT_EQ(vessel().groupLevel[g], 0.0) << "engine " << g;
+    for (int g = 9; g < 15; ++g) EXPECT_EQ(vessel().groupLevel[g], 0.0) << "group " << g;
+  }
+}
+
+}  // namespace

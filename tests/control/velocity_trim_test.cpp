@@ -1,0 +1,144 @@
+// Velocity trim: the per-axis laws, engine take-over, and how trims start and end.
+#include "control/velocity_trim.h"
+
+#include "control/attitude_hold.h"
+#include "control_world.h"
+#include "targets/target_commands.h"
+
+namespace {
+
+using control_test::ControlWorld;
+
+class Trim : public ControlWorld {
+ protected:
+  void SetUp() override {
+    ControlWorld::SetUp();
+    ship = addVessel("Ship", {});
+    focusWithInstance(ship);
+    mfd->refMode = 3;
+    mfd->vesselMass = 10000.0;  // [kg]
+    for (double& f : linearThrust) f = 2000.0;
+    engineThrust[ENGINE_MAIN] = 100000.0;
+    engineThrust[ENGINE_RETRO] = 50000.0;
+    engineThrust[ENGINE_HOVER] = 0.0;
+  }
+  void fly(int32_t selection, VECTOR3 relVel) {
+    mfd->trimActive = 1;
+    mfd->trimSelection = selection;
+    mfd->targetRelVel = relVel;
+    trimStep(*mfd);
+  }
+  halcyra::ObjectId ship = 0;
+};
+
+TEST_F(Trim, MainEngineTakesLargeForwardCorrections) {
+  fly(TRIM_FORE_AFT, VECTOR3{0, 0, -2.0});  // RCS would need level 10
+  EXPECT_DOUBLE_EQ(engineLevel(ship, ENGINE_MAIN), 0.2);
+  EXPECT_EQ(linLevel(ship, 2), 0.0);
+  EXPECT_EQ(mfd->trimActive, 1u);
+}
+
+TEST_F(Trim, RetroEngineTakesLargeAftCorrections) {
+  fly(TRIM_FORE_AFT, VECTOR3{0, 0, 2.0});
+  EXPECT_DOUBLE_EQ(engineLevel(ship, ENGINE_RETRO), 0.4);
+  EXPECT_EQ(engineLevel(ship, ENGINE_MAIN), 0.0);
+  EXPECT_EQ(linLevel(ship, 2), 0.0);
+}
+
+TEST_F(Trim, WithoutRetroTheRcsGivesFullAftThrust) {
+  engineThrust[ENGINE_RETRO] = 0.0;
+  fly(TRIM_FORE_AFT, VECTOR3{0, 0, 2.0});
+  EXPECT_EQ(linLevel(ship, 2), -1.0);
+  EXPECT_EQ(engineLevel(ship, ENGINE_RETRO), 0.0);
+}
+
+TEST_F(Trim, HoverTakesOverOnlyBeyondThreeTimesTheRcs) {
+  engineThrust[ENGINE_HOVER] = 100000.0;
+  linearThrust[1] = 2500.0;
+  fly(TRIM_VERTICAL, VECTOR3{0, -0.75, 0});  // L exactly 3
+  EXPECT_EQ(linLevel(ship, 1), 1.0);
+  EXPECT_EQ(engineLevel(ship, ENGINE_HOVER), 0.0);
+  fly(TRIM_VERTICAL, VECTOR3{0, -0.8, 0});
+  EXPECT_EQ(linLevel(ship, 1), 0.0);
+  EXPECT_DOUBLE_EQ(engineLevel(ship, ENGINE_HOVER), 0.08);
+  // Downward corrections never use the hover engine.
+  fly(TRIM_VERTICAL, VECTOR3{0, 0.8, 0});
+  EXPECT_EQ(linLevel(ship, 1), -1.0);
+  EXPECT_EQ(engineLevel(ship, ENGINE_HOVER), 0.0);
+}
+
+TEST_F(Trim, OnlyTheAxesOffTheirMatchAreFlownAndTheTrimEndsByItself) {
+  fly(TRIM_ALL, VECTOR3{0.0005, -0.002, 0.001});
+  EXPECT_EQ(mfd->trimActive, 1u);
+  EXPECT_DOUBLE_EQ(linLevel(ship, 1), 0.01);
+  EXPECT_EQ(linLevel(ship, 0), 0.0);
+  EXPECT_EQ(linLevel(ship, 2), 0.0);
+  mfd->targetRelVel.y = 0.001;  // exactly at the threshold counts as matched
+  trimStep(*mfd);
+  EXPECT_EQ(mfd->trimActive, 0u);
+  for (int axis = 0; axis < 3; ++axis) EXPECT_EQ(linLevel(ship, axis), 0.0);
+}
+
+TEST_F(Trim, CommandsActOnlyInTargetRelativeMode) {
+  mfd->refMode = 1;
+  trimCommand(*mfd, TRIM_ALL);
+  EXPECT_EQ(mfd->trimActive, 0u);
+  EXPECT_EQ(mfd->trimSelection, 0);
+}
+
+TEST_F(Trim, SameCommandTwiceStopsWithEverythingAtZero) {
+  trimCommand(*mfd, TRIM_ALL);
+  ASSERT_EQ(mfd->trimActive, 1u);
+  mfd->targetRelVel = VECTOR3{0.5, 0.5, -2.0};
+  controlStep(*mfd);
+  ASSERT_GT(engineLevel(ship, ENGINE_MAIN), 0.0);
+  trimCommand(*mfd, TRIM_ALL);
+  EXPECT_EQ(mfd->trimActive, 0u);
+  for (int axis = 0; axis < 3; ++axis) {
+    EXPECT_EQ(linLevel(ship, axis), 0.0);
+    EXPECT_EQ(engineLevel(ship, axis), 0.0);
+  }
+}
+
+TEST_F(Trim, OtherCommandStopsTheRunningTrimAndArmsItsOwn) {
+  trimCommand(*mfd, TRIM_ALL);
+  mfd->targetRelVel = VECTOR3{0.1, 0.1, 0.1};
+  controlStep(*mfd);
+  trimCommand(*mfd, TRIM_VERTICAL);
+  EXPECT_EQ(mfd->trimActive, 0u);
+  EXPECT_EQ(mfd->trimSelection, TRIM_VERTICAL);
+  EXPECT_EQ(linLevel(ship, 0), 0.0);
+  trimCommand(*mfd, TRIM_VERTICAL);
+  EXPECT_EQ(mfd->trimActive, 1u);
+  controlStep(*mfd);
+  EXPECT_NE(linLevel(ship, 1), 0.0);
+  EXPECT_EQ(linLevel(ship, 0), 0.0);
+  EXPECT_EQ(linLevel(ship, 2), 0.0);
+}
+
+TEST_F(Trim, EnteringTargetModeAgainStopsTheEngines) {
+  halcyra::VesselSpec spec;
+  spec.name = "Tender";
+  spec.vesselClass = "none";
+  spec.body = "Earth";
+  spec.position = VECTOR3{1200, 0, 0};
+  world->addVessel(spec);
+  fly(TRIM_FORE_AFT, VECTOR3{0, 0, -2.0});
+  ASSERT_GT(engineLevel(ship, ENGINE_MAIN), 0.0);
+  enterTargetMode(*mfd);
+  EXPECT_EQ(mfd->trimActive, 0u);
+  EXPECT_EQ(engineLevel(ship, ENGINE_MAIN), 0.0);
+}
+
+TEST_F(Trim, NonFiniteInputsSendNoLevel) {
+  for (double& f : linearThrust) f = 0.0;
+  mfd->vesselMass = 0.0;  // 0 * v / 0
+  fly(TRIM_LATERAL, VECTOR3{1.0, 0, 0});
+  EXPECT_EQ(linLevel(ship, 0), 0.0);
+  // No thrust at all but mass: full level in the needed sense.
+  mfd->vesselMass = 1000.0;
+  fly(TRIM_LATERAL, VECTOR3{1.0, 0, 0});
+  EXPECT_EQ(linLevel(ship, 0), -1.0);
+}
+
+}  // namespace
