@@ -1,6 +1,12 @@
 // The runner's outputs: the drawing dump (--dump), the telemetry table
-// (--telemetry) and the screen pictures (--frames). Formats: the gyrelle-sim
-// section of the design notes; they are contracts, kept exactly.
+// (--telemetry) and the screen pictures (--frames). Their formats are
+// contracts that other tools read; keep them exactly:
+// - dump: "frame T S" (time with 3 decimals, screen index) opens each redraw,
+//   then one line per drawing call: "text X Y RRGGBB TEXT", "move X Y",
+//   "line X Y", "arc CX CY R START SWEEP", "begin-path", "end-path",
+//   "stroke-fill RRGGBB" (the brush's colour); colours in hex;
+// - telemetry: the CSV header in outputs.cpp, one row per vessel;
+// - frames: screenN-TTTTTT.png, the time in whole seconds, zero padded.
 #pragma once
 
 #include <memory>

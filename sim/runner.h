@@ -1,5 +1,11 @@
-// One run of a scenario with the module loaded: the loop of the gyrelle-sim
-// section of the design notes, and the outputs it writes.
+// One run of a scenario with the module loaded, and the outputs it writes.
+// The loop, with t = steps * step (never a running sum, so times stay exact):
+//   1. run every event due at t (its time <= t + 1e-9), in order; redraw each
+//      screen they touched;
+//   2. stop when t >= until;
+//   3. advance every vessel by one step with the levels in force; t += step;
+//   4. call the module's hpcPostStep(t, step, 0);
+//   5. redraw every screen whose redraw interval has passed.
 #pragma once
 
 #include <string>

@@ -1,7 +1,6 @@
 // A scenario file (TOML) read into plain records, each carrying where it came
 // from so that every later complaint can name the file, line and column.
-// Format: the scenario section of the design notes; units as there (m, m/s,
-// rad, rad/s, kg, N, s).
+// Format: scenarios/README.md; units m, m/s, rad, rad/s, kg, N, s.
 #pragma once
 
 #include <cstdint>
