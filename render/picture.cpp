@@ -1,0 +1,205 @@
+#include "render/picture.h"
+
+#include <cairo.h>
+#include <fontconfig/fontconfig.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <memory>
+
+namespace render {
+namespace {
+
+// The text line pitch a module gets for a screen: height / 28 [pixels]; the
+// font's em is a little smaller so that lines with descenders do not touch.
+constexpr double kLinesPerScreen = 28.0;
+constexpr double kEmPerLine = 0.9;
+constexpr double kMinFontSize = 6.0;  // [pixels]
+constexpr double kRadPerDeg = 3.14159265358979323846 / 180.0;
+
+void setColour(cairo_t* cr, COLORREF c) {
+  cairo_set_source_rgb(cr, GetRValue(c) / 255.0, GetGValue(c) / 255.0, GetBValue(c) / 255.0);
+}
+
+// GDI pixel (x, y) is the square from (x, y) to (x + 1, y + 1); a one-pixel pen
+// runs through its centre.
+double centre(int32_t v) { return v + 0.5; }
+
+// Appends a GDI AngleArc to the current path. GDI angles are counter-clockwise
+// with y up; Cairo's y runs down, so an angle a on screen is -a in Cairo, and a
+// positive (counter-clockwise) sweep runs in Cairo's negative direction.
+void appendAngleArc(cairo_t* cr, const GdiOp& op) {
+  const double cx = centre(op.x), cy = centre(op.y), r = op.radius;
+  const double a0 = -op.startDeg * kRadPerDeg;
+  const double a1 = -(double(op.startDeg) + op.sweepDeg) * kRadPerDeg;
+  // cairo_arc* start with a line from the current point to the arc's start,
+  // which is exactly GDI's behaviour.
+  if (op.sweepDeg >= 0.0f) {
+    cairo_arc_negative(cr, cx, cy, r, a0, a1);
+  } else {
+    cairo_arc(cr, cx, cy, r, a0, a1);
+  }
+}
+
+// GDI's TextOutA takes single-byte text in the Windows code page; Cairo wants
+// UTF-8 and stops drawing altogether after text that is not. Bytes from 0x80
+// are taken as Latin-1 (U+0080..U+00FF), which matches the code page for
+// every printable character but a few in 0x80..0x9F.
+std::string latin1ToUtf8(const std::string& text) {
+  std::string out;
+  out.reserve(text.size());
+  for (unsigned char c : text) {
+    if (c < 0x80) {
+      out += char(c);
+    } else {
+      out += char(0xc0 | (c >> 6));
+      out += char(0x80 | (c & 0x3f));
+    }
+  }
+  return out;
+}
+
+struct Canvas {
+  cairo_surface_t* surface;
+  cairo_t* cr;
+  ~Canvas() {
+    cairo_destroy(cr);
+    cairo_surface_destroy(surface);
+  }
+};
+
+}  // namespace
+
+Picture renderDrawing(const std::vector<GdiOp>& ops, uint32_t width, uint32_t height) {
+  Picture picture;
+  picture.width = width;
+  picture.height = height;
+  picture.pixels.assign(size_t(width) * height, 0u);
+  if (width == 0 || height == 0) return picture;
+
+  const int stride = cairo_format_stride_for_width(CAIRO_FORMAT_RGB24, int(width));
+  std::vector<unsigned char> buffer(size_t(stride) * height, 0);
+  Canvas canvas{cairo_image_surface_create_for_data(buffer.data(), CAIRO_FORMAT_RGB24, int(width),
+                                                    int(height), stride),
+                nullptr};
+  canvas.cr = cairo_create(canvas.surface);
+  cairo_t* cr = canvas.cr;
+
+  cairo_set_source_rgb(cr, 0, 0, 0);
+  cairo_paint(cr);
+  cairo_set_antialias(cr, CAIRO_ANTIALIAS_NONE);  // GDI draws aliased lines and fills
+  cairo_set_line_width(cr, 1.0);
+  cairo_select_font_face(cr, "DejaVu Sans Mono", CAIRO_FONT_SLANT_NORMAL, CAIRO_FONT_WEIGHT_NORMAL);
+  cairo_set_font_size(cr, std::max(kMinFontSize, height / kLinesPerScreen * kEmPerLine));
+  cairo_font_extents_t font;
+  cairo_font_extents(cr, &font);
+
+  double curX = 0.5, curY = 0.5;  // the current point, pixel centre
+  bool building = false;          // between BeginPath and EndPath
+  for (const GdiOp& op : ops) {
+    switch (op.kind) {
+      case GdiOpKind::Text:
+        setColour(cr, op.colour);
+        cairo_new_path(cr);
+        cairo_move_to(cr, op.x, op.y + font.ascent);  // GDI places the top left
+        cairo_show_text(cr, latin1ToUtf8(op.text).c_str());
+        cairo_new_path(cr);
+        break;
+      case GdiOpKind::MoveTo:
+        curX = centre(op.x);
+        curY = centre(op.y);
+        if (building) cairo_move_to(cr, curX, curY);
+        break;
+      case GdiOpKind::LineTo:
+        if (!building) {
+          cairo_new_path(cr);
+          cairo_move_to(cr, curX, curY);
+        }
+        cairo_line_to(cr, centre(op.x), centre(op.y));
+        curX = centre(op.x);
+        curY = centre(op.y);
+        if (!building) {
+          setColour(cr, op.colour);
+          cairo_stroke(cr);
+        }
+        break;
+      case GdiOpKind::AngleArc:
+        if (!building) {
+          cairo_new_path(cr);
+          cairo_move_to(cr, curX, curY);
+        }
+        appendAngleArc(cr, op);
+        cairo_get_current_point(cr, &curX, &curY);
+        if (!building) {
+          setColour(cr, op.colour);
+          cairo_stroke(cr);
+        }
+        break;
+      case GdiOpKind::BeginPath:
+        building = true;
+        cairo_new_path(cr);
+        cairo_move_to(cr, curX, curY);
+        break;
+      case GdiOpKind::EndPath:
+        building = false;
+        break;
+      case GdiOpKind::StrokeAndFill:
+        cairo_close_path(cr);
+        setColour(cr, op.colour);
+        cairo_fill_preserve(cr);
+        setColour(cr, op.penColour);
+        cairo_stroke(cr);  // also ends the path, as GDI discards it
+        break;
+      case GdiOpKind::SetTextColor:
+      case GdiOpKind::SetBkMode:  // the background is black: opaque text boxes change nothing
+      case GdiOpKind::SelectObject:
+        break;
+    }
+  }
+  cairo_surface_flush(canvas.surface);
+
+  for (uint32_t y = 0; y < height; ++y) {
+    const auto* row = reinterpret_cast<const uint32_t*>(buffer.data() + size_t(y) * stride);
+    for (uint32_t x = 0; x < width; ++x) picture.pixels[size_t(y) * width + x] = row[x] & 0xffffffu;
+  }
+  return picture;
+}
+
+bool writePng(const Picture& picture, const std::string& path, std::string& error) {
+  if (picture.width == 0 || picture.height == 0) {
+    error = path + ": cannot write an empty picture";
+    return false;
+  }
+  const int stride = cairo_format_stride_for_width(CAIRO_FORMAT_RGB24, int(picture.width));
+  std::vector<unsigned char> buffer(size_t(stride) * picture.height, 0);
+  for (uint32_t y = 0; y < picture.height; ++y) {
+    auto* row = reinterpret_cast<uint32_t*>(buffer.data() + size_t(y) * stride);
+    for (uint32_t x = 0; x < picture.width; ++x) row[x] = picture.at(x, y);
+  }
+  cairo_surface_t* surface = cairo_image_surface_create_for_data(
+      buffer.data(), CAIRO_FORMAT_RGB24, int(picture.width), int(picture.height), stride);
+  // Written beside the target and renamed, so that a failed write leaves no
+  // half-written picture under the final name.
+  const std::string temp = path + ".part";
+  const cairo_status_t status = cairo_surface_write_to_png(surface, temp.c_str());
+  cairo_surface_destroy(surface);
+  if (status != CAIRO_STATUS_SUCCESS) {
+    std::remove(temp.c_str());
+    error = path + ": cannot write: " + cairo_status_to_string(status);
+    return false;
+  }
+  if (std::rename(temp.c_str(), path.c_str()) != 0) {
+    std::remove(temp.c_str());
+    error = path + ": cannot write: rename failed";
+    return false;
+  }
+  return true;
+}
+
+void releaseFontCaches() {
+  cairo_debug_reset_static_data();
+  FcFini();
+}
+
+}  // namespace render

@@ -1,0 +1,98 @@
+#include "sim/events.h"
+
+#include <stdexcept>
+
+namespace sim {
+namespace {
+
+halcyra::Vessel* findVessel(halcyra::World& world, const std::string& name) {
+  return world.vessel(world.findByName(name));
+}
+
+std::string applyLevels(halcyra::World& world, const Event& e) {
+  halcyra::Vessel* v = findVessel(world, e.text);
+  if (!v) return "no vessel '" + e.text + "' in the world";
+  if (e.rot) v->iface->SetAttitudeRotLevel(*e.rot);
+  if (e.lin) v->iface->SetAttitudeLinLevel(*e.lin);
+  if (e.engine) {
+    v->iface->SetEngineLevel(ENGINE_MAIN, e.engine->x);
+    v->iface->SetEngineLevel(ENGINE_RETRO, e.engine->y);
+    v->iface->SetEngineLevel(ENGINE_HOVER, e.engine->z);
+  }
+  return "";
+}
+
+std::string applyDocking(halcyra::World& world, const Event& e) {
+  halcyra::Vessel* v = findVessel(world, e.text);
+  if (!v) return "no vessel '" + e.text + "' in the world";
+  if (e.port >= v->ports.size()) return "'" + e.text + "' has no port " + std::to_string(e.port);
+  if (e.kind == EventKind::Undock) {
+    if (!world.undock(v->id, e.port)) return "port " + std::to_string(e.port) + " is free";
+    return "";
+  }
+  const halcyra::ObjectId other = world.findByName(e.other);
+  if (!world.vessel(other)) return "no vessel '" + e.other + "' in the world";
+  if (!world.dock(v->id, e.port, other)) return "cannot dock '" + e.other + "' there";
+  return "";
+}
+
+}  // namespace
+
+std::string applyEvent(halcyra::World& world, const Scenario& scenario, const Event& e,
+                       std::vector<bool>& touched) {
+  switch (e.kind) {
+    case EventKind::Key:
+      touched[e.screen] = true;
+      if (!world.pressKey(e.screen, e.key))
+        return "key " + std::to_string(e.key) + " not taken by screen " + std::to_string(e.screen);
+      return "";
+    case EventKind::Button:
+      touched[e.screen] = true;
+      world.pressButton(e.screen, e.button, !e.release);
+      return "";
+    case EventKind::Input:
+      touched[e.screen] = true;
+      if (!world.screen(e.screen).inputBox)
+        return "no input box open on screen " + std::to_string(e.screen);
+      if (!world.answerInput(e.screen, e.text))
+        return "input \"" + e.text + "\" refused; the box stays open";
+      return "";
+    case EventKind::Cancel:
+      touched[e.screen] = true;
+      if (!world.cancelInput(e.screen))
+        return "no input box open on screen " + std::to_string(e.screen);
+      return "";
+    case EventKind::Mode:
+      touched[e.screen] = true;
+      if (!world.setScreenMode(e.screen, e.text)) return "cannot switch to mode '" + e.text + "'";
+      return "";
+    case EventKind::Rebuild:
+      touched.assign(touched.size(), true);
+      world.rebuildScreens();
+      return "";
+    case EventKind::Focus: {
+      const halcyra::Vessel* v = findVessel(world, e.text);
+      if (!v || !world.setFocus(v->id)) return "no vessel '" + e.text + "' to focus";
+      return "";
+    }
+    case EventKind::Dock:
+    case EventKind::Undock:
+      return applyDocking(world, e);
+    case EventKind::Delete:
+      if (!world.deleteObject(world.findByName(e.text)))
+        return "no object '" + e.text + "' in the world";
+      return "";
+    case EventKind::Spawn:
+      try {
+        world.addVessel(e.spawn.spec);
+      } catch (const std::invalid_argument& err) {
+        throw ScenarioError(scenario.file, e.spawn.pos, err.what());
+      }
+      return "";
+    case EventKind::Levels:
+      return applyLevels(world, e);
+  }
+  return "";
+}
+
+}  // namespace sim

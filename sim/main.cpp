@@ -1,0 +1,96 @@
+// gyrelle-sim: flies a scenario with the module loaded and writes what the
+// screens showed. Exit status: 0 done, 1 an output or the module failed,
+// 2 the scenario or the command line is wrong.
+#include <unistd.h>
+
+#include <CLI/CLI.hpp>
+#include <climits>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "render/picture.h"
+#include "sim/default_scenario.h"
+#include "sim/runner.h"
+#include "sim/scenario.h"
+
+namespace {
+
+constexpr int kExitFailed = 1;
+constexpr int kExitBadScenario = 2;
+
+// libgyrelle.so in the folder of this executable.
+std::string defaultModulePath() {
+  char buffer[PATH_MAX];
+  const ssize_t n = readlink("/proc/self/exe", buffer, sizeof buffer - 1);
+  if (n <= 0) return "libgyrelle.so";
+  std::string exe(buffer, size_t(n));
+  return exe.substr(0, exe.find_last_of('/') + 1) + "libgyrelle.so";
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  CLI::App app{
+      "gyrelle-sim: flies a scenario with the Gyrelle module loaded, headless.\n"
+      "Without SCENARIO it flies the built-in default scenario."};
+  std::string scenarioPath;
+  std::optional<double> until;
+  sim::RunOptions o;
+  o.module = defaultModulePath();
+  app.add_option("SCENARIO", scenarioPath, "scenario file (TOML)");
+  app.add_option("--until", until, "stop at this simulation time [s] (default: the scenario's)")
+      ->check(CLI::NonNegativeNumber);
+  app.add_option("--module", o.module, "module library to load")->capture_default_str();
+  app.add_option("--frames", o.framesDir, "write screenN-TTTTTT.png pictures into this folder");
+  app.add_option("--frame-every", o.frameEvery, "seconds between pictures")
+      ->capture_default_str()
+      ->check(CLI::PositiveNumber);
+  app.add_option("--dump", o.dumpPath, "write every redraw as text to this file");
+  app.add_option("--telemetry", o.telemetryPath, "write a CSV row per vessel to this file");
+  app.add_option("--telemetry-every", o.telemetryEvery, "seconds between telemetry rows")
+      ->capture_default_str()
+      ->check(CLI::PositiveNumber);
+  app.add_flag("--quiet", o.quiet, "no progress bar");
+  app.footer(
+      "Exit status: 0 done, 1 an output or the module failed, 2 a bad scenario or "
+      "command line.");
+  try {
+    app.parse(argc, argv);
+  } catch (const CLI::ParseError& e) {
+    const int code = app.exit(e);
+    return code == 0 ? 0 : kExitBadScenario;
+  }
+
+  int status = 0;
+  try {
+    std::string text, file;
+    if (scenarioPath.empty()) {
+      text = sim::kDefaultScenario;
+      file = "default.toml";
+    } else {
+      file = scenarioPath;
+      std::ifstream in(scenarioPath, std::ios::binary);
+      std::ostringstream buffer;
+      if (in) buffer << in.rdbuf();
+      std::error_code ec;
+      if (!in || !std::filesystem::is_regular_file(scenarioPath, ec) || !buffer)
+        throw sim::ScenarioError(file, {1, 1}, "cannot read the scenario file");
+      text = buffer.str();
+    }
+    const sim::Scenario scenario = sim::parseScenario(text, file);
+    o.until = until.value_or(scenario.until);
+    sim::runScenario(scenario, o);
+  } catch (const sim::ScenarioError& e) {
+    std::fflush(stdout);
+    std::fprintf(stderr, "%s\n", e.what());
+    status = kExitBadScenario;
+  } catch (const std::exception& e) {
+    std::fflush(stdout);
+    std::fprintf(stderr, "gyrelle-sim: %s\n", e.what());
+    status = kExitFailed;
+  }
+  render::releaseFontCaches();
+  return status;
+}

@@ -1,0 +1,65 @@
+// The runner's outputs: the drawing dump (--dump), the telemetry table
+// (--telemetry) and the screen pictures (--frames). Their formats are
+// contracts that other tools read; keep them exactly:
+// - dump: "frame T S" (time with 3 decimals, screen index) opens each redraw,
+//   then one line per drawing call: "text X Y RRGGBB TEXT", "move X Y",
+//   "line X Y", "arc CX CY R START SWEEP", "begin-path", "end-path",
+//   "stroke-fill RRGGBB" (the brush's colour); colours in hex;
+// - telemetry: the CSV header in outputs.cpp, one row per vessel;
+// - frames: screenN-TTTTTT.png, the time in whole seconds, zero padded.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "host/world.h"
+#include "sim/output_file.h"
+
+namespace sim {
+
+// Every redraw as text: "frame T S", then one line per drawing operation.
+class DumpWriter {
+ public:
+  explicit DumpWriter(const std::string& path) : file_(path) {}
+  void write(double t, size_t screen, const std::vector<GdiOp>& ops);
+  void commit() { file_.commit(); }
+
+ private:
+  OutputFile file_;
+};
+
+// One CSV row per vessel at t = 0 and every `every` seconds.
+class TelemetryWriter {
+ public:
+  TelemetryWriter(const std::string& path, double every);  // every [s]
+  // Writes the rows for t when due.
+  void sample(double t, halcyra::World& world);
+  void commit() { file_.commit(); }
+
+ private:
+  OutputFile file_;
+  double every_;
+  double next_ = 0.0;  // [s]
+};
+
+// screenN-TTTTTT.png of every screen every `every` seconds and at the end.
+class FrameWriter {
+ public:
+  FrameWriter(const std::string& dir, double every);  // throws OutputError
+  void sample(double t, halcyra::World& world);       // when due
+  void final(double t, halcyra::World& world);        // at the end, unless written at t
+
+ private:
+  void write(double t, halcyra::World& world);
+
+  std::string dir_;
+  double every_;
+  double next_ = 0.0;        // [s]
+  double lastWritten_ = -1;  // [s]
+};
+
+// The frame number in a picture's name: the time in whole seconds.
+long wholeSeconds(double t);
+
+}  // namespace sim

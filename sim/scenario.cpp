@@ -1,0 +1,192 @@
+// The scenario's sections: [sim], [[body]], [[base]], [[vessel]] (with
+// [[vessel.thruster]]) and [[screen]]; events: scenario_events.cpp; the check
+// that every name refers to something: scenario_names.cpp.
+#include "sim/scenario.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "sim/scenario_parts.h"
+#include "sim/toml_reader.h"
+
+namespace sim {
+namespace {
+
+// The entries of an array of tables such as [[vessel]].
+std::vector<const toml::table*> tablesOf(const toml::table& doc, std::string_view key,
+                                         const std::string& file) {
+  std::vector<const toml::table*> out;
+  const toml::node* n = doc.get(key);
+  if (!n) return out;
+  const std::string what =
+      "'" + std::string(key) + "' must be an array of tables ([[" + std::string(key) + "]])";
+  const toml::array* a = n->as_array();
+  if (!a) throw ScenarioError(file, positionOf(n->source()), what);
+  for (const toml::node& e : *a) {
+    if (!e.is_table()) throw ScenarioError(file, positionOf(e.source()), what);
+    out.push_back(e.as_table());
+  }
+  return out;
+}
+
+void readSim(const toml::table& doc, Scenario& s) {
+  const toml::node* n = doc.get("sim");
+  if (!n) return;
+  if (!n->is_table()) throw ScenarioError(s.file, positionOf(n->source()), "'sim' must be a table");
+  TableReader r(*n->as_table(), s.file, "[sim]");
+  if (auto v = r.number("step")) s.step = *v;
+  r.check(s.step > 0.0, "step", "must be positive");
+  if (auto v = r.number("until")) s.until = *v;
+  r.check(s.until >= 0.0, "until", "must not be negative");
+  if (auto v = r.number("redraw")) s.redraw = *v;
+  r.check(s.redraw > 0.0, "redraw", "must be positive");
+  if (auto v = r.string("focus")) {
+    s.focus = *v;
+    s.focusPos = r.valuePos("focus");
+  }
+  r.finish();
+}
+
+BodyEntry readBody(const toml::table& t, const std::string& file) {
+  TableReader r(t, file, "[[body]]");
+  BodyEntry b;
+  b.pos = r.tablePos();
+  b.name = r.requiredString("name");
+  r.check(!b.name.empty(), "name", "must not be empty");
+  b.mu = r.requiredNumber("mu");
+  r.check(b.mu > 0.0, "mu", "must be positive");
+  b.radius = r.requiredNumber("radius");
+  r.check(b.radius >= 0.0, "radius", "must not be negative");
+  b.position = r.vector("position").value_or(VECTOR3{});
+  r.finish();
+  return b;
+}
+
+BaseEntry readBase(const toml::table& t, const std::string& file) {
+  TableReader r(t, file, "[[base]]");
+  BaseEntry b;
+  b.pos = r.tablePos();
+  b.name = r.requiredString("name");
+  r.check(!b.name.empty(), "name", "must not be empty");
+  b.body = r.requiredString("body");
+  b.bodyPos = r.valuePos("body");
+  b.position = r.requiredVector("position");
+  r.finish();
+  return b;
+}
+
+ScreenEntry readScreen(const toml::table& t, const std::string& file) {
+  constexpr int64_t kMaxSide = 4096;  // [pixels]
+  TableReader r(t, file, "[[screen]]");
+  ScreenEntry s;
+  s.pos = r.tablePos();
+  if (auto w = r.integer("width")) {
+    r.check(*w > 0 && *w <= kMaxSide, "width", "must be 1 to 4096");
+    s.width = uint32_t(*w);
+  }
+  if (auto h = r.integer("height")) {
+    r.check(*h > 0 && *h <= kMaxSide, "height", "must be 1 to 4096");
+    s.height = uint32_t(*h);
+  }
+  if (auto m = r.string("mode")) {
+    s.mode = *m == "none" ? "" : *m;
+    s.modePos = r.valuePos("mode");
+  }
+  r.finish();
+  return s;
+}
+
+halcyra::Thruster readThruster(const toml::table& t, const std::string& file) {
+  TableReader r(t, file, "thruster");
+  halcyra::Thruster th;
+  const int64_t group = r.integer("group").value_or(-1);
+  r.check(group >= 0 && group < THGROUP_COUNT, "group", "must be a thruster group 0 to 14");
+  th.group = int(group);
+  th.position = r.requiredVector("position");
+  const VECTOR3 d = r.requiredVector("direction");
+  const double len = std::sqrt(d.x * d.x + d.y * d.y + d.z * d.z);
+  r.check(len > 0.0, "direction", "must not be the zero vector");
+  th.direction = d * (1.0 / len);
+  th.max = r.requiredNumber("max");
+  r.check(th.max >= 0.0, "max", "must not be negative");
+  if (auto v = r.number("exhaust_speed")) th.exhaustSpeed = *v;
+  r.check(th.exhaustSpeed > 0.0, "exhaust_speed", "must be positive");
+  r.finish();
+  return th;
+}
+
+}  // namespace
+
+VesselEntry readVessel(const toml::table& t, const std::string& file, const std::string& what) {
+  TableReader r(t, file, what);
+  VesselEntry e;
+  halcyra::VesselSpec& v = e.spec;
+  e.pos = r.tablePos();
+  v.name = r.requiredString("name");
+  r.check(!v.name.empty(), "name", "must not be empty");
+  if (auto c = r.string("class")) v.vesselClass = *c;
+  e.classPos = r.valuePos("class");
+  v.body = r.requiredString("body");
+  e.bodyPos = r.valuePos("body");
+  v.position = r.requiredVector("position");
+  v.velocity = r.requiredVector("velocity");
+  v.orientation = r.vector("orientation").value_or(VECTOR3{});
+  v.angularVelocity = r.vector("angular_velocity").value_or(VECTOR3{});
+  v.dryMass = r.number("dry_mass");
+  r.check(!v.dryMass || *v.dryMass > 0.0, "dry_mass", "must be positive");
+  v.propellant = r.number("propellant");
+  r.check(!v.propellant || *v.propellant >= 0.0, "propellant", "must not be negative");
+  v.pmi = r.vector("pmi");
+  r.check(!v.pmi || (v.pmi->x > 0.0 && v.pmi->y > 0.0 && v.pmi->z > 0.0), "pmi",
+          "must be three positive numbers");
+  if (auto d = r.integer("docks")) {
+    r.check(*d >= 0 && *d <= 64, "docks", "must be 0 to 64");
+    v.docks = int(*d);
+  }
+  if (auto b = r.string("base")) {
+    v.base = *b;
+    e.basePos = r.valuePos("base");
+  }
+  if (const toml::node* n = r.node("thruster")) {
+    const toml::array* a = n->as_array();
+    if (!a)
+      r.fail(positionOf(n->source()), "'thruster' in " + what + " must be an array of tables");
+    for (const toml::node& th : *a) {
+      if (!th.is_table())
+        r.fail(positionOf(th.source()), "'thruster' in " + what + " must be an array of tables");
+      v.extraThrusters.push_back(readThruster(*th.as_table(), file));
+    }
+  }
+  r.finish();
+  return e;
+}
+
+Scenario parseScenario(std::string_view text, const std::string& file) {
+  Scenario s;
+  s.file = file;
+  toml::table doc;
+  try {
+    doc = toml::parse(text, std::string_view(file));
+  } catch (const toml::parse_error& e) {
+    throw ScenarioError(file, positionOf(e.source()), std::string(e.description()));
+  }
+  {
+    TableReader top(doc, file, "the scenario");
+    for (const char* k : {"sim", "body", "base", "vessel", "screen", "event"}) top.node(k);
+    top.finish();
+  }
+  readSim(doc, s);
+  for (const toml::table* t : tablesOf(doc, "body", file)) s.bodies.push_back(readBody(*t, file));
+  for (const toml::table* t : tablesOf(doc, "base", file)) s.bases.push_back(readBase(*t, file));
+  for (const toml::table* t : tablesOf(doc, "vessel", file))
+    s.vessels.push_back(readVessel(*t, file, "[[vessel]]"));
+  for (const toml::table* t : tablesOf(doc, "screen", file))
+    s.screens.push_back(readScreen(*t, file));
+  for (const toml::table* t : tablesOf(doc, "event", file)) s.events.push_back(readEvent(*t, file));
+  std::stable_sort(s.events.begin(), s.events.end(),
+                   [](const Event& a, const Event& b) { return a.t < b.t; });
+  checkNames(s);
+  return s;
+}
+
+}  // namespace sim

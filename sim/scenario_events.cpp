@@ -1,0 +1,151 @@
+// [[event]] tables: a time, exactly one action, and the keys that go with it.
+#include <array>
+
+#include "sim/scenario_parts.h"
+#include "sim/toml_reader.h"
+
+namespace sim {
+namespace {
+
+struct ActionKey {
+  const char* key;
+  EventKind kind;
+};
+// 'vessel' starts a level command (rot / lin / engine).
+constexpr std::array<ActionKey, 12> kActions{{{"key", EventKind::Key},
+                                              {"button", EventKind::Button},
+                                              {"input", EventKind::Input},
+                                              {"cancel", EventKind::Cancel},
+                                              {"mode", EventKind::Mode},
+                                              {"rebuild", EventKind::Rebuild},
+                                              {"focus", EventKind::Focus},
+                                              {"dock", EventKind::Dock},
+                                              {"undock", EventKind::Undock},
+                                              {"delete", EventKind::Delete},
+                                              {"spawn", EventKind::Spawn},
+                                              {"vessel", EventKind::Levels}}};
+
+bool before(SourcePos a, SourcePos b) {
+  return a.line < b.line || (a.line == b.line && a.column < b.column);
+}
+
+// dock = [vessel, port, other] / undock = [vessel, port]
+void readDocking(TableReader& r, const char* key, size_t size, Event& e) {
+  const toml::node* n = r.node(key);
+  const toml::array* a = n->as_array();
+  const std::string shape =
+      size == 3 ? "[\"vessel\", port, \"other vessel\"]" : "[\"vessel\", port]";
+  const std::string what = "'" + std::string(key) + "' must be " + shape;
+  if (!a || a->size() != size || !a->get(0)->is_string() || !a->get(1)->is_integer() ||
+      (size == 3 && !a->get(2)->is_string()))
+    r.fail(positionOf(n->source()), what);
+  e.text = a->get(0)->as_string()->get();
+  e.textPos = positionOf(a->get(0)->source());
+  const int64_t port = a->get(1)->as_integer()->get();
+  if (port < 0 || port > 64) r.fail(positionOf(a->get(1)->source()), "port must be 0 to 64");
+  e.port = uint32_t(port);
+  if (size == 3) {
+    e.other = a->get(2)->as_string()->get();
+    e.otherPos = positionOf(a->get(2)->source());
+  }
+}
+
+}  // namespace
+
+Event readEvent(const toml::table& table, const std::string& file) {
+  TableReader r(table, file, "[[event]]");
+  Event e;
+  e.pos = r.tablePos();
+  e.t = r.requiredNumber("t");
+  r.check(e.t >= 0.0, "t", "must not be negative");
+  if (auto s = r.integer("screen")) {
+    r.check(*s >= 0, "screen", "must not be negative");
+    e.screen = size_t(*s);
+  }
+  e.screenPos = r.valuePos("screen");
+
+  const ActionKey* action = nullptr;
+  for (const ActionKey& a : kActions) {
+    if (!r.has(a.key)) continue;
+    if (!action) {
+      action = &a;
+    } else {
+      // Name the later of the two in the file.
+      const bool laterIsA = before(r.valuePos(action->key), r.valuePos(a.key));
+      const ActionKey& later = laterIsA ? a : *action;
+      const ActionKey& earlier = laterIsA ? *action : a;
+      r.fail(r.valuePos(later.key), "[[event]] has more than one action ('" +
+                                        std::string(earlier.key) + "' and '" + later.key + "')");
+    }
+  }
+  if (!action)
+    r.fail(e.pos,
+           "[[event]] needs an action: key, button, input, cancel, mode, rebuild, focus, dock, "
+           "undock, delete, spawn, or vessel with rot / lin / engine");
+  e.kind = action->kind;
+  e.textPos = r.valuePos(action->key);
+
+  switch (e.kind) {
+    case EventKind::Key: {
+      const int64_t k = *r.integer("key");
+      r.check(k >= 0 && k <= 0xffff, "key", "must be a scan code 0 to 65535");
+      e.key = uint32_t(k);
+      break;
+    }
+    case EventKind::Button: {
+      const int64_t b = *r.integer("button");
+      r.check(b >= 0 && b <= 1000, "button", "must be 0 to 1000");
+      e.button = int32_t(b);
+      e.release = r.boolean("release").value_or(false);
+      break;
+    }
+    case EventKind::Input:
+      e.text = *r.string("input");
+      break;
+    case EventKind::Cancel:
+      r.check(*r.boolean("cancel"), "cancel", "must be true");
+      break;
+    case EventKind::Rebuild:
+      r.check(*r.boolean("rebuild"), "rebuild", "must be true");
+      break;
+    case EventKind::Mode:
+      e.text = *r.string("mode");
+      if (e.text == "none") e.text.clear();
+      break;
+    case EventKind::Focus:
+      e.text = *r.string("focus");
+      break;
+    case EventKind::Delete:
+      e.text = *r.string("delete");
+      break;
+    case EventKind::Dock:
+      readDocking(r, "dock", 3, e);
+      break;
+    case EventKind::Undock:
+      readDocking(r, "undock", 2, e);
+      break;
+    case EventKind::Spawn: {
+      const toml::node* n = r.node("spawn");
+      if (!n->is_table()) r.fail(e.textPos, "'spawn' must be a table of a vessel");
+      e.spawn = readVessel(*n->as_table(), file, "spawn");
+      break;
+    }
+    case EventKind::Levels:
+      e.text = *r.string("vessel");
+      e.rot = r.vector("rot");
+      e.lin = r.vector("lin");
+      e.engine = r.vector("engine");
+      if (!e.rot && !e.lin && !e.engine)
+        r.fail(e.textPos, "'vessel' in [[event]] needs rot, lin or engine levels");
+      break;
+  }
+  if (e.kind != EventKind::Button && r.has("release"))
+    r.fail(r.valuePos("release"), "'release' goes only with 'button'");
+  if (e.kind != EventKind::Levels)
+    for (const char* k : {"rot", "lin", "engine"})
+      if (r.has(k)) r.fail(r.valuePos(k), "'" + std::string(k) + "' goes only with 'vessel'");
+  r.finish();
+  return e;
+}
+
+}  // namespace sim

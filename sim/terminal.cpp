@@ -1,0 +1,69 @@
+#include "sim/terminal.h"
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+
+#include "render/page_text.h"
+
+namespace sim {
+namespace {
+constexpr int kBarWidth = 40;                                // [characters]
+constexpr auto kBarPeriod = std::chrono::milliseconds(100);  // fastest redraw of the bar
+}  // namespace
+
+Terminal::Terminal(bool quiet, double until)
+    : bar_(!quiet && isatty(STDOUT_FILENO)), until_(until) {}
+
+void Terminal::clearBar() {
+  if (bar_ && shown_ >= 0) {
+    std::fputs("\r\033[K", stdout);
+    shown_ = -1;
+  }
+}
+
+void Terminal::progress(double t) {
+  if (!bar_) return;
+  const double f = until_ > 0.0 ? std::min(1.0, t / until_) : 1.0;
+  const int perMille = int(f * 1000.0);
+  if (perMille == shown_) return;
+  const auto now = std::chrono::steady_clock::now();
+  if (shown_ >= 0 && perMille < 1000 && now - drawn_ < kBarPeriod) return;
+  drawn_ = now;
+  shown_ = perMille;
+  const int filled = perMille * kBarWidth / 1000;
+  std::printf("\r[%.*s%*s] %5.1f%%  t = %.1f s", filled, "########################################",
+              kBarWidth - filled, "", perMille / 10.0, t);
+  std::fflush(stdout);
+}
+
+void Terminal::debugLine(double t, const char* buffer) {
+  const std::string now(buffer, strnlen(buffer, 256));
+  if (now == debug_) return;
+  debug_ = now;
+  clearBar();
+  std::printf("t = %.3f debug: %s\n", t, now.c_str());
+  std::fflush(stdout);
+}
+
+void Terminal::note(const std::string& text) {
+  clearBar();
+  std::fflush(stdout);
+  std::fprintf(stderr, "%s\n", text.c_str());
+}
+
+void Terminal::lastPages(double t, halcyra::World& world) {
+  clearBar();
+  for (size_t i = 0; i < world.screenCount(); ++i) {
+    const halcyra::Screen& s = world.screen(i);
+    std::printf("--- screen %zu (%s) at t = %.3f ---\n", i,
+                s.mode.empty() ? "none" : s.mode.c_str(), t);
+    for (const std::string& line : render::pageText(s.lastDrawing))
+      std::printf("%s\n", line.c_str());
+  }
+  std::fflush(stdout);
+}
+
+}  // namespace sim

@@ -1,0 +1,32 @@
+// What gyrelle-sim shows on the terminal: a progress bar (only on a terminal,
+// not with --quiet), the host's debug line whenever it changes, and each
+// screen's last page as text at the end.
+#pragma once
+
+#include <chrono>
+#include <string>
+
+#include "host/world.h"
+
+namespace sim {
+
+class Terminal {
+ public:
+  Terminal(bool quiet, double until);  // until [s]
+  void progress(double t);             // [s]
+  // Prints the debug line when it differs from the last one printed.
+  void debugLine(double t, const char* buffer);
+  void note(const std::string& text);  // to stderr
+  void lastPages(double t, halcyra::World& world);
+
+ private:
+  void clearBar();
+
+  bool bar_;
+  double until_;
+  int shown_ = -1;  // per mille of the run shown by the bar, -1 = none
+  std::chrono::steady_clock::time_point drawn_{};  // when the bar was last drawn
+  std::string debug_;
+};
+
+}  // namespace sim

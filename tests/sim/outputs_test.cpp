@@ -1,0 +1,139 @@
+// What --dump, --telemetry and --frames write, line by line and file by file,
+// and what happens when an output cannot be written.
+#include <cairo.h>
+#include <gtest/gtest.h>
+
+#include <regex>
+
+#include "sim_run.h"
+
+namespace {
+
+// step 0.1 over 3 s: thirty steps whose times must come out exact.
+constexpr const char* kScreens = R"(
+[[screen]]
+width = 256
+height = 280
+mode = "Gyrelle"
+
+[[screen]]
+width = 200
+height = 150
+)";
+
+std::string scenario(double step, double until) {
+  std::string s = simtest::kTwoVessels;
+  s.replace(s.find("step = 0.02"), 11, "step = " + std::to_string(step));
+  s.replace(s.find("until = 5.0"), 11, "until = " + std::to_string(until));
+  s.replace(s.find("redraw = 100.0"), 14, "redraw = 1.0");
+  return s + kScreens;
+}
+
+class Outputs : public simtest::SimRun {};
+
+TEST_F(Outputs, TelemetryHasTheHeaderAndARowPerVesselAtEverySample) {
+  const auto r = run({writeScenario("s.toml", scenario(0.1, 3.0)), "--telemetry", path("t.csv"),
+                      "--telemetry-every", "0.1", "--quiet"});
+  ASSERT_EQ(r.status, 0) << r.err;
+  const auto rows = simtest::lines(simtest::readFile(path("t.csv")));
+  ASSERT_FALSE(rows.empty());
+  EXPECT_EQ(rows[0],
+            "t,vessel,body,rx,ry,rz,vx,vy,vz,alpha,beta,gamma,wx,wy,wz,mass,propellant,pitch,yaw,"
+            "roll,lat,vert,fa,main,retro,hover,docked");
+  ASSERT_EQ(rows.size(), 1u + 2u * 31u);  // t = 0.0, 0.1, ..., 3.0 for A and B
+  EXPECT_EQ(rows[1].rfind("0.000,A,Earth,6671010,0,0,0,7729.8,0,", 0), 0u) << rows[1];
+  EXPECT_EQ(rows[2].rfind("0.000,B,Earth,", 0), 0u);
+  EXPECT_EQ(rows[61].rfind("3.000,A,", 0), 0u) << rows[61];
+  const std::regex number(R"(-?[0-9.]+(e[-+][0-9]+)?)");
+  for (size_t i = 1; i < rows.size(); ++i) {
+    std::istringstream in(rows[i]);
+    std::string cell;
+    size_t n = 0;
+    for (; std::getline(in, cell, ','); ++n) {
+      if (n != 1 && n != 2) {
+        EXPECT_TRUE(std::regex_match(cell, number)) << rows[i];
+      }
+    }
+    EXPECT_EQ(n, 27u) << rows[i];
+  }
+  // Generic class: 16 000 kg dry, 4 000 kg propellant, nothing firing.
+  EXPECT_NE(rows[2].find(",20000,4000,0,0,0,0,0,0,0,0,0,0"), std::string::npos) << rows[2];
+}
+
+TEST_F(Outputs, DumpHasAFrameLineBeforeEveryRedrawAndOneLinePerDrawingCall) {
+  const auto r =
+      run({writeScenario("s.toml", scenario(0.02, 2.0)), "--dump", path("d.txt"), "--quiet"});
+  ASSERT_EQ(r.status, 0) << r.err;
+  const auto rows = simtest::lines(simtest::readFile(path("d.txt")));
+  ASSERT_FALSE(rows.empty());
+  EXPECT_EQ(rows[0], "frame 0.000 0");
+  const std::regex valid(
+      R"(frame \d+\.\d{3} \d+|text -?\d+ -?\d+ [0-9a-f]{6} .*|move -?\d+ -?\d+|line -?\d+ -?\d+|)"
+      R"(arc -?\d+ -?\d+ \d+ \S+ \S+|begin-path|end-path|stroke-fill [0-9a-f]{6})");
+  std::vector<std::string> frames;
+  size_t texts = 0;
+  for (const auto& row : rows) {
+    EXPECT_TRUE(std::regex_match(row, valid)) << row;
+    if (row.rfind("frame ", 0) == 0) frames.push_back(row);
+    if (row.rfind("text ", 0) == 0) ++texts;
+  }
+  // Both screens at 0, 1 and 2 s.
+  EXPECT_EQ(frames, (std::vector<std::string>{"frame 0.000 0", "frame 0.000 1", "frame 1.000 0",
+                                              "frame 1.000 1", "frame 2.000 0", "frame 2.000 1"}));
+  EXPECT_GT(texts, 3u);  // the screen in the mode draws its page
+}
+
+TEST_F(Outputs, FramesArePngsOfTheScreenSizeEveryIntervalAndAtTheEnd) {
+  const auto r = run({writeScenario("s.toml", scenario(0.05, 12.5)), "--frames", path("f"),
+                      "--frame-every", "5", "--quiet"});
+  ASSERT_EQ(r.status, 0) << r.err;
+  std::vector<std::string> names;
+  for (const auto& e : std::filesystem::directory_iterator(path("f")))
+    names.push_back(e.path().filename().string());
+  std::sort(names.begin(), names.end());
+  EXPECT_EQ(names, (std::vector<std::string>{"screen0-000000.png", "screen0-000005.png",
+                                             "screen0-000010.png", "screen0-000012.png",
+                                             "screen1-000000.png", "screen1-000005.png",
+                                             "screen1-000010.png", "screen1-000012.png"}));
+  for (const auto& [name, w, h] :
+       {std::tuple{"screen0-000005.png", 256, 280}, std::tuple{"screen1-000012.png", 200, 150}}) {
+    cairo_surface_t* png =
+        cairo_image_surface_create_from_png(path("f/" + std::string(name)).c_str());
+    ASSERT_EQ(cairo_surface_status(png), CAIRO_STATUS_SUCCESS) << name;
+    EXPECT_EQ(cairo_image_surface_get_width(png), w);
+    EXPECT_EQ(cairo_image_surface_get_height(png), h);
+    cairo_surface_destroy(png);
+  }
+}
+
+TEST_F(Outputs, UnwritableOutputFailsWithExitOneAndLeavesNothing) {
+  const std::string file = writeScenario("s.toml", scenario(0.02, 1.0));
+  auto r = run({file, "--telemetry", path("t.csv"), "--dump", path("missing/d.txt"), "--quiet"});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.err.find(path("missing/d.txt")), std::string::npos) << r.err;
+  EXPECT_EQ(files(), std::vector<std::string>{"s.toml"});
+
+  std::ofstream(path("plain")) << "x";
+  r = run({file, "--frames", path("plain"), "--quiet"});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.err.find(path("plain")), std::string::npos) << r.err;
+}
+
+TEST_F(Outputs, TerminalShowsEachScreensLastPageAndNoBarWhenPiped) {
+  const auto r = run({writeScenario("s.toml", scenario(0.02, 1.0))});
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_NE(r.out.find("--- screen 0 (Gyrelle) at t = 1.000 ---\n"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("--- screen 1 (none) at t = 1.000 ---\n"), std::string::npos) << r.out;
+  EXPECT_EQ(r.out.find('\r'), std::string::npos);
+}
+
+TEST_F(Outputs, BuiltInDefaultScenarioFlies) {
+  const auto r = run({"--until", "3", "--telemetry", path("t.csv"), "--quiet"});
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_NE(r.out.find("--- screen 0 (Gyrelle)"), std::string::npos) << r.out;
+  const auto rows = simtest::lines(simtest::readFile(path("t.csv")));
+  EXPECT_EQ(rows.size(), 1u + 2u * 4u);  // Gyre-1 and Tender at 0, 1, 2, 3 s
+  EXPECT_EQ(rows[1].rfind("0.000,Gyre-1,Earth,", 0), 0u);
+}
+
+}  // namespace
