@@ -64,7 +64,7 @@ BenchWorld& benchWorld(const benchmark::State& state) {
   return *w;
 }
 
-// The insertion sort as the list was first specified: stable, swapping the
+// The straightforward insertion sort the list used to run: stable, swapping the
 // objects of neighbouring entries, two host distance queries per comparison.
 void insertionSort(TargetList& list) {
   if (list.count < 2) return;
