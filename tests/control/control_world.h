@@ -13,6 +13,7 @@
 #include "host/world.h"
 #include "mfd/gyrelle_mfd.h"
 #include "module/module_state.h"
+#include "support/module_state_reset.h"
 
 namespace control_test {
 
@@ -37,9 +38,7 @@ class ControlWorld : public ::testing::Test {
   void TearDown() override {
     mfd.reset();
     second.reset();
-    settingsSaved = false;
-    focusVessel = nullptr;
-    controlVessel = nullptr;
+    gyrelle_test::resetModuleState();
     world.reset();
     halcyra::World::install(nullptr);
   }

@@ -11,6 +11,7 @@
 #include "mfd/gyrelle_mfd.h"
 #include "module/module_state.h"
 #include "platform/recording_dc.h"
+#include "support/module_state_reset.h"
 #include "support/world_fixture.h"
 
 namespace gyrelle_test {
@@ -27,8 +28,7 @@ class PageFixture : public WorldFixture {
  protected:
   void SetUp() override {
     WorldFixture::SetUp();
-    instanceSlot[0] = instanceSlot[1] = nullptr;
-    settingsSaved = false;
+    gyrelle_test::resetModuleState();
   }
   void TearDown() override {
     mfd.reset();

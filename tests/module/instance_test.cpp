@@ -9,6 +9,7 @@
 #include "mfd/gyrelle_mfd.h"
 #include "module/mode_registration.h"
 #include "module/module_state.h"
+#include "support/module_state_reset.h"
 #include "support/world_fixture.h"
 
 namespace {
@@ -19,9 +20,7 @@ class Instances : public gyrelle_test::WorldFixture {
  protected:
   void SetUp() override {
     WorldFixture::SetUp();
-    instanceSlot[0] = instanceSlot[1] = nullptr;
-    settingsSaved = false;
-    focusVessel = nullptr;
+    gyrelle_test::resetModuleState();
   }
   GyrelleMFD* open(uint32_t width = 256, uint32_t height = 280) {
     const intptr_t made =

@@ -9,6 +9,7 @@
 
 #include "mfd/gyrelle_mfd.h"
 #include "module/module_state.h"
+#include "support/module_state_reset.h"
 #include "support/world_fixture.h"
 
 namespace {
@@ -29,8 +30,7 @@ class ReferenceFrames : public gyrelle_test::WorldFixture {
  protected:
   void SetUp() override {
     WorldFixture::SetUp();
-    instanceSlot[0] = instanceSlot[1] = nullptr;
-    settingsSaved = false;
+    gyrelle_test::resetModuleState();
   }
   void TearDown() override {
     mfd.reset();

@@ -12,6 +12,7 @@
 #include "host/world.h"
 #include "mfd/gyrelle_mfd.h"
 #include "module/module_state.h"
+#include "support/module_state_reset.h"
 #include "targets/target_commands.h"
 
 namespace target_test {
@@ -30,8 +31,7 @@ class TargetWorld : public ::testing::Test {
   }
   void TearDown() override {
     mfd.reset();
-    settingsSaved = false;
-    focusVessel = nullptr;
+    gyrelle_test::resetModuleState();
     world.reset();
     halcyra::World::install(nullptr);
   }
