@@ -9,7 +9,7 @@ build/bin/gyrelle-sim --quiet --frames "$frames" >/dev/null
 mkdir -p docs
 cp "$frames/screen0-000040.png" docs/mode1-attitude.png
 cp "$frames/screen0-000100.png" docs/mode2-velocity.png
-cp "$frames/screen0-000150.png" docs/mode3-target.png
+cp "$frames/screen0-000130.png" docs/mode3-target.png
 cp "$frames/screen0-000240.png" docs/mode4-entry.png
 cp "$frames/screen1-000210.png" docs/help-page1.png
 echo "docs/ updated"
