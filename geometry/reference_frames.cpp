@@ -16,8 +16,19 @@
 
 namespace {
 
-void updateDeviation(GyrelleMFD& mfd) {
-  mfd.attDeviation = attitudeDeviation(mfd.refAttitude, mfd.attOffset, mfd.globalPos, *focusVessel);
+// The vessel's global position now [m]. Within a refresh the position just
+// read (globalPos) is the vessel's position; at any other time (a mode
+// selection) the vessel has flown on since, up to 0.25 s at orbital speed, and
+// the position must be read anew for Global2Local(p + d) to turn d alone.
+VECTOR3 positionNow() {
+  VECTOR3 p{};
+  hapiGetGlobalPos(focusVessel->GetHandle(), &p);
+  return p;
+}
+
+// vesselPos: the vessel's global position at the moment of computation [m].
+void updateDeviation(GyrelleMFD& mfd, const VECTOR3& vesselPos) {
+  mfd.attDeviation = attitudeDeviation(mfd.refAttitude, mfd.attOffset, vesselPos, *focusVessel);
 }
 
 // A frame whose z axis runs along the velocity and whose x axis along r x v
@@ -59,23 +70,36 @@ void updateTargetRelativeAt(GyrelleMFD& mfd, const VECTOR3& vesselPos) {
   mfd.rangeRate = (r.x * v.x + r.y * v.y + r.z * v.z) / vectorLength(r);  // [m/s]
 }
 
+void buildVelocityReferenceAt(GyrelleMFD& mfd, const VECTOR3& vesselPos) {
+  mfd.refAttitude = velocityHorizonFrame(mfd.status.relPos, mfd.status.relVel);
+  updateDeviation(mfd, vesselPos);
+}
+
+// Without a prediction the last reference and deviations stand.
+void buildEntryReferenceAt(GyrelleMFD& mfd, const VECTOR3& vesselPos) {
+  predictEntryInterface(mfd.entryPrediction);
+  if (!mfd.entryPrediction.valid) return;
+  mfd.refAttitude =
+      velocityHorizonFrame(mfd.entryPrediction.eiPosition, mfd.entryPrediction.eiVelocity);
+  updateDeviation(mfd, vesselPos);
+}
+
 }  // namespace
 
 void captureUserReference(GyrelleMFD& mfd) {
   if (focusVessel == nullptr) return;
   mfd.refAttitude = mfd.status.orientation;
-  updateDeviation(mfd);
+  updateDeviation(mfd, positionNow());
 }
 
 void refreshUserReference(GyrelleMFD& mfd) {
   if (focusVessel == nullptr) return;
-  updateDeviation(mfd);
+  updateDeviation(mfd, mfd.globalPos);
 }
 
 void buildVelocityReference(GyrelleMFD& mfd) {
   if (focusVessel == nullptr) return;
-  mfd.refAttitude = velocityHorizonFrame(mfd.status.relPos, mfd.status.relVel);
-  updateDeviation(mfd);
+  buildVelocityReferenceAt(mfd, positionNow());
 }
 
 // Outside a refresh (target selection) the vessel's position is read anew.
@@ -86,14 +110,9 @@ void updateTargetRelative(GyrelleMFD& mfd) {
   updateTargetRelativeAt(mfd, vesselPos);
 }
 
-// Without a prediction the last reference and deviations stand.
 void buildEntryReference(GyrelleMFD& mfd) {
   if (focusVessel == nullptr) return;
-  predictEntryInterface(mfd.entryPrediction);
-  if (!mfd.entryPrediction.valid) return;
-  mfd.refAttitude =
-      velocityHorizonFrame(mfd.entryPrediction.eiPosition, mfd.entryPrediction.eiVelocity);
-  updateDeviation(mfd);
+  buildEntryReferenceAt(mfd, positionNow());
 }
 
 void refreshReference(GyrelleMFD& mfd) {
@@ -102,11 +121,11 @@ void refreshReference(GyrelleMFD& mfd) {
     case 1:
       refreshUserReference(mfd);
       break;
+    // Within a refresh the position just read is the vessel's position.
     case 2:
-      buildVelocityReference(mfd);
+      buildVelocityReferenceAt(mfd, mfd.globalPos);
       break;
     case 3:
-      // Within a refresh the position just read is the vessel's position.
       if (checkTarget(mfd)) {
         updateTargetRelativeAt(mfd, mfd.globalPos);
       } else if (mfd.targetHandle == nullptr) {
@@ -114,7 +133,7 @@ void refreshReference(GyrelleMFD& mfd) {
       }
       break;
     case 4:
-      buildEntryReference(mfd);
+      buildEntryReferenceAt(mfd, mfd.globalPos);
       break;
     default:
       break;

@@ -173,3 +173,19 @@ TEST_F(ReferenceFrames, NothingHappensWithoutAFocusVessel) {
 }
 
 }  // namespace
+
+namespace {
+
+// A mode chosen between two refreshes: the vessel has flown on since the last
+// one, and the deviations must not mistake that distance for an attitude.
+TEST_F(ReferenceFrames, ModeChosenBetweenRefreshesUsesThePositionOfThatMoment) {
+  GyrelleMFD& m = circularOrbit(VECTOR3{0.0, 0.0, kPi / 2});  // aligned with its velocity frame
+  for (int i = 0; i < 10; ++i) world->step(0.02);             // 0.2 s, ~1.5 km, no refresh
+  for (int mode : {1, 2}) {
+    m.refMode = mode;
+    enterReferenceMode(m, mode);
+    expectNear(m.attDeviation, VECTOR3{0.0, 0.0, 0.0}, 1e-3);
+  }
+}
+
+}  // namespace
