@@ -19,8 +19,26 @@ constexpr uint32_t kLinesPerScreen = 28;  // text grid of the display
 GyrelleMFD::GyrelleMFD(uint32_t width, uint32_t height, VESSEL* vessel)
     : MFD(width, height, vessel) {
   targetList = TargetList{};
+  registerLiveInstance(this);  // may throw; nothing else has changed yet
+  // An instance that fails to build (out of memory) must leave no slot behind:
+  // the message procedure then answers 0 and the slots are as they were.
+  GyrelleMFD* const slotsBefore[2] = {instanceSlot[0], instanceSlot[1]};
   takeInstanceSlot(this);
-  registerLiveInstance(this);
+  try {
+    construct(width, height);
+  } catch (...) {
+    instanceSlot[0] = slotsBefore[0];
+    instanceSlot[1] = slotsBefore[1];
+    unregisterLiveInstance(this);
+    clearTargetList(targetList);
+    DeleteObject(positiveBrush);
+    DeleteObject(negativeBrush);
+    throw;
+  }
+}
+
+// Construction steps after the slot is taken, in their order.
+void GyrelleMFD::construct(uint32_t width, uint32_t height) {
   refMode = 1;
   refreshTimer = 0.0;
   attOffset = VECTOR3{0.0, 0.0, 0.0};

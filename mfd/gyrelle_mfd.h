@@ -28,6 +28,10 @@ class GyrelleMFD : public MFD {
   // Next help page; after the last one, the normal display.
   void turnHelpPage();
 
+ private:
+  void construct(uint32_t width, uint32_t height);
+
+ public:
   // --- The instance record -------------------------------------------------
   HDC drawDc = nullptr;        // the device context of the redraw in progress
   uint32_t mfdWidth = 0;       // [pixels]

@@ -11,6 +11,7 @@
 #include "geometry/reference_frames.h"
 #include "mfd/gyrelle_mfd.h"
 #include "module/module_state.h"
+#include "module/numeric_locale.h"
 
 namespace {
 
@@ -54,6 +55,7 @@ double readDecimal(const std::string& s) {
 bool offsetEntered(char* text, void* userData, int axis) {
   GyrelleMFD* mfd = liveTarget(text, userData);
   if (mfd == nullptr) return false;
+  const ClassicNumbers decimalPoint;  // "-10.5" reads as -10.5 in every host locale
   // The first blank stands for the decimal point: "10 5" reads as 10.5.
   std::string s(text);
   for (char& c : s) {

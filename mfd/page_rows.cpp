@@ -31,8 +31,12 @@ void drawSigned(GyrelleMFD& mfd, int x, double value, const char* body) {
   }
 }
 
+// Zero counts as not negative, and so does negative zero: it is printed
+// "+0.00", not "+-0.00".
+double withoutNegativeZero(double v) { return v == 0.0 ? 0.0 : v; }
+
 void drawSignedDegrees(GyrelleMFD& mfd, int x, double radians) {
-  const double degrees = radians * kDegPerRad;
+  const double degrees = withoutNegativeZero(radians * kDegPerRad);
   char body[48];
   std::snprintf(body, sizeof body, "%.2f", degrees);
   drawSigned(mfd, x, degrees, body);
@@ -101,6 +105,7 @@ void drawVelocityLabel(GyrelleMFD& mfd, const char* label, bool highlight) {
 void drawVelocityRow(GyrelleMFD& mfd, const char* label, double value, bool highlight) {
   drawVelocityLabel(mfd, label, highlight);
   char body[48];
+  value = withoutNegativeZero(value);
   formatDistance(body, sizeof body, value);
   drawSigned(mfd, kFirstValueX, value, body);
   nextLine(mfd);

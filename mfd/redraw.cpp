@@ -13,6 +13,7 @@
 #include "mfd/gyrelle_mfd.h"
 #include "mfd/page_rows.h"
 #include "module/module_state.h"
+#include "module/numeric_locale.h"
 
 namespace {
 
@@ -156,6 +157,7 @@ void drawEntryPage(GyrelleMFD& mfd) {
 }  // namespace
 
 void GyrelleMFD::Redraw(HDC dc) {
+  const ClassicNumbers decimalPoint;  // "%.2f" prints 0.50, never 0,50
   readRotationLevels(*this);
   textY = 0;
   drawDc = dc;

@@ -31,9 +31,10 @@
 // and the lowering group to max(-L, 0); the VECTOR3 form does this for all
 // three axes. SetAttitudeLinLevel does the same for the linear pairs (axis 0
 // lateral x, 1 vertical y, 2 fore/aft z). SetEngineLevel(type, L) sets group 0,
-// 1 or 2 to L limited to [0, 1]. A level that is not a finite number is taken
-// as 0. Levels persist until replaced. Every thruster of a group runs at the
-// group's level: force = level * max * direction at its position, torque r x F.
+// 1 or 2 to L. Every group level is limited to [0, 1] (a thruster never gives
+// more than its maximum), and a level that is not a finite number is taken as 0. Levels persist
+// until replaced. Every thruster of a group runs at the group's level: force = level * max *
+// direction at its position, torque r x F.
 //
 // Propellant. Thrust burns propellant at thrust / exhaust speed; a vessel out of
 // propellant gets no thrust. GetMass = dry mass + propellant.

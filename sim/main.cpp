@@ -5,6 +5,7 @@
 
 #include <CLI/CLI.hpp>
 #include <climits>
+#include <cmath>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -29,6 +30,18 @@ std::string defaultModulePath() {
   return exe.substr(0, exe.find_last_of('/') + 1) + "libgyrelle.so";
 }
 
+// A number that is finite: "nan" and "inf" would never end the run or would
+// sample at every step.
+const CLI::Validator kFinite(
+    [](std::string& text) {
+      try {
+        if (std::isfinite(std::stod(text))) return std::string();
+      } catch (const std::exception&) {
+      }
+      return "Value " + text + " is not a finite number";
+    },
+    "FINITE");
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -41,17 +54,17 @@ int main(int argc, char** argv) {
   o.module = defaultModulePath();
   app.add_option("SCENARIO", scenarioPath, "scenario file (TOML)");
   app.add_option("--until", until, "stop at this simulation time [s] (default: the scenario's)")
-      ->check(CLI::NonNegativeNumber);
+      ->check(kFinite & CLI::NonNegativeNumber);
   app.add_option("--module", o.module, "module library to load")->capture_default_str();
   app.add_option("--frames", o.framesDir, "write screenN-TTTTTT.png pictures into this folder");
   app.add_option("--frame-every", o.frameEvery, "seconds between pictures")
       ->capture_default_str()
-      ->check(CLI::PositiveNumber);
+      ->check(kFinite & CLI::PositiveNumber);
   app.add_option("--dump", o.dumpPath, "write every redraw as text to this file");
   app.add_option("--telemetry", o.telemetryPath, "write a CSV row per vessel to this file");
   app.add_option("--telemetry-every", o.telemetryEvery, "seconds between telemetry rows")
       ->capture_default_str()
-      ->check(CLI::PositiveNumber);
+      ->check(kFinite & CLI::PositiveNumber);
   app.add_flag("--quiet", o.quiet, "no progress bar");
   app.footer(
       "Exit status: 0 done, 1 an output or the module failed, 2 a bad scenario or "

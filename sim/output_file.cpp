@@ -11,6 +11,9 @@
 namespace sim {
 
 OutputFile::OutputFile(const std::string& path) : path_(path) {
+  // Found out now, before the run, not at the rename after it.
+  struct stat st {};
+  if (::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) fail("cannot write", EISDIR);
   std::vector<char> name(path.begin(), path.end());
   const std::string suffix = ".partXXXXXX";
   name.insert(name.end(), suffix.begin(), suffix.end());

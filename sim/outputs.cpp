@@ -7,6 +7,7 @@
 #include <cmath>
 #include <cstring>
 #include <filesystem>
+#include <string>
 
 #include "render/picture.h"
 
@@ -25,6 +26,23 @@ double nextMultiple(double t, double every) {
   return (std::floor(t / every + kTimeSlack) + 1.0) * every;
 }
 
+// The drawn text on one line: a line break inside it would end the dump's
+// line early, so line breaks are written as blanks.
+std::string oneLine(const std::string& text) {
+  std::string out = text;
+  for (char& c : out)
+    if (c == '\n' || c == '\r') c = ' ';
+  return out;
+}
+
+// A CSV field: quoted (quotes doubled) when it holds a comma, quote or line break.
+std::string csvField(const std::string& text) {
+  if (text.find_first_of(",\"\r\n") == std::string::npos) return text;
+  std::string out = "\"";
+  for (char c : text) out += c == '"' ? std::string("\"\"") : std::string(1, c);
+  return out + "\"";
+}
+
 }  // namespace
 
 void DumpWriter::write(double t, size_t screen, const std::vector<GdiOp>& ops) {
@@ -35,7 +53,7 @@ void DumpWriter::write(double t, size_t screen, const std::vector<GdiOp>& ops) {
       case GdiOpKind::Text:
         std::fprintf(f, "text %d %d ", op.x, op.y);
         hexColour(f, op.colour);
-        std::fprintf(f, " %s\n", op.text.c_str());
+        std::fprintf(f, " %s\n", oneLine(op.text).c_str());
         break;
       case GdiOpKind::MoveTo:
         std::fprintf(f, "move %d %d\n", op.x, op.y);
@@ -84,8 +102,8 @@ void TelemetryWriter::sample(double t, halcyra::World& world) {
     const auto& L = v->groupLevel;
     bool docked = false;
     for (const halcyra::DockPort& p : v->ports) docked = docked || p.docked != 0;
-    std::fprintf(f, "%.3f,%s,%s", t, v->name.c_str(),
-                 world.objectName(halcyra::toId(s.refBody)).c_str());
+    std::fprintf(f, "%.3f,%s,%s", t, csvField(v->name).c_str(),
+                 csvField(world.objectName(halcyra::toId(s.refBody))).c_str());
     const double values[] = {s.relPos.x,
                              s.relPos.y,
                              s.relPos.z,
@@ -131,10 +149,20 @@ void FrameWriter::write(double t, halcyra::World& world) {
     const halcyra::Screen& s = world.screen(i);
     char name[64];
     std::snprintf(name, sizeof name, "screen%zu-%06ld.png", i, wholeSeconds(t));
+    // Written under a temporary name and renamed, so that no picture is ever
+    // left half-written under its own name.
+    const std::string path = dir_ + "/" + name;
+    const std::string temp = path + ".part";
     std::string error;
-    if (!render::writePng(render::renderDrawing(s.lastDrawing, s.width, s.height),
-                          dir_ + "/" + name, error))
+    if (!render::writePng(render::renderDrawing(s.lastDrawing, s.width, s.height), temp, error)) {
+      std::remove(temp.c_str());
       throw OutputError(error);
+    }
+    if (std::rename(temp.c_str(), path.c_str()) != 0) {
+      const int err = errno;
+      std::remove(temp.c_str());
+      throw OutputError(path + ": cannot write: " + std::strerror(err));
+    }
   }
   lastWritten_ = t;
 }

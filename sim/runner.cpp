@@ -49,11 +49,7 @@ void runScenario(const Scenario& s, const RunOptions& o) {
   halcyra::World world;
   Installed installed(world);
   std::unique_ptr<halcyra::ModuleLoader> loader;
-  try {
-    loader = std::make_unique<halcyra::ModuleLoader>(o.module);
-  } catch (const std::exception& e) {
-    throw std::runtime_error("cannot load the module " + o.module + ": " + e.what());
-  }
+  loader = std::make_unique<halcyra::ModuleLoader>(o.module);  // names the path when it throws
   ScreensClosed closed{world};
   checkModes(s, modeNames(world));
   buildWorld(s, world);

@@ -40,15 +40,19 @@ void checkNames(const Scenario& s) {
   for (const BodyEntry& b : s.bodies) declare(s, n, n.bodies, b.name, b.pos);
   for (const BaseEntry& b : s.bases) declare(s, n, n.bases, b.name, b.pos);
   for (const VesselEntry& v : s.vessels) declare(s, n, n.vessels, v.spec.name, v.pos);
-  // A spawned vessel may reuse the name of one deleted earlier; it only has to
-  // be unique among the vessels that exist at the start.
+  // A spawned vessel may reuse the name of an object deleted before it; it has
+  // to be unique among the objects in the world when it comes. Events are in
+  // time order, so following them tells which names are taken at each one.
   std::set<std::string> spawned;
-  for (const Event& e : s.events)
-    if (e.kind == EventKind::Spawn) {
-      if (n.bodies.count(e.spawn.spec.name) || n.bases.count(e.spawn.spec.name))
-        throw ScenarioError(s.file, e.spawn.pos, "duplicate name '" + e.spawn.spec.name + "'");
-      spawned.insert(e.spawn.spec.name);
-    }
+  std::set<std::string> taken = n.all;
+  for (const Event& e : s.events) {
+    if (e.kind == EventKind::Delete) taken.erase(e.text);
+    if (e.kind != EventKind::Spawn) continue;
+    if (!taken.insert(e.spawn.spec.name).second)
+      throw ScenarioError(s.file, e.spawn.pos,
+                          "duplicate name '" + e.spawn.spec.name + "' (already in the world)");
+    spawned.insert(e.spawn.spec.name);
+  }
   for (const BaseEntry& b : s.bases)
     if (!n.bodies.count(b.body))
       throw ScenarioError(s.file, b.bodyPos, "unknown body '" + b.body + "'");

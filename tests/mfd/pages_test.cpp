@@ -107,6 +107,15 @@ TEST_F(Pages, SignedNumbersTakeTheColourModeColourWhenNegative) {
   }
 }
 
+TEST_F(Pages, NegativeZeroPrintsAsZero) {
+  GyrelleMFD& m = makeInstance();
+  m.attDeviation = VECTOR3{-0.0, 0.0, 0.0};
+  m.status.angVel = VECTOR3{0.0, -0.0, 0.0};
+  const auto ops = redraw();
+  EXPECT_TRUE(hasText(ops, 100, 110, "+0.00", kGreen));
+  EXPECT_TRUE(hasText(ops, 200, 120, "+0.00", kGreen));
+}
+
 TEST_F(Pages, NotANumberPrintsAsNotNegative) {
   GyrelleMFD& m = makeInstance();
   m.colourMode = 2;

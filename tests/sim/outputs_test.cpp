@@ -117,6 +117,25 @@ TEST_F(Outputs, UnwritableOutputFailsWithExitOneAndLeavesNothing) {
   r = run({file, "--frames", path("plain"), "--quiet"});
   EXPECT_EQ(r.status, 1);
   EXPECT_NE(r.err.find(path("plain")), std::string::npos) << r.err;
+
+  // A folder where a file should go is found before the run, not after it.
+  std::filesystem::create_directory(path("folder"));
+  r = run({file, "--dump", path("d.txt"), "--telemetry", path("folder"), "--quiet"});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.err.find(path("folder")), std::string::npos) << r.err;
+  EXPECT_FALSE(std::filesystem::exists(path("d.txt")));
+}
+
+TEST_F(Outputs, NamesWithCommasAreQuotedInTheTelemetry) {
+  std::string text = scenario(0.02, 1.0);
+  const size_t at = text.find("name = \"B\"");
+  ASSERT_NE(at, std::string::npos);
+  text.replace(at, 10, "name = \"B, \\\"the tender\\\"\"");
+  const std::string file = writeScenario("s.toml", text);
+  const auto r = run({file, "--telemetry", path("t.csv"), "--quiet"});
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_NE(simtest::readFile(path("t.csv")).find(",\"B, \"\"the tender\"\"\",Earth,"),
+            std::string::npos);
 }
 
 TEST_F(Outputs, TerminalShowsEachScreensLastPageAndNoBarWhenPiped) {

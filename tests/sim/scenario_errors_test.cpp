@@ -69,6 +69,28 @@ TEST_F(ScenarioErrors, AnEventNeedsExactlyOneAction) {
   expectRejected("[[event]]\nt = 1.0\nkey = 2\nbutton = 3\n", "4:10");
 }
 
+TEST_F(ScenarioErrors, SpawnOfANameInTheWorldIsRejectedBeforeTheRun) {
+  const std::string spawn =
+      "[[event]]\nt = 2.0\nspawn = { name = \"A\", body = \"Earth\", position = [7e6, 0, 0], "
+      "velocity = [0, 7e3, 0] }\n";
+  const auto err = expectRejected(std::string(kTwoVessels) + spawn, "31:9");
+  EXPECT_NE(err.find("'A'"), std::string::npos);
+  // Once A has been deleted, its name is free again.
+  const std::string file = writeScenario(
+      "ok.toml", std::string(kTwoVessels) + "[[event]]\nt = 1.0\ndelete = \"A\"\n" + spawn);
+  EXPECT_EQ(run({file, "--quiet"}).status, 0);
+}
+
+TEST_F(ScenarioErrors, TimesThatAreNotFiniteAreRefused) {
+  const std::string file = writeScenario("ok.toml", kTwoVessels);
+  for (const char* option : {"--until", "--frame-every", "--telemetry-every"}) {
+    for (const char* value : {"nan", "inf"}) {
+      const auto r = run({file, option, value, "--quiet"});
+      EXPECT_EQ(r.status, 2) << option << " " << value;
+    }
+  }
+}
+
 TEST_F(ScenarioErrors, MissingScenarioFileIsAScenarioError) {
   const auto r = run({path("nowhere.toml"), "--quiet"});
   EXPECT_EQ(r.status, 2);
