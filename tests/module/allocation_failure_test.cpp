@@ -20,6 +20,8 @@ int gAllocationsBeforeFailure = -1;  // -1: never fail
 // compiler cannot tell that the operators it sees are that pair.
 #pragma GCC diagnostic ignored "-Wmismatched-new-delete"
 
+// Every (non-aligned) form is replaced, so that whatever allocates with one
+// form and frees with another stays within malloc and free.
 void* operator new(std::size_t size) {
   if (gAllocationsBeforeFailure == 0) {
     gAllocationsBeforeFailure = -1;
@@ -29,8 +31,23 @@ void* operator new(std::size_t size) {
   if (void* p = std::malloc(size == 0 ? 1 : size)) return p;
   throw std::bad_alloc();
 }
+void* operator new[](std::size_t size) { return operator new(size); }
+void* operator new(std::size_t size, const std::nothrow_t&) noexcept {
+  try {
+    return operator new(size);
+  } catch (const std::bad_alloc&) {
+    return nullptr;
+  }
+}
+void* operator new[](std::size_t size, const std::nothrow_t& tag) noexcept {
+  return operator new(size, tag);
+}
 void operator delete(void* p) noexcept { std::free(p); }
+void operator delete[](void* p) noexcept { std::free(p); }
 void operator delete(void* p, std::size_t) noexcept { std::free(p); }
+void operator delete[](void* p, std::size_t) noexcept { std::free(p); }
+void operator delete(void* p, const std::nothrow_t&) noexcept { std::free(p); }
+void operator delete[](void* p, const std::nothrow_t&) noexcept { std::free(p); }
 
 namespace {
 
