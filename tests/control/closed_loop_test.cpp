@@ -1,40 +1,26 @@
 // The hold and the trim flying the "generic" vessel in the stand-in host, with
 // the real libgyrelle.so driven the host's way at 50 Hz. Attitudes are checked
-// against rotation matrices built here, not against the module's own angles alone.
+// against rotation matrices (the host's convention, and axis-angle turns built
+// here), not against the module's own angles alone.
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <memory>
 #include <random>
 
+#include "host/frames.h"
 #include "host/world.h"
 #include "mfd/gyrelle_mfd.h"
 
 namespace {
 
+using halcyra::dot;
+using halcyra::length;
 using halcyra::Matrix3;
+using halcyra::orientationMatrix;
 
 constexpr double kRadPerDeg = 0.017453292519943278;
 constexpr double kStep = 0.02;  // [s] 50 Hz
-
-Matrix3 multiply(const Matrix3& a, const Matrix3& b) {
-  Matrix3 c{};
-  for (int i = 0; i < 3; ++i)
-    for (int j = 0; j < 3; ++j)
-      for (int k = 0; k < 3; ++k) c.m[i][j] += a.m[i][k] * b.m[k][j];
-  return c;
-}
-
-// R = Rx(a) Ry(b) Rz(g), the host's orientation-angle convention.
-Matrix3 orientation(const VECTOR3& angles) {
-  const double ca = std::cos(angles.x), sa = std::sin(angles.x);
-  const double cb = std::cos(angles.y), sb = std::sin(angles.y);
-  const double cg = std::cos(angles.z), sg = std::sin(angles.z);
-  const Matrix3 rx{{{1, 0, 0}, {0, ca, sa}, {0, -sa, ca}}};
-  const Matrix3 ry{{{cb, 0, -sb}, {0, 1, 0}, {sb, 0, cb}}};
-  const Matrix3 rz{{{cg, sg, 0}, {-sg, cg, 0}, {0, 0, 1}}};
-  return multiply(multiply(rx, ry), rz);
-}
 
 // Rotation by `angle` [rad] about the unit axis u (Rodrigues).
 Matrix3 axisAngle(const VECTOR3& u, double angle) {
@@ -53,8 +39,6 @@ double angleBetween(const Matrix3& a, const Matrix3& b) {
 }
 
 VECTOR3 column(const Matrix3& r, int j) { return VECTOR3{r.m[0][j], r.m[1][j], r.m[2][j]}; }
-double dot(const VECTOR3& a, const VECTOR3& b) { return a.x * b.x + a.y * b.y + a.z * b.z; }
-double length(const VECTOR3& a) { return std::sqrt(dot(a, a)); }
 
 class GenericVesselFlight : public ::testing::Test {
  protected:
@@ -113,7 +97,7 @@ TEST_F(GenericVesselFlight, HoldWithOffsetsSettlesFromRandomAttitudes) {
   type(25, "10");  // pitch offset [deg]
   type(21, "-5");  // yaw
   type(19, "3");   // roll
-  const Matrix3 wanted = multiply(orientation(mfd->refAttitude), orientation(mfd->attOffset));
+  const Matrix3 wanted = orientationMatrix(mfd->refAttitude) * orientationMatrix(mfd->attOffset);
   ASSERT_TRUE(world->pressKey(0, 35));  // hold on
   ASSERT_EQ(mfd->holdActive, 1);
 
@@ -126,7 +110,7 @@ TEST_F(GenericVesselFlight, HoldWithOffsetsSettlesFromRandomAttitudes) {
     while (length(axis) < 0.1 || length(axis) > 1.0);
     axis = axis * (1.0 / length(axis));
     const double angle = 60.0 * kRadPerDeg * (0.5 + 0.5 * uniform(random));
-    vessel().rotation = multiply(wanted, axisAngle(axis, angle));
+    vessel().rotation = wanted * axisAngle(axis, angle);
     vessel().angVel = VECTOR3{0, 0, 0};
 
     const long start = steps;
@@ -167,7 +151,7 @@ TEST_F(GenericVesselFlight, HoldInTargetModePointsTheNoseAtTheTarget) {
 }
 
 TEST_F(GenericVesselFlight, TrimAllEndsByItselfWithTheVelocityMatched) {
-  vessel().rotation = orientation(VECTOR3{0, 0, 0});  // vessel axes = global axes
+  vessel().rotation = orientationMatrix(VECTOR3{0, 0, 0});  // vessel axes = global axes
   ASSERT_TRUE(world->pressKey(0, 4));
   std::mt19937 random(11);
   std::uniform_real_distribution<double> speed(-2.0, 2.0);  // [m/s] per axis

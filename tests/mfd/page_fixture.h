@@ -1,5 +1,5 @@
-// An instance constructed directly in the test (the module's code is linked
-// in), its record set by hand, and helpers to read a recorded drawing.
+// An instance constructed directly in the test, its record set by hand, and
+// helpers to read a recorded drawing.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -11,8 +11,7 @@
 #include "mfd/gyrelle_mfd.h"
 #include "module/module_state.h"
 #include "platform/recording_dc.h"
-#include "support/module_state_reset.h"
-#include "support/world_fixture.h"
+#include "support/instance_fixture.h"
 
 namespace gyrelle_test {
 
@@ -24,27 +23,13 @@ constexpr COLORREF kCyan = RGB(0, 255, 255);
 constexpr COLORREF kPositiveBrush = RGB(0, 200, 0);
 constexpr COLORREF kNegativeBrush = RGB(100, 100, 100);
 
-class PageFixture : public WorldFixture {
+class PageFixture : public InstanceFixture {
  protected:
-  void SetUp() override {
-    WorldFixture::SetUp();
-    gyrelle_test::resetModuleState();
-  }
-  void TearDown() override {
-    mfd.reset();
-    WorldFixture::TearDown();
-  }
-  GyrelleMFD& makeInstance(uint32_t height = 280, uint32_t width = 256) {
-    mfd = std::make_unique<GyrelleMFD>(width, height, &focus());
-    return *mfd;
-  }
   std::vector<GdiOp> redraw() {
     DeviceContext dc(mfd->mfdWidth, mfd->mfdHeight);
     mfd->Redraw(&dc);
     return dc.ops;
   }
-
-  std::unique_ptr<GyrelleMFD> mfd;
 };
 
 // The first text drawn with its top left at (x, y), or null.

@@ -9,8 +9,7 @@
 
 #include "mfd/gyrelle_mfd.h"
 #include "module/module_state.h"
-#include "support/module_state_reset.h"
-#include "support/world_fixture.h"
+#include "support/instance_fixture.h"
 
 namespace {
 
@@ -26,16 +25,8 @@ void expectNear(const VECTOR3& actual, const VECTOR3& expected, double tolerance
   EXPECT_NEAR(actual.z, expected.z, tolerance);
 }
 
-class ReferenceFrames : public gyrelle_test::WorldFixture {
+class ReferenceFrames : public gyrelle_test::InstanceFixture {
  protected:
-  void SetUp() override {
-    WorldFixture::SetUp();
-    gyrelle_test::resetModuleState();
-  }
-  void TearDown() override {
-    mfd.reset();
-    WorldFixture::TearDown();
-  }
   // A vessel in a circular orbit r = (R, 0, 0), v = (0, 0, V), focused, with its instance.
   GyrelleMFD& circularOrbit(const VECTOR3& orientation) {
     halcyra::VesselSpec spec;
@@ -60,7 +51,6 @@ class ReferenceFrames : public gyrelle_test::WorldFixture {
 
   const double orbitalSpeed = std::sqrt(kEarthMu / kOrbitRadius);  // [m/s]
   halcyra::ObjectId ship = 0;
-  std::unique_ptr<GyrelleMFD> mfd;
 };
 
 TEST_F(ReferenceFrames, VelocityFrameOfACircularOrbit) {
