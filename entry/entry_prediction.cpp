@@ -6,12 +6,11 @@
 #include "entry/entry_prediction_core.h"
 #include "entry/grav_bodies.h"
 #include "entry/orbital_elements.h"
+#include "geometry/angle_units.h"
 #include "geometry/vector_math.h"
 
 namespace {
 
-constexpr double kPi = 3.14159265358979;
-constexpr double kTwoPi = 6.28318530717958;
 constexpr double kKeplerTolerance = 0.0001;  // residual of the time of flight [s]
 constexpr double kMaxNewtonSteps = 10.0;     // counted in a double from 0.0
 

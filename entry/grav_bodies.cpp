@@ -2,9 +2,10 @@
 
 #include <cstring>
 
+#include "geometry/angle_units.h"
+
 namespace {
-constexpr double kRadPerDeg = 0.017453292519943278;  // pi/180, pi as 3.14159265358979
-constexpr int kNameCapacity = 25;                    // characters asked of the host
+constexpr int kNameCapacity = 25;  // characters asked of the host
 }  // namespace
 
 // Records 1..29 carry the names of the bodies whose constants they hold. Fields:

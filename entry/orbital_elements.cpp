@@ -4,10 +4,10 @@
 #include <cstdio>
 
 #include "entry/grav_bodies.h"
+#include "geometry/angle_units.h"
 #include "geometry/vector_math.h"
 
 namespace {
-constexpr double kTwoPi = 6.28318530717958;
 constexpr size_t kDebugStringSize = 256;  // the host's debug-line buffer [chars]
 
 double dot(const VECTOR3& a, const VECTOR3& b) { return a.x * b.x + a.y * b.y + a.z * b.z; }

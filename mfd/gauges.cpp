@@ -6,6 +6,7 @@
 
 #include <cmath>
 
+#include "geometry/angle_units.h"
 #include "mfd/display.h"
 #include "mfd/gyrelle_mfd.h"
 #include "mfd/page_rows.h"
@@ -14,7 +15,6 @@ namespace {
 
 constexpr int kFullScale = 45;          // [pixels] of a bar at level +-1
 constexpr double kFullScaleDeg = 90.0;  // [deg] of the ring at level +-1
-constexpr double kRadPerDeg = 0.017453292519943278;
 
 // Column dividers and gauge positions [pixels].
 constexpr int kPitchDividerX = 60;

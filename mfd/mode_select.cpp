@@ -8,6 +8,7 @@
 #include <string>
 
 #include "control/velocity_trim.h"
+#include "geometry/angle_units.h"
 #include "geometry/reference_frames.h"
 #include "mfd/gyrelle_mfd.h"
 #include "module/module_state.h"
@@ -15,8 +16,7 @@
 
 namespace {
 
-constexpr double kRadPerDeg = 0.017453292519943278;  // pi/180 with pi = 3.14159265358979
-constexpr size_t kMaxTextLength = 256;               // longer typed texts are refused unread
+constexpr size_t kMaxTextLength = 256;  // longer typed texts are refused unread
 
 // The instance a callback names, or null when it has been destroyed since the
 // box was opened (or the text is missing or absurdly long).

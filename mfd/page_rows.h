@@ -2,6 +2,7 @@
 // draws at the instance's textY and then moves textY down by one lineHeight.
 #pragma once
 
+#include "geometry/angle_units.h"
 #include "module/host_api.h"
 
 class GyrelleMFD;
@@ -18,8 +19,6 @@ constexpr int kLabelX = 5;
 constexpr int kModeNameX = 90;
 constexpr int kFirstValueX = 100;
 constexpr int kSecondValueX = 200;
-
-constexpr double kDegPerRad = 57.29577951308239;
 
 // Colour of negative values: colour mode 0 green (as normal text), 1 white, 2 red.
 COLORREF negativeColour(int colourMode);
