@@ -3,10 +3,15 @@
 
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 
 namespace {
 constexpr double kAstronomicalUnit = 149597870700.0;  // [m]
 }  // namespace
+
+void textOut(HDC dc, int x, int y, const char* text) {
+  TextOutA(dc, x, y, text, static_cast<int>(std::strlen(text)));
+}
 
 COLORREF setTextStyle(HDC dc, COLORREF colour) {
   SetBkMode(dc, TRANSPARENT);

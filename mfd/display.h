@@ -5,6 +5,8 @@
 
 #include "module/host_api.h"
 
+// A terminated text with its top left at (x, y) [pixels].
+void textOut(HDC dc, int x, int y, const char* text);
 // Transparent background and the text colour; returns the previous colour.
 COLORREF setTextStyle(HDC dc, COLORREF colour);
 // "%.2f", "%.2fk", "%.2fM" or "%.2fAU" by the magnitude of value [m or m/s].

@@ -59,10 +59,6 @@ void fillFigure(GyrelleMFD& mfd, double level, Figure draw) {
   SelectObject(mfd.drawDc, previous);
 }
 
-void textOut(HDC dc, int x, int y, const char* text, int length) {
-  TextOutA(dc, x, y, text, length);
-}
-
 }  // namespace
 
 void drawIndicators(GyrelleMFD& mfd) {
@@ -76,9 +72,9 @@ void drawIndicators(GyrelleMFD& mfd) {
   line(dc, kYawDividerX, mfd.textY, kYawDividerX, height);
   mfd.textY += h / 4;
   SetTextColor(dc, kHighlightColour);
-  textOut(dc, 10, mfd.textY, "Pitch", 5);
-  textOut(dc, 105, mfd.textY, "Yaw", 3);
-  textOut(dc, 205, mfd.textY, "Roll", 4);
+  textOut(dc, 10, mfd.textY, "Pitch");
+  textOut(dc, 105, mfd.textY, "Yaw");
+  textOut(dc, 205, mfd.textY, "Roll");
   SetTextColor(dc, kNormalColour);
   mfd.textY = truncate(mfd.textY + 1.5 * h);
   line(dc, 0, mfd.textY, width, mfd.textY);

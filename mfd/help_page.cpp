@@ -1,5 +1,4 @@
 // Draws the help page the instance shows, from line 2 down to line 26.
-#include <cstring>
 
 #include "mfd/display.h"
 #include "mfd/gyrelle_mfd.h"
@@ -23,7 +22,7 @@ void drawHelpPage(GyrelleMFD& mfd) {
       coloured = true;
       ++line;
     }
-    TextOutA(mfd.drawDc, kLabelX, mfd.textY, line, static_cast<int>(std::strlen(line)));
+    textOut(mfd.drawDc, kLabelX, mfd.textY, line);
     if (coloured) setTextStyle(mfd.drawDc, previous);
     mfd.textY += static_cast<int32_t>(mfd.lineHeight);
   }

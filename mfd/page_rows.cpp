@@ -7,16 +7,11 @@
 #include "mfd/page_rows.h"
 
 #include <cstdio>
-#include <cstring>
 
 #include "mfd/display.h"
 #include "mfd/gyrelle_mfd.h"
 
 namespace {
-
-void textOut(HDC dc, int x, int y, const char* text) {
-  TextOutA(dc, x, y, text, static_cast<int>(std::strlen(text)));
-}
 
 // body: the number already formatted without a plus sign.
 void drawSigned(GyrelleMFD& mfd, int x, double value, const char* body) {

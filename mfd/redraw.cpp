@@ -5,7 +5,6 @@
 // Layout: a 28-line grid, line n at y = n * lineHeight (lineHeight =
 // mfdHeight / 28); x columns fixed in pixels (mfd/page_rows.h).
 #include <cstdio>
-#include <cstring>
 
 #include "control/trim_selection.h"
 #include "geometry/vector_math.h"
@@ -16,10 +15,6 @@
 #include "module/numeric_locale.h"
 
 namespace {
-
-void textOut(HDC dc, int x, int y, const char* text) {
-  TextOutA(dc, x, y, text, static_cast<int>(std::strlen(text)));
-}
 
 void atLine(GyrelleMFD& mfd, int line) { mfd.textY = line * static_cast<int32_t>(mfd.lineHeight); }
 
