@@ -1,14 +1,14 @@
-// Loading a module the host's way. Load: dlopen, DllMain(handle, 1, null),
-// InitModule(handle). Unload: ExitModule(handle), DllMain(handle, 0, null),
-// dlclose. A library whose entry routine refuses the attach (returns 0) is
-// closed again and the load fails. Modes the module leaves registered after
-// ExitModule are unregistered by the host before the library goes.
-#include <dlfcn.h>
-
+// Loading a module the host's way. Load: open the library (which runs its
+// entry routine with DLL_PROCESS_ATTACH), InitModule(handle). Unload:
+// ExitModule(handle), then close the library (DLL_PROCESS_DETACH). A library
+// whose entry routine refuses the attach (returns 0) is not loaded. Modes the
+// module leaves registered after ExitModule are unregistered by the host
+// before the library goes. The platform's part: platform/library.h.
 #include <algorithm>
 #include <stdexcept>
 
 #include "host/world.h"
+#include "platform/library.h"
 
 namespace halcyra {
 
@@ -19,21 +19,6 @@ std::vector<ModuleLoader*>& loadedModules() {
 
 namespace {
 
-template <typename Fn>
-Fn lookUp(HINSTANCE h, const char* name) {
-  return reinterpret_cast<Fn>(GetProcAddress(h, name));
-}
-
-// Whether code at this address belongs to the library behind the handle.
-bool inLibrary(HINSTANCE h, const void* code) {
-  Dl_info info{};
-  if (dladdr(code, &info) == 0 || info.dli_fname == nullptr) return false;
-  void* owner = dlopen(info.dli_fname, RTLD_NOW | RTLD_NOLOAD);
-  if (owner == nullptr) return false;
-  dlclose(owner);  // RTLD_NOLOAD still counts a reference
-  return owner == h;
-}
-
 // Unregisters the modes whose message procedure lives in the library, which
 // closes the screens showing them: no instance may outlive its code.
 void dropModesOf(HINSTANCE h) {
@@ -41,31 +26,22 @@ void dropModesOf(HINSTANCE h) {
   if (w == nullptr) return;
   std::vector<int> ids;
   for (const ModeRegistration& m : w->modes())
-    if (inLibrary(h, reinterpret_cast<const void*>(m.msgproc))) ids.push_back(m.id);
+    if (libraryContains(h, reinterpret_cast<const void*>(m.msgproc))) ids.push_back(m.id);
   for (int id : ids) w->unregisterMode(id);
 }
 
 }  // namespace
 
 ModuleLoader::ModuleLoader(const std::string& path) {
-  HINSTANCE h = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
-  if (h == nullptr) {
-    const char* why = dlerror();
-    throw std::runtime_error("cannot load module '" + path +
-                             "': " + (why != nullptr ? why : "unknown error"));
-  }
-  if (auto entry = lookUp<DllEntryRoutine>(h, "DllMain")) {
-    if (entry(h, DLL_PROCESS_ATTACH, nullptr) == 0) {
-      dlclose(h);
-      throw std::runtime_error("module '" + path + "' refused to attach (DllMain returned 0)");
-    }
-  }
+  std::string why;
+  HINSTANCE h = openLibrary(path, why);
+  if (h == nullptr) throw std::runtime_error("cannot load module '" + path + "': " + why);
   handle_ = h;
-  postStep_ = lookUp<PostStepFn>(h, "hpcPostStep");
-  focusChanged_ = lookUp<FocusChangedFn>(h, "hpcFocusChanged");
-  version_ = lookUp<GetModuleVersionFn>(h, "GetModuleVersion");
+  postStep_ = procAddress<PostStepFn>(h, "hpcPostStep");
+  focusChanged_ = procAddress<FocusChangedFn>(h, "hpcFocusChanged");
+  version_ = procAddress<GetModuleVersionFn>(h, "GetModuleVersion");
   loadedModules().push_back(this);
-  if (auto init = lookUp<InitModuleFn>(h, "InitModule")) init(h);
+  if (auto init = procAddress<InitModuleFn>(h, "InitModule")) init(h);
 }
 
 ModuleLoader::~ModuleLoader() { unload(); }
@@ -75,14 +51,13 @@ void ModuleLoader::unload() {
   HINSTANCE h = handle_;
   auto& mods = loadedModules();
   mods.erase(std::remove(mods.begin(), mods.end(), this), mods.end());
-  if (auto exitFn = lookUp<ExitModuleFn>(h, "ExitModule")) exitFn(h);
+  if (auto exitFn = procAddress<ExitModuleFn>(h, "ExitModule")) exitFn(h);
   dropModesOf(h);  // a module that forgot to unregister
-  if (auto entry = lookUp<DllEntryRoutine>(h, "DllMain")) entry(h, DLL_PROCESS_DETACH, nullptr);
   handle_ = nullptr;
   postStep_ = nullptr;
   focusChanged_ = nullptr;
   version_ = nullptr;
-  dlclose(h);
+  closeLibrary(h);
 }
 
 void ModuleLoader::postStep(double simt, double simdt, double mjd) const {

@@ -10,6 +10,7 @@
 #include <stdexcept>
 
 #include "host/world.h"
+#include "platform/recording.h"
 
 namespace halcyra {
 
@@ -170,9 +171,9 @@ bool World::cancelInput(size_t index) {
 
 const std::vector<GdiOp>& World::redraw(size_t index) {
   Screen& s = screen(index);
-  DeviceContext dc(s.width, s.height);
-  if (s.instance != nullptr) s.instance->Redraw(&dc);
-  s.lastDrawing = std::move(dc.ops);
+  Recording recording(s.width, s.height);
+  if (s.instance != nullptr) s.instance->Redraw(recording.dc());
+  s.lastDrawing = recording.finish();
   return s.lastDrawing;
 }
 

@@ -14,7 +14,7 @@
 #include <vector>
 
 #include "module/host_api.h"
-#include "platform/recording_dc.h"
+#include "platform/gdi_ops.h"
 
 namespace halcyra {
 

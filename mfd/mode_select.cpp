@@ -12,7 +12,7 @@
 #include "geometry/reference_frames.h"
 #include "mfd/gyrelle_mfd.h"
 #include "module/module_state.h"
-#include "module/numeric_locale.h"
+#include "platform/numeric_locale.h"
 
 namespace {
 

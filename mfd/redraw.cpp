@@ -12,7 +12,7 @@
 #include "mfd/gyrelle_mfd.h"
 #include "mfd/page_rows.h"
 #include "module/module_state.h"
-#include "module/numeric_locale.h"
+#include "platform/numeric_locale.h"
 
 namespace {
 

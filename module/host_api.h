@@ -76,7 +76,7 @@
 #include "platform/dll.h"
 #include "platform/gdi.h"
 
-#define HAPI __attribute__((visibility("default")))
+#define HAPI GYRELLE_PLATFORM_API
 
 // A vector of three doubles: positions [m], velocities [m/s], angle triples [rad].
 struct VECTOR3 {

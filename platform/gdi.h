@@ -1,11 +1,13 @@
-// GDI stand-in: the drawing calls a module makes on the host's device context.
+// GDI: the drawing calls a module makes on the host's device context.
 //
-// A device context here records every call, in order, with the state it used
-// (see platform/recording_dc.h); nothing is rasterised until render/ turns a
-// recording into a picture. The call signatures follow the Windows originals so
-// that module code reads the same on both platforms.
+// On Windows this is <windows.h> itself: real GDI on whatever device context
+// the host hands over. Elsewhere it is a stand-in whose device context records
+// every call, in order, with the state it used (platform/posix/recording_dc.h);
+// nothing is rasterised until render/ turns a recording into a picture. The
+// stand-in's signatures follow the Windows originals so that module code reads
+// the same on both platforms.
 //
-// Conventions:
+// Conventions (both platforms):
 // - Coordinates are pixels of the surface, origin top left, y downwards.
 // - COLORREF is 0x00BBGGRR; RGB(r, g, b) builds one.
 // - TextOutA places the top-left corner of the text at (x, y).
@@ -16,14 +18,20 @@
 //   outlines it with the pen.
 #pragma once
 
-#include <cstdint>
+#include "platform/platform_api.h"
 
-#define GYRELLE_PLATFORM_API __attribute__((visibility("default")))
+#ifdef _WIN32
+
+#include "platform/windows_headers.h"
+
+#else
+
+#include <cstdint>
 
 typedef int BOOL;
 typedef uint32_t COLORREF;
 
-struct DeviceContext;  // defined in platform/recording_dc.h
+struct DeviceContext;  // defined in platform/posix/recording_dc.h
 typedef DeviceContext* HDC;
 
 struct GdiObject;  // brushes (and any other selectable object)
@@ -63,3 +71,5 @@ GYRELLE_PLATFORM_API BOOL StrokeAndFillPath(HDC dc);
 GYRELLE_PLATFORM_API HGDIOBJ SelectObject(HDC dc, HGDIOBJ object);  // returns the previous
 GYRELLE_PLATFORM_API HBRUSH CreateSolidBrush(COLORREF colour);
 GYRELLE_PLATFORM_API BOOL DeleteObject(HGDIOBJ object);
+
+#endif  // _WIN32

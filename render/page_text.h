@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/recording_dc.h"
+#include "platform/gdi_ops.h"
 
 namespace render {
 

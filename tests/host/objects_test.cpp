@@ -237,8 +237,9 @@ TEST(Date2Int, ReadsCompilerDates) {
 
 TEST(InitLib, RecordsTheModuleHandle) {
   int token = 0;
-  InitLib(&token);
-  EXPECT_EQ(initLibHandle(), &token);
+  const auto module = reinterpret_cast<HINSTANCE>(&token);
+  InitLib(module);
+  EXPECT_EQ(initLibHandle(), module);
   InitLib(nullptr);
 }
 

@@ -10,7 +10,7 @@
 
 #include "mfd/gyrelle_mfd.h"
 #include "module/module_state.h"
-#include "platform/recording_dc.h"
+#include "platform/recording.h"
 #include "support/instance_fixture.h"
 
 namespace gyrelle_test {
@@ -26,9 +26,9 @@ constexpr COLORREF kNegativeBrush = RGB(100, 100, 100);
 class PageFixture : public InstanceFixture {
  protected:
   std::vector<GdiOp> redraw() {
-    DeviceContext dc(mfd->mfdWidth, mfd->mfdHeight);
-    mfd->Redraw(&dc);
-    return dc.ops;
+    Recording recording(mfd->mfdWidth, mfd->mfdHeight);
+    mfd->Redraw(recording.dc());
+    return recording.finish();
   }
 };
 

@@ -3,7 +3,7 @@
 
 #include <cmath>
 
-#include "platform/recording_dc.h"
+#include "platform/posix/recording_dc.h"
 
 namespace {
 

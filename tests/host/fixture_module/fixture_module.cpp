@@ -35,25 +35,24 @@ intptr_t msgProc(uint32_t msg, uint32_t /*mode*/, uint32_t packedSize, intptr_t 
 
 }  // namespace
 
-extern "C" {
-__attribute__((visibility("default"))) int DllMain(HINSTANCE, uint32_t reason, void*) {
-  note(reason == DLL_PROCESS_ATTACH ? 'A' : 'D');
+// Thread attach and detach, which the Windows loader also reports, are no
+// events of the host's.
+GYRELLE_MODULE_EXPORT BOOL DllMain(HINSTANCE, DllReason reason, void*) {
+  if (reason == DLL_PROCESS_ATTACH) note('A');
+  if (reason == DLL_PROCESS_DETACH) note('D');
   return 1;
 }
-__attribute__((visibility("default"))) void InitModule(HINSTANCE) {
+GYRELLE_MODULE_EXPORT void InitModule(HINSTANCE) {
   note('I');
   gForgetToUnregister = false;
   gModeId = hapiRegisterMFDMode(MFDMODESPEC{"Fixture", 22, msgProc});
 }
-__attribute__((visibility("default"))) void ExitModule(HINSTANCE) {
+GYRELLE_MODULE_EXPORT void ExitModule(HINSTANCE) {
   note('E');
   if (!gForgetToUnregister) hapiUnregisterMFDMode(gModeId);
 }
 // Makes ExitModule leave the mode registered, as a careless module would.
-__attribute__((visibility("default"))) void fixtureForgetToUnregister() {
-  gForgetToUnregister = true;
-}
-__attribute__((visibility("default"))) int32_t GetModuleVersion() { return 42; }
-__attribute__((visibility("default"))) void hpcPostStep(double, double, double) { note('P'); }
-__attribute__((visibility("default"))) void hpcFocusChanged(OBJHANDLE, OBJHANDLE) { note('F'); }
-}
+GYRELLE_MODULE_EXPORT void fixtureForgetToUnregister() { gForgetToUnregister = true; }
+GYRELLE_MODULE_EXPORT int32_t GetModuleVersion() { return 42; }
+GYRELLE_MODULE_EXPORT void hpcPostStep(double, double, double) { note('P'); }
+GYRELLE_MODULE_EXPORT void hpcFocusChanged(OBJHANDLE, OBJHANDLE) { note('F'); }

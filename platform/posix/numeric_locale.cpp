@@ -1,4 +1,4 @@
-#include "module/numeric_locale.h"
+#include "platform/numeric_locale.h"
 
 namespace {
 locale_t classicNumeric() {

@@ -1,40 +1,13 @@
 // The recording device context behind the GDI stand-in: every drawing call
-// becomes one GdiOp, in order, with the state it used. Read by the host (text
-// of the last page), render/ (PNG) and the runner's --dump.
+// becomes one GdiOp, in order, with the state it used. The host reaches it
+// through platform/recording.h.
 #pragma once
 
 #include <cstdint>
-#include <string>
 #include <vector>
 
 #include "platform/gdi.h"
-
-enum class GdiOpKind {
-  Text,          // TextOutA: x, y (top left), colour = text colour, text
-  SetTextColor,  // colour = the new text colour
-  SetBkMode,     // mode
-  MoveTo,        // x, y
-  LineTo,        // x, y; colour = pen colour
-  AngleArc,      // x, y = centre; radius, startDeg, sweepDeg; colour = pen colour
-  BeginPath,
-  EndPath,
-  StrokeAndFill,  // colour = the selected brush's colour, penColour = the pen's
-  SelectObject,   // colour = the selected brush's colour
-};
-
-struct GdiOp {
-  GdiOpKind kind;
-  int32_t x = 0;
-  int32_t y = 0;
-  COLORREF colour = 0;
-  COLORREF penColour = 0;
-  uint32_t radius = 0;
-  float startDeg = 0.0f;
-  float sweepDeg = 0.0f;
-  int32_t mode = 0;
-  bool inPath = false;  // made between BeginPath and EndPath (builds a path, draws nothing)
-  std::string text;
-};
+#include "platform/gdi_ops.h"
 
 struct GdiObject {
   COLORREF colour;  // a solid brush's colour

@@ -1,7 +1,7 @@
 // The GDI stand-in: each call appends one GdiOp to the device context with the
 // state it used. A null device context is refused (0, CLR_INVALID or null) and
 // nothing is recorded.
-#include "platform/recording_dc.h"
+#include "platform/posix/recording_dc.h"
 
 #include <cmath>
 #include <cstring>

@@ -8,7 +8,7 @@
 #include <deque>
 #include <unordered_set>
 
-#include "platform/recording_dc.h"
+#include "platform/posix/recording_dc.h"
 
 namespace {
 

@@ -1,0 +1,18 @@
+// A redraw recorded on the GDI stand-in's device context, which keeps the
+// operations itself.
+#include "platform/recording.h"
+
+#include "platform/posix/recording_dc.h"
+
+struct Recording::Surface {
+  DeviceContext dc;
+};
+
+Recording::Recording(uint32_t width, uint32_t height)
+    : surface_(new Surface{DeviceContext(width, height)}) {}
+
+Recording::~Recording() = default;
+
+HDC Recording::dc() const { return &surface_->dc; }
+
+std::vector<GdiOp> Recording::finish() { return std::move(surface_->dc.ops); }

@@ -1,0 +1,58 @@
+// The module library as Linux's dynamic linker sees it: its dynamic symbol
+// table, and the library entry routine that the host calls itself there.
+#include <dlfcn.h>
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <set>
+#include <string>
+
+#include "support/world_fixture.h"
+
+namespace {
+
+using gyrelle_test::WorldFixture;
+
+std::set<std::string> definedDynamicSymbols(const std::string& path) {
+  std::set<std::string> names;
+  const std::string command = "nm -D --defined-only '" + path + "'";
+  FILE* pipe = popen(command.c_str(), "r");
+  if (pipe == nullptr) return names;
+  char line[512];
+  while (std::fgets(line, sizeof line, pipe) != nullptr) {
+    char address[64], type[8], name[400];
+    if (std::sscanf(line, "%63s %7s %399s", address, type, name) == 3) names.insert(name);
+  }
+  pclose(pipe);
+  return names;
+}
+
+TEST(ModuleLibraryOnLinux, ExportsExactlyItsEntryPointsAndDllMain) {
+  const std::set<std::string> expected = {"DllMain",          "InitModule",  "ExitModule",
+                                          "GetModuleVersion", "hpcPostStep", "hpcFocusChanged"};
+  EXPECT_EQ(definedDynamicSymbols(GYRELLE_MODULE_PATH), expected);
+}
+
+class LoadedModuleOnLinux : public WorldFixture {};
+
+TEST_F(LoadedModuleOnLinux, DetachUnregistersThroughTheExitHook) {
+  // Load by hand so that only the library entry's detach runs, not ExitModule.
+  void* handle = dlopen(GYRELLE_MODULE_PATH, RTLD_NOW | RTLD_LOCAL);
+  ASSERT_NE(handle, nullptr) << dlerror();
+  auto entry = reinterpret_cast<DllEntryRoutine>(dlsym(handle, "DllMain"));
+  auto init = reinterpret_cast<InitModuleFn>(dlsym(handle, "InitModule"));
+  ASSERT_NE(entry, nullptr);
+  ASSERT_NE(init, nullptr);
+  EXPECT_NE(entry(handle, DLL_PROCESS_ATTACH, nullptr), 0);
+  init(handle);
+  ASSERT_EQ(world->modes().size(), 1u);
+  EXPECT_NE(entry(handle, DLL_PROCESS_DETACH, nullptr), 0);
+  EXPECT_TRUE(world->modes().empty());
+  // The host may unregister once more itself; that is harmless.
+  auto exitModule = reinterpret_cast<ExitModuleFn>(dlsym(handle, "ExitModule"));
+  exitModule(handle);
+  EXPECT_TRUE(world->modes().empty());
+  dlclose(handle);
+}
+
+}  // namespace
