@@ -118,6 +118,8 @@ void LiveSession::publish(bool force) {
   changed_.notify_all();
   published_ = now;
   dirty_ = false;
+  for (auto& [pending, result] : unanswered_) pending->done.set_value(std::move(result));
+  unanswered_.clear();
 }
 
 void LiveSession::applyActions(double t, std::vector<bool>& touched) {
@@ -131,7 +133,7 @@ void LiveSession::applyActions(double t, std::vector<bool>& touched) {
     ActionResult r = applyAction(*world_, p->action, t);
     if (r.status == 200 && p->action.screen < touched.size()) touched[p->action.screen] = true;
     if (r.recorded && record_) record_->add(eventTable(r.applied, t));
-    p->done.set_value(std::move(r));
+    unanswered_.emplace_back(p, std::move(r));
   }
   if (!batch.empty()) dirty_ = true;
 }
@@ -139,10 +141,13 @@ void LiveSession::applyActions(double t, std::vector<bool>& touched) {
 void LiveSession::redrawn(double /*t*/, size_t /*screen*/) { dirty_ = true; }
 
 void LiveSession::pace(double t) {
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    t_ = t;
+  }
   dirty_ = true;  // a step was taken
   publish(false);
   std::unique_lock<std::mutex> lock(mutex_);
-  t_ = t;
   for (;;) {
     if (!queue_.empty()) return;  // act at once, paused or not
     const Clock::time_point now = Clock::now();

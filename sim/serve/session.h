@@ -44,7 +44,8 @@ class LiveSession : public LiveHooks {
   LiveSession(double speed, double step, double until, ActionRecord* record);
 
   // HTTP side ---------------------------------------------------------------
-  // Queues an action and waits (up to `wait`) until the simulation applied it.
+  // Queues an action and waits (up to `wait`) until the simulation applied it
+  // and published a state that shows it.
   ActionResult submit(const Action& action, std::chrono::milliseconds wait);
   // Applies a sim command; returns the clock as it now stands.
   FlightClock command(const SimCommand& c);
@@ -90,6 +91,8 @@ class LiveSession : public LiveHooks {
   const double step_, until_;
   ActionRecord* record_;
   bool dirty_ = true;
+  // Applied actions whose answer waits for the next publication.
+  std::vector<std::pair<std::shared_ptr<Pending>, ActionResult>> unanswered_;
   Pacer::Clock::time_point published_{};
 };
 
