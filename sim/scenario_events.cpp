@@ -59,9 +59,8 @@ void readKey(TableReader& r, Event& e) {
     if (!code) {
       std::string known;
       for (const std::string& k : keyNames()) known += (known.empty() ? "" : " ") + k;
-      r.fail(r.valuePos("key"), "unknown key name '" + name +
-                                    "' (a scan code, or one of: " + known +
-                                    ", each with an optional Shift- prefix)");
+      r.fail(r.valuePos("key"), "unknown key name '" + name + "' (a scan code, or one of: " +
+                                    known + ", each with an optional Shift- prefix)");
     }
     e.key = *code;
     return;

@@ -1,9 +1,10 @@
 // Keys by name and buttons by label: the names resolve to the scan codes the
 // module handles, labels to the buttons the loaded module shows, and a
 // scenario that names them flies as one that gives the numbers.
+#include "sim/key_names.h"
+
 #include <gtest/gtest.h>
 
-#include "sim/key_names.h"
 #include "sim_run.h"
 #include "support/world_fixture.h"
 
@@ -12,10 +13,10 @@ namespace {
 TEST(KeyNames, NamesGiveTheScanCodesOfTheKeyboard) {
   // Set 1 scan codes from the keyboard's own table, not from the code's.
   const std::pair<const char*, uint32_t> known[] = {
-      {"1", 2},      {"4", 5},          {"9", 10},        {"0", 11},       {"Q", 16},
-      {"P", 25},     {"A", 30},         {"H", 35},        {"L", 38},       {"Z", 44},
-      {"M", 50},     {"Period", 52},    {"Space", 57},    {"Numpad7", 71}, {"Numpad4", 75},
-      {"Numpad5", 76}, {"Numpad6", 77}, {"Numpad1", 79},  {"Numpad3", 81}, {"Numpad0", 82},
+      {"1", 2},        {"4", 5},        {"9", 10},       {"0", 11},       {"Q", 16},
+      {"P", 25},       {"A", 30},       {"H", 35},       {"L", 38},       {"Z", 44},
+      {"M", 50},       {"Period", 52},  {"Space", 57},   {"Numpad7", 71}, {"Numpad4", 75},
+      {"Numpad5", 76}, {"Numpad6", 77}, {"Numpad1", 79}, {"Numpad3", 81}, {"Numpad0", 82},
   };
   for (const auto& [name, code] : known) {
     EXPECT_EQ(sim::scanCodeOfKey(name), code) << name;
@@ -122,8 +123,8 @@ key = "2"
 }
 
 TEST_F(NamedKeysScenario, AnUnknownNameIsAScenarioErrorAtItsValue) {
-  const std::string text = std::string(simtest::kTwoVessels) +
-                           "[[screen]]\n[[event]]\nt = 1.0\nkey = \"Shift-F1\"\n";
+  const std::string text =
+      std::string(simtest::kTwoVessels) + "[[screen]]\n[[event]]\nt = 1.0\nkey = \"Shift-F1\"\n";
   const simtest::RunResult r = run({writeScenario("bad.toml", text)});
   EXPECT_EQ(r.status, 2);
   EXPECT_NE(r.err.find("bad.toml:32:7: unknown key name 'Shift-F1'"), std::string::npos) << r.err;

@@ -77,7 +77,7 @@ TEST_F(LoadedPage, AttitudeModeShowsDeviationsRatesAndTheHold) {
 }
 
 TEST_F(LoadedPage, TargetModeShowsTheTargetDistanceAndRangeRate) {
-  ASSERT_TRUE(world->pressKey(screen, 4));  // 3: target relative
+  ASSERT_TRUE(world->pressKey(screen, 4));   // 3: target relative
   ASSERT_TRUE(world->pressKey(screen, 57));  // space: the closest target
   world->vessel(tender)->velocity = world->vessel(tender)->velocity + VECTOR3{0, 1.5, 0};
   const sim::PageReading page = flyAndRead();

@@ -68,8 +68,8 @@ class ScreenLog : public simtest::SimRun {};
 TEST_F(ScreenLog, HoldsTheFiguresTheDumpShowsForEveryRedraw) {
   // The default scenario through the attitude, velocity and target pages and
   // the help pages, a redraw every second.
-  const simtest::RunResult r = run({"--until", "215", "--dump", path("dump.txt"), "--screens",
-                                    path("screens.csv"), "--quiet"});
+  const simtest::RunResult r = run(
+      {"--until", "215", "--dump", path("dump.txt"), "--screens", path("screens.csv"), "--quiet"});
   ASSERT_EQ(r.status, 0) << r.err;
   const std::vector<DumpFrame> frames = readDump(simtest::readFile(path("dump.txt")));
   const std::vector<std::string> rows = simtest::lines(simtest::readFile(path("screens.csv")));
