@@ -68,6 +68,8 @@ int main(int argc, char** argv) {
   app.add_option("--telemetry-every", o.telemetryEvery, "seconds between telemetry rows")
       ->capture_default_str()
       ->check(kFinite & CLI::PositiveNumber);
+  app.add_option("--screens", o.screensPath,
+                 "write a CSV row per screen per redraw, read off the page, to this file");
   app.add_flag("--quiet", o.quiet, "no progress bar");
 #ifdef GYRELLE_SERVE
   sim::ServeOptions serve;

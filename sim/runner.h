@@ -24,6 +24,7 @@ struct RunOptions {
   std::string telemetryPath;    // empty = no telemetry
   double telemetryEvery = 1.0;  // [s]
   bool quiet = false;           // no progress bar
+  std::string screensPath;      // empty = no screen log
   LiveHooks* live = nullptr;    // a live flight's actions and pacing; null = scripted
 };
 

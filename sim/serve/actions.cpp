@@ -3,11 +3,10 @@
 #include <cstdio>
 #include <cstring>
 
+#include "sim/key_names.h"
+
 namespace sim {
 namespace {
-
-// The most soft buttons asked of a mode, whatever count its menu claims.
-constexpr int kMaxButtons = 64;
 
 // A TOML basic string. Texts reaching here hold no control characters (the
 // request parser refuses them), so only the quote and the backslash need escapes.
@@ -22,20 +21,6 @@ std::string tomlString(const std::string& text) {
 
 }  // namespace
 
-std::vector<std::string> buttonLabels(halcyra::World& world, size_t screen) {
-  std::vector<std::string> labels;
-  MFD* instance = world.screen(screen).instance;
-  if (instance == nullptr) return labels;
-  int count = instance->ButtonMenu(nullptr);
-  if (count < 0) count = 0;
-  if (count > kMaxButtons) count = kMaxButtons;
-  for (int i = 0; i < count; ++i) {
-    const char* label = instance->ButtonLabel(i);
-    labels.push_back(label ? std::string(label, strnlen(label, 64)) : std::string());
-  }
-  return labels;
-}
-
 ActionResult applyAction(halcyra::World& world, const Action& a, double t) {
   ActionResult r;
   r.t = t;
@@ -48,14 +33,14 @@ ActionResult applyAction(halcyra::World& world, const Action& a, double t) {
       break;
     case ActionKind::Button: {
       if (!a.button) {
-        const std::vector<std::string> labels = buttonLabels(world, a.screen);
-        for (size_t i = 0; i < labels.size() && !r.applied.button; ++i)
-          if (!labels[i].empty() && labels[i] == a.buttonLabel) r.applied.button = int(i);
-        if (!r.applied.button) {
+        const ButtonLookup found =
+            findButton(buttonLabels(world.screen(a.screen).instance), a.buttonLabel);
+        if (!found.index) {
           r.status = 400;
-          r.message = screen + " has no button labelled \"" + a.buttonLabel + "\"";
+          r.message = screen + ": " + found.problem;
           return r;
         }
+        r.applied.button = found.index;
         r.applied.buttonLabel.clear();
       }
       r.taken = world.pressButton(a.screen, *r.applied.button, !a.release);

@@ -41,8 +41,4 @@ ActionResult applyAction(halcyra::World& world, const Action& a, double t);
 // The scenario event that repeats an applied action: an [[event]] table.
 std::string eventTable(const Action& applied, double t);
 
-// The labels of a screen's soft buttons, index by index ("" for an unlabelled
-// one); empty when the screen shows no mode. Calls the module: simulation thread only.
-std::vector<std::string> buttonLabels(halcyra::World& world, size_t screen);
-
 }  // namespace sim

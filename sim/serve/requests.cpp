@@ -4,7 +4,7 @@
 #include <initializer_list>
 #include <nlohmann/json.hpp>
 
-#include "sim/serve/key_names.h"
+#include "sim/key_names.h"
 
 namespace sim {
 namespace {
@@ -73,7 +73,7 @@ Action parseKeyRequest(const std::string& body, size_t screens) {
   if (!j.contains("key")) throw RequestError("\"key\" is missing");
   if (j["key"].is_string()) {
     const std::string name = printable(j["key"], "key", kMaxLabel);
-    const std::optional<uint32_t> code = keyCodeByName(name);
+    const std::optional<uint32_t> code = scanCodeOfKey(name);
     if (!code) throw RequestError("no key is named \"" + name + "\"");
     a.key = *code;
   } else {

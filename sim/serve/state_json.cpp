@@ -4,7 +4,7 @@
 #include <nlohmann/json.hpp>
 
 #include "render/page_text.h"
-#include "sim/serve/actions.h"
+#include "sim/key_names.h"
 
 namespace sim {
 namespace {
@@ -101,7 +101,7 @@ json screenJson(halcyra::World& world, size_t index) {
   }
   for (const std::string& line : render::pageText(s.lastDrawing))
     page.push_back(latin1ToUtf8(line));
-  for (const std::string& label : buttonLabels(world, index))
+  for (const std::string& label : buttonLabels(world.screen(index).instance))
     buttons.push_back(latin1ToUtf8(label));
   json input = nullptr;
   if (s.inputBox)
