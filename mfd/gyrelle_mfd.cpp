@@ -5,8 +5,8 @@
 #include <cstring>
 
 #include "control/attitude_hold.h"
-#include "control/vessel_release.h"
 #include "control/vessel_control.h"
+#include "control/vessel_release.h"
 #include "module/module_state.h"
 #include "reference/reference_frames.h"
 
@@ -69,8 +69,8 @@ GyrelleMFD::~GyrelleMFD() {
   // if it held a slot, and the one in slot 1, which loses it whenever this
   // instance is not in slot 0.
   const bool slotted = instanceSlot[0] == this || instanceSlot[1] == this;
-  GyrelleMFD* const bumped = instanceSlot[0] != this && instanceSlot[1] != this ? instanceSlot[1]
-                                                                              : nullptr;
+  GyrelleMFD* const bumped =
+      instanceSlot[0] != this && instanceSlot[1] != this ? instanceSlot[1] : nullptr;
   if (slotted) releaseVessel(*this);
   if (bumped != nullptr) releaseVessel(*bumped);
   leaveInstanceSlot(this);

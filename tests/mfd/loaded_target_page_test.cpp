@@ -144,7 +144,8 @@ TEST_F(LoadedTargetPage, DecimalPointUnderACommaDecimalHostLocale) {
   for (const char* name : {"de_DE.UTF-8", "de_DE.utf8", "fr_FR.UTF-8", "nl_NL.UTF-8"}) {
     if ((set = std::setlocale(LC_ALL, name)) != nullptr) break;
   }
-  if (set == nullptr) GTEST_SKIP() << "no comma-decimal locale installed (scripts/setup.sh makes de_DE.UTF-8)";
+  if (set == nullptr)
+    GTEST_SKIP() << "no comma-decimal locale installed (scripts/setup.sh makes de_DE.UTF-8)";
   const auto ops = world->redraw(screen);
   std::setlocale(LC_ALL, previous.c_str());
   EXPECT_TRUE(hasText(ops, 200, 130, "-1.15", kGreen));

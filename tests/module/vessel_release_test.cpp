@@ -71,7 +71,8 @@ TEST_F(VesselRelease, FocusChangeStopsTheOldVesselAndFliesTheNewOne) {
   const double chaserPropellant = propellant(chaser);
   ASSERT_TRUE(world->setFocus(chaser));
   expectLeftAlone(vessel, 120.0);
-  EXPECT_LT(propellant(chaser), chaserPropellant) << "the hold and trim carry on with the new focus";
+  EXPECT_LT(propellant(chaser), chaserPropellant)
+      << "the hold and trim carry on with the new focus";
 }
 
 TEST_F(VesselRelease, OpeningTheModeLeavesEveryLevelAsItWas) {
