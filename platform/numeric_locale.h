@@ -9,10 +9,13 @@
 #endif
 
 // While it lives, the calling thread's numeric conventions are the "C"
-// locale's; the host's own locale, and that of its other threads, is
-// untouched. On POSIX systems through uselocale (per thread by definition);
-// on Windows the thread is switched to a locale of its own
-// (_configthreadlocale) and its numeric category set to "C", both undone at the end.
+// locale's, and afterwards the host's are as they were. On POSIX systems
+// through uselocale, per thread by definition. On Windows the thread is given
+// a locale of its own (_configthreadlocale) whose numeric category is set to
+// "C"; where the C runtime has no per-thread locales (msvcrt.dll, which
+// mingw-w64 links, lacks them), the process's numeric category is switched
+// for that while instead. That is safe for the module, whose entry points all
+// run on the host's one simulation thread (module/module_state.h).
 class ClassicNumbers {
  public:
   ClassicNumbers();

@@ -7,6 +7,8 @@
 #include "host/world.h"
 #include "sim/events.h"
 #include "sim/outputs.h"
+#include "sim/page_reading.h"
+#include "sim/screen_log.h"
 #include "sim/terminal.h"
 #include "sim/world_setup.h"
 
@@ -60,11 +62,16 @@ void runScenario(const Scenario& s, const RunOptions& o) {
   if (!o.dumpPath.empty()) dump.emplace(o.dumpPath);
   if (!o.telemetryPath.empty()) telemetry.emplace(o.telemetryPath, o.telemetryEvery);
   if (!o.framesDir.empty()) frames.emplace(o.framesDir, o.frameEvery);
+  std::optional<ScreenLogWriter> screenLog;
+  if (!o.screensPath.empty()) screenLog.emplace(o.screensPath);
   Terminal term(o.quiet, o.until);
+  if (o.live) o.live->begin(world);
 
   auto redraw = [&](size_t i, double t) {
     const std::vector<GdiOp>& ops = world.redraw(i);
     if (dump) dump->write(t, i, ops);
+    if (screenLog) screenLog->write(t, i, readPage(ops));
+    if (o.live) o.live->redrawn(t, i);
   };
 
   // Every screen shows its first picture at t = 0, the first periodic redraw.
@@ -83,6 +90,10 @@ void runScenario(const Scenario& s, const RunOptions& o) {
       touched.resize(world.screenCount(), false);
       const std::string note = applyEvent(world, s, e, touched);
       if (!note.empty()) term.note(where(s, e, t) + note);
+    }
+    if (o.live) {  // the person's actions come after the scenario's at the same time
+      touched.resize(world.screenCount(), false);
+      o.live->applyActions(t, touched);
     }
     for (size_t i = 0; i < touched.size(); ++i)
       if (touched[i]) redraw(i, t);
@@ -106,12 +117,15 @@ void runScenario(const Scenario& s, const RunOptions& o) {
       redraws = uint64_t(t / s.redraw + kTimeSlack) + 1;
     }
     term.progress(t);
+    if (o.live) o.live->pace(t);
   }
+  if (o.live) o.live->end(t);
 
   if (frames) frames->final(t, world);
   term.lastPages(t, world);
   if (dump) dump->commit();
   if (telemetry) telemetry->commit();
+  if (screenLog) screenLog->commit();
 }
 
 }  // namespace sim

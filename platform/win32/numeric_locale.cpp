@@ -1,6 +1,8 @@
 // The "C" numeric conventions for the calling thread on Windows. The C
 // runtime's locale is process-wide unless the thread asks for its own with
-// _configthreadlocale; setlocale then changes that thread's only.
+// _configthreadlocale; setlocale then changes that thread's only. Where the
+// runtime cannot (mingw-w64's msvcrt answers -1), setlocale changes the
+// process's numeric category, put back by the destructor.
 #include "platform/numeric_locale.h"
 
 #include <locale.h>
