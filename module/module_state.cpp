@@ -34,9 +34,11 @@ struct LiveInstance {
   uintptr_t serial;
   InstanceRecord* instance;
 };
+// Never destroyed: an instance owned by a host object with static storage may
+// be destroyed at process exit after this list would have been.
 std::vector<LiveInstance>& liveInstances() {
-  static std::vector<LiveInstance> live;
-  return live;
+  static auto* live = new std::vector<LiveInstance>();
+  return *live;
 }
 uintptr_t lastSerial = 0;
 }  // namespace
