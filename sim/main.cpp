@@ -67,7 +67,9 @@ int main(int argc, char** argv) {
       ->check(kFinite & CLI::PositiveNumber);
   app.add_option("--screens", o.screensPath,
                  "write a CSV row per screen per redraw, read off the page, to this file");
-  app.add_flag("--quiet", o.quiet, "no progress bar");
+  app.add_option("--report", o.reportPath,
+                 "write the flight report (propellant, delta-v, rates, holds) as JSON");
+  app.add_flag("--quiet", o.quiet, "no progress bar and no report summary");
   app.footer(
       "Exit status: 0 done, 1 an output or the module failed, 2 a bad scenario or "
       "command line.");

@@ -24,6 +24,7 @@ struct RunOptions {
   double telemetryEvery = 1.0;  // [s]
   bool quiet = false;           // no progress bar
   std::string screensPath;      // empty = no screen log
+  std::string reportPath;       // empty = no report file (the summary still goes to stderr)
 };
 
 // Flies the scenario. Throws ScenarioError for what the scenario names but the
