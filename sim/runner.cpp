@@ -6,6 +6,7 @@
 
 #include "host/world.h"
 #include "sim/events.h"
+#include "sim/flight_report.h"
 #include "sim/outputs.h"
 #include "sim/page_reading.h"
 #include "sim/screen_log.h"
@@ -64,12 +65,19 @@ void runScenario(const Scenario& s, const RunOptions& o) {
   if (!o.framesDir.empty()) frames.emplace(o.framesDir, o.frameEvery);
   std::optional<ScreenLogWriter> screenLog;
   if (!o.screensPath.empty()) screenLog.emplace(o.screensPath);
+  std::optional<OutputFile> reportFile;
+  if (!o.reportPath.empty()) reportFile.emplace(o.reportPath);
+  FlightReport report;
   Terminal term(o.quiet, o.until);
+  if (o.live) o.live->begin(world);
 
   auto redraw = [&](size_t i, double t) {
     const std::vector<GdiOp>& ops = world.redraw(i);
     if (dump) dump->write(t, i, ops);
-    if (screenLog) screenLog->write(t, i, readPage(ops));
+    const PageReading page = readPage(ops);
+    report.redraw(t, i, page);
+    if (screenLog) screenLog->write(t, i, page);
+    if (o.live) o.live->redrawn(t, i);
   };
 
   // Every screen shows its first picture at t = 0, the first periodic redraw.
@@ -89,10 +97,15 @@ void runScenario(const Scenario& s, const RunOptions& o) {
       const std::string note = applyEvent(world, s, e, touched);
       if (!note.empty()) term.note(where(s, e, t) + note);
     }
+    if (o.live) {  // the person's actions come after the scenario's at the same time
+      touched.resize(world.screenCount(), false);
+      o.live->applyActions(t, touched);
+    }
     for (size_t i = 0; i < touched.size(); ++i)
       if (touched[i]) redraw(i, t);
     term.debugLine(t, world.debugString());
     if (telemetry) telemetry->sample(t, world);
+    report.sample(t, world);
     if (frames) frames->sample(t, world);
 
     // 2. The end.
@@ -111,13 +124,21 @@ void runScenario(const Scenario& s, const RunOptions& o) {
       redraws = uint64_t(t / s.redraw + kTimeSlack) + 1;
     }
     term.progress(t);
+    if (o.live) o.live->pace(t);
   }
+  if (o.live) o.live->end(t);
 
   if (frames) frames->final(t, world);
   term.lastPages(t, world);
   if (dump) dump->commit();
   if (telemetry) telemetry->commit();
   if (screenLog) screenLog->commit();
+  report.finish(t);
+  if (reportFile) {
+    std::fputs(report.json().c_str(), reportFile->stream());
+    reportFile->commit();
+  }
+  if (!o.quiet) term.note(report.summary());
 }
 
 }  // namespace sim
