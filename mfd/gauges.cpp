@@ -122,8 +122,7 @@ void drawRollArc(GyrelleMFD& mfd, int y0, double level) {
   const int inner = kFullScale - h > 0 ? kFullScale - h : 0;
   const double sweep = -(shownLevel(level) * kFullScaleDeg);  // [deg]
   drawRingSector(dc, kRollCentreX, cy, outer, inner, 179.0, -180.0);
-  fillFigure(mfd, level,
-             [&] { drawRingSector(dc, kRollCentreX, cy, outer, inner, 90.0, sweep); });
+  fillFigure(mfd, level, [&] { drawRingSector(dc, kRollCentreX, cy, outer, inner, 90.0, sweep); });
 }
 
 void drawRingSector(HDC dc, int cx, int cy, int outerR, int innerR, double startDeg,

@@ -8,6 +8,8 @@ VESSEL* focusVessel = nullptr;
 GyrelleMFD* instanceSlot[2] = {nullptr, nullptr};
 void (*exitHook)(HINSTANCE) = nullptr;
 int32_t moduleVersion = 0;
+int32_t initCount = 0;
+int32_t attachCount = 0;
 bool settingsSaved = false;
 SavedSettings savedSettings{};
 

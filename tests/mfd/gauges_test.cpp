@@ -209,7 +209,8 @@ TEST_F(Gauges, RollRingOnATallScreenClosesAtTheCentre) {
   mfd->drawDc = dc.get();
   drawRollArc(*mfd, 500, 1.0);
   // The inner arc has radius 0 and the lines run to the centre (225, 570), not past it.
-  EXPECT_EQ(geometry(dc->ops, 5), "[ M225,525 A225,570,45,90,-90 L225,570 A225,570,0,0,90 L225,525 ] F");
+  EXPECT_EQ(geometry(dc->ops, 5),
+            "[ M225,525 A225,570,45,90,-90 L225,570 A225,570,0,0,90 L225,525 ] F");
 }
 
 }  // namespace
