@@ -3,7 +3,8 @@
 // ExitModule(handle), then close the library (DLL_PROCESS_DETACH). A library
 // whose entry routine refuses the attach (returns 0) is not loaded. Modes the
 // module leaves registered after ExitModule are unregistered by the host
-// before the library goes. The platform's part: platform/library.h.
+// before the library goes (when this was its last load). The platform's part:
+// platform/library.h.
 #include <algorithm>
 #include <stdexcept>
 
@@ -52,7 +53,10 @@ void ModuleLoader::unload() {
   auto& mods = loadedModules();
   mods.erase(std::remove(mods.begin(), mods.end(), this), mods.end());
   if (auto exitFn = procAddress<ExitModuleFn>(h, "ExitModule")) exitFn(h);
-  dropModesOf(h);  // a module that forgot to unregister
+  // The same library loaded again stays in memory with its modes.
+  const bool lastLoad = std::none_of(mods.begin(), mods.end(),
+                                     [h](const ModuleLoader* m) { return m->handle() == h; });
+  if (lastLoad) dropModesOf(h);  // a module that forgot to unregister
   handle_ = nullptr;
   postStep_ = nullptr;
   focusChanged_ = nullptr;

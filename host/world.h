@@ -87,7 +87,10 @@ struct Vessel {
   std::array<double, THGROUP_COUNT> groupLevel{};  // [0, 1]
   std::vector<DockPort> ports;
   ObjectId base = 0;
-  ObjectId refBody = 0;           // strongest pull, updated by the dynamics
+  ObjectId refBody = 0;  // strongest pull, updated by the dynamics
+  // What the thrusters have burnt since the vessel came, for flight reports.
+  std::array<double, THGROUP_COUNT> propellantBurnt{};  // by group [kg]
+  double rocketDeltaV = 0.0;      // sum of ve ln(m0 / m1) over the steps [m/s]
   std::unique_ptr<VESSEL> iface;  // handed to modules; kept until the world ends
 };
 
@@ -211,9 +214,10 @@ class World {
   void openScreenInstance(Screen& screen);
 };
 
-// Loads a module the host's way: dlopen, DllMain(handle, 1, null), InitModule;
-// unload: ExitModule, DllMain(handle, 0, null), dlclose. Throws
-// std::runtime_error with dlerror's text when the library cannot be loaded.
+// Loads a module the host's way: open the library (its entry routine attaches),
+// InitModule; unload: ExitModule, close the library (its entry routine
+// detaches). Throws std::runtime_error with the platform's reason when the
+// library cannot be loaded (platform/library.h).
 class ModuleLoader {
  public:
   explicit ModuleLoader(const std::string& path);

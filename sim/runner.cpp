@@ -6,6 +6,8 @@
 
 #include "host/world.h"
 #include "sim/events.h"
+#include "sim/flight_report.h"
+#include "sim/gif_writer.h"
 #include "sim/outputs.h"
 #include "sim/page_reading.h"
 #include "sim/screen_log.h"
@@ -64,13 +66,21 @@ void runScenario(const Scenario& s, const RunOptions& o) {
   if (!o.framesDir.empty()) frames.emplace(o.framesDir, o.frameEvery);
   std::optional<ScreenLogWriter> screenLog;
   if (!o.screensPath.empty()) screenLog.emplace(o.screensPath);
+  std::optional<OutputFile> reportFile;
+  if (!o.reportPath.empty()) reportFile.emplace(o.reportPath);
+  FlightReport report;
+  std::optional<GifWriter> gif;
+  if (!o.gifDir.empty()) gif.emplace(o.gifDir, o.gifSpeed, o.gifEvery, s.redraw, world);
   Terminal term(o.quiet, o.until);
   if (o.live) o.live->begin(world);
 
   auto redraw = [&](size_t i, double t) {
     const std::vector<GdiOp>& ops = world.redraw(i);
     if (dump) dump->write(t, i, ops);
-    if (screenLog) screenLog->write(t, i, readPage(ops));
+    const PageReading page = readPage(ops);
+    report.redraw(t, i, page);
+    if (screenLog) screenLog->write(t, i, page);
+    if (gif) gif->redrawn(t, i, world.screen(i));
     if (o.live) o.live->redrawn(t, i);
   };
 
@@ -99,7 +109,9 @@ void runScenario(const Scenario& s, const RunOptions& o) {
       if (touched[i]) redraw(i, t);
     term.debugLine(t, world.debugString());
     if (telemetry) telemetry->sample(t, world);
+    report.sample(t, world);
     if (frames) frames->sample(t, world);
+    if (gif) gif->sample(t, world);
 
     // 2. The end.
     if (t >= o.until - kTimeSlack) break;
@@ -126,6 +138,13 @@ void runScenario(const Scenario& s, const RunOptions& o) {
   if (dump) dump->commit();
   if (telemetry) telemetry->commit();
   if (screenLog) screenLog->commit();
+  if (gif) gif->finish(t, world);
+  report.finish(t);
+  if (reportFile) {
+    std::fputs(report.json().c_str(), reportFile->stream());
+    reportFile->commit();
+  }
+  if (!o.quiet) term.note(report.summary());
 }
 
 }  // namespace sim
