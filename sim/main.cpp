@@ -1,8 +1,6 @@
 // gyrelle-sim: flies a scenario with the module loaded and writes what the
 // screens showed. Exit status: 0 done, 1 an output or the module failed,
 // 2 the scenario or the command line is wrong.
-#include <unistd.h>
-
 #include <CLI/CLI.hpp>
 #include <climits>
 #include <cmath>
@@ -11,6 +9,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "platform/library.h"
 #include "render/picture.h"
 #include "sim/default_scenario.h"
 #include "sim/runner.h"
@@ -23,15 +22,6 @@ namespace {
 
 constexpr int kExitFailed = 1;
 constexpr int kExitBadScenario = 2;
-
-// libgyrelle.so in the folder of this executable.
-std::string defaultModulePath() {
-  char buffer[PATH_MAX];
-  const ssize_t n = readlink("/proc/self/exe", buffer, sizeof buffer - 1);
-  if (n <= 0) return "libgyrelle.so";
-  std::string exe(buffer, size_t(n));
-  return exe.substr(0, exe.find_last_of('/') + 1) + "libgyrelle.so";
-}
 
 // A number that is finite: "nan" and "inf" would never end the run or would
 // sample at every step.
@@ -54,7 +44,7 @@ int main(int argc, char** argv) {
   std::string scenarioPath;
   std::optional<double> until;
   sim::RunOptions o;
-  o.module = defaultModulePath();
+  o.module = libraryBesideProgram("gyrelle");
   app.add_option("SCENARIO", scenarioPath, "scenario file (TOML)");
   app.add_option("--until", until, "stop at this simulation time [s] (default: the scenario's)")
       ->check(kFinite & CLI::NonNegativeNumber);

@@ -3,6 +3,8 @@
 #include "platform/library.h"
 
 #include <dlfcn.h>
+#include <limits.h>
+#include <unistd.h>
 
 HINSTANCE openLibrary(const std::string& path, std::string& error) {
   HINSTANCE h = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
@@ -35,4 +37,13 @@ bool libraryContains(HINSTANCE library, const void* code) {
   if (owner == nullptr) return false;
   dlclose(owner);  // RTLD_NOLOAD still counts a reference
   return owner == library;
+}
+
+std::string libraryBesideProgram(const std::string& name) {
+  const std::string file = "lib" + name + ".so";
+  char buffer[PATH_MAX];
+  const ssize_t n = readlink("/proc/self/exe", buffer, sizeof buffer - 1);
+  if (n <= 0) return file;
+  const std::string program(buffer, size_t(n));
+  return program.substr(0, program.find_last_of('/') + 1) + file;
 }

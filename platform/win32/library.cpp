@@ -48,3 +48,12 @@ bool libraryContains(HINSTANCE library, const void* code) {
     return false;
   return owner == library;
 }
+
+std::string libraryBesideProgram(const std::string& name) {
+  const std::string file = name + ".dll";
+  char buffer[MAX_PATH];
+  const DWORD n = GetModuleFileNameA(nullptr, buffer, sizeof buffer);
+  if (n == 0 || n >= sizeof buffer) return file;  // LoadLibrary then searches the program's folder
+  const std::string program(buffer, n);
+  return program.substr(0, program.find_last_of("\\/") + 1) + file;
+}

@@ -28,7 +28,7 @@ std::string env(const char* name) {
   return value != nullptr ? value : "";
 }
 
-std::string quoted(const std::string& s) { return "'" + s + "'"; }
+std::string shellQuoted(const std::string& s) { return "'" + s + "'"; }
 
 std::string readFile(const fs::path& path) {
   std::ifstream in(path, std::ios::binary);
@@ -77,11 +77,11 @@ class BothPlatforms : public ::testing::Test {
     const auto withOut = [&](const fs::path& out) {
       std::string a = args;
       for (size_t at; (at = a.find("OUT")) != std::string::npos;) a.replace(at, 3, out.string());
-      return (scenario.empty() ? std::string() : quoted(scenario) + " ") + a + " --quiet";
+      return (scenario.empty() ? std::string() : shellQuoted(scenario) + " ") + a + " --quiet";
     };
-    const std::string linux = quoted(GYRELLE_SIM_PATH) + " " + withOut(root / "linux");
-    const std::string windows = quoted(wineRun) + " " + quoted(prefix) + " " +
-                                quoted(windowsBin + "/gyrelle-sim.exe") + " " +
+    const std::string linux = shellQuoted(GYRELLE_SIM_PATH) + " " + withOut(root / "linux");
+    const std::string windows = shellQuoted(wineRun) + " " + shellQuoted(prefix) + " " +
+                                shellQuoted(windowsBin + "/gyrelle-sim.exe") + " " +
                                 withOut(root / "windows");
     ASSERT_EQ(std::system((linux + " >/dev/null").c_str()), 0) << linux;
     ASSERT_EQ(std::system((windows + " >/dev/null").c_str()), 0) << windows;
@@ -159,6 +159,115 @@ TEST_F(BothPlatforms, ScenariosGiveTheSameDumpAndTelemetry) {
     if (HasFatalFailure()) return;
     EXPECT_TRUE(sameDump(root / "linux/dump.txt", root / "windows/dump.txt"));
     EXPECT_TRUE(sameTelemetry(root / "linux/telemetry.csv", root / "windows/telemetry.csv"));
+  }
+}
+
+// The ink of a picture: pixels brighter than a quarter of full scale in any
+// channel (anti-aliased glyph edges fainter than that are left out).
+struct Ink {
+  int width = 0;
+  int height = 0;
+  std::vector<uint8_t> on;  // row by row
+  size_t count = 0;
+
+  bool at(int x, int y) const {
+    return x >= 0 && y >= 0 && x < width && y < height && on[size_t(y) * width + x];
+  }
+};
+
+Ink inkOf(const fs::path& png) {
+  Ink ink;
+  cairo_surface_t* surface = cairo_image_surface_create_from_png(png.c_str());
+  if (cairo_surface_status(surface) == CAIRO_STATUS_SUCCESS) {
+    ink.width = cairo_image_surface_get_width(surface);
+    ink.height = cairo_image_surface_get_height(surface);
+    const int stride = cairo_image_surface_get_stride(surface);
+    const unsigned char* data = cairo_image_surface_get_data(surface);
+    ink.on.assign(size_t(ink.width) * ink.height, 0);
+    for (int y = 0; y < ink.height; ++y) {
+      const auto* row = reinterpret_cast<const uint32_t*>(data + size_t(y) * stride);
+      for (int x = 0; x < ink.width; ++x) {
+        const uint32_t p = row[x];
+        const bool bright = ((p >> 16) & 0xff) >= 64 || ((p >> 8) & 0xff) >= 64 || (p & 0xff) >= 64;
+        ink.on[size_t(y) * ink.width + x] = bright;
+        ink.count += bright;
+      }
+    }
+  }
+  cairo_surface_destroy(surface);
+  return ink;
+}
+
+// The share of a's ink that has ink of b within `radius` pixels (either axis).
+double inkNear(const Ink& a, const Ink& b, int radius) {
+  size_t near = 0;
+  for (int y = 0; y < a.height; ++y)
+    for (int x = 0; x < a.width; ++x) {
+      if (!a.at(x, y)) continue;
+      bool found = false;
+      for (int dy = -radius; dy <= radius && !found; ++dy)
+        for (int dx = -radius; dx <= radius && !found; ++dx) found = b.at(x + dx, y + dy);
+      near += found;
+    }
+  return a.count != 0 ? double(near) / double(a.count) : 0.0;
+}
+
+// For each of the screen's 28 text rows, whether it has ink.
+std::string inkedRows(const Ink& ink) {
+  const int lineHeight = ink.height / 28;
+  std::string rows;
+  for (int line = 0; line < 28; ++line) {
+    bool any = false;
+    for (int y = line * lineHeight; y < (line + 1) * lineHeight && !any; ++y)
+      for (int x = 0; x < ink.width && !any; ++x) any = ink.at(x, y);
+    rows += any ? '#' : '.';
+  }
+  return rows;
+}
+
+// The picture file of a screen at a time: screenN-TTTTTT*.png.
+fs::path frameFile(const fs::path& dir, int screen, int seconds) {
+  char prefix[32];
+  std::snprintf(prefix, sizeof prefix, "screen%d-%06d", screen, seconds);
+  for (const auto& entry : fs::directory_iterator(dir)) {
+    const std::string name = entry.path().filename().string();
+    if (name.rfind(prefix, 0) == 0 && entry.path().extension() == ".png") return entry.path();
+  }
+  return dir / (std::string(prefix) + ".png");
+}
+
+// The pages of the README: each reference mode and a help page, from the
+// built-in scenario. Tolerance: the same size and the same text rows inked;
+// at least 95 % of each picture's ink within one pixel of the other's. Glyphs
+// are the same font (DejaVu Sans Mono) rasterised by two libraries, whose
+// anti-aliasing and hinting differ by a pixel at edges; a text or an outline
+// displaced by more than a pixel would leave most of its ink unmatched.
+TEST_F(BothPlatforms, GdiPagesMatchTheCairoPictures) {
+  runBoth("", "--frames OUT/frames");
+  if (HasFatalFailure()) return;
+  constexpr double kMinShareNear = 0.95;
+  struct Page {
+    const char* what;
+    int screen;
+    int seconds;
+  };
+  for (const Page& page : {Page{"attitude", 0, 40}, Page{"velocity", 0, 100},
+                           Page{"target", 0, 130}, Page{"entry", 0, 240},
+                           Page{"help", 1, 210}}) {
+    SCOPED_TRACE(page.what);
+    const fs::path cairoPng = frameFile(root / "linux/frames", page.screen, page.seconds);
+    const fs::path gdiPng = frameFile(root / "windows/frames", page.screen, page.seconds);
+    const Ink cairo = inkOf(cairoPng), gdi = inkOf(gdiPng);
+    ASSERT_GT(cairo.count, 0u) << cairoPng;
+    ASSERT_GT(gdi.count, 0u) << gdiPng;
+    ASSERT_EQ(gdi.width, cairo.width);
+    ASSERT_EQ(gdi.height, cairo.height);
+    EXPECT_EQ(inkedRows(gdi), inkedRows(cairo));
+    const double gdiNearCairo = inkNear(gdi, cairo, 1), cairoNearGdi = inkNear(cairo, gdi, 1);
+    EXPECT_GE(gdiNearCairo, kMinShareNear) << gdiPng << " against " << cairoPng;
+    EXPECT_GE(cairoNearGdi, kMinShareNear) << cairoPng << " against " << gdiPng;
+    std::printf("%-9s GDI ink near Cairo's %.3f, Cairo ink near GDI's %.3f (%zu / %zu pixels)\n",
+                page.what, gdiNearCairo, cairoNearGdi, gdi.count, cairo.count);
   }
 }
 

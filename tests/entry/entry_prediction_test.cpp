@@ -9,6 +9,7 @@
 
 #include "entry/entry_prediction_core.h"
 #include "geometry/vector_math.h"
+#include "non_converging_orbit.h"
 
 namespace {
 
@@ -200,16 +201,8 @@ TEST(PropagateConic, AgreesWithKeplersEquationOnRandomEllipses) {
 
 namespace {
 
-// Newton steps the prediction's propagation takes for a state, from the
-// first guess s dt / a that the propagation uses; -1 when it did not converge.
 int newtonSteps(const VECTOR3& pos, const VECTOR3& vel) {
-  const EntryPrediction p = predict(pos, vel);
-  OrbitalElements el{};
-  computeElements(pos, vel, kMu, el);
-  const double s = std::sqrt(kMu);
-  double chi = s * p.timeToGo / el.a;
-  double z = chi * chi / el.a;
-  return solveUniversalAnomalyCounted(el.position, el.velocity, el.a, p.timeToGo, s, chi, z);
+  return gyrelle_test::newtonSteps({pos, vel}, kMu, kEiRadius);
 }
 
 // Nearly radial (e = 0.9997): 4,629.53 m/s at 88.6 deg above the horizontal,
@@ -227,9 +220,9 @@ TEST(NewtonBound, AnEccentricOrbitConvergesAfterTheTenthStepOnTheInterface) {
 // An orbit on which the iteration never meets its tolerance: no prediction,
 // rather than the last step's point reported as the crossing.
 TEST(NewtonBound, AnIterationThatDoesNotConvergeLeavesThePredictionUndefined) {
-  const VECTOR3 pos{23191540.109274104, 0, 0};
-  const VECTOR3 vel{-130.63943582948303, 24.227290712110385, 0};
-  ASSERT_EQ(newtonSteps(pos, vel), -1);
+  const auto orbit = gyrelle_test::nonConvergingOrbit(kMu, kEiRadius);
+  ASSERT_TRUE(orbit.has_value()) << "no state near the searched one fails to converge";
+  const VECTOR3 pos = orbit->pos, vel = orbit->vel;
   const EntryPrediction p = predict(pos, vel);
   EXPECT_FALSE(p.valid);
   VECTOR3 r, v;

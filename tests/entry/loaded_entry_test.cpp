@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "mfd/page_fixture.h"
+#include "non_converging_orbit.h"
 #include "support/world_fixture.h"
 
 namespace {
@@ -10,9 +11,11 @@ namespace {
 class LoadedEntry : public gyrelle_test::WorldFixture {};
 
 TEST_F(LoadedEntry, ANonConvergedPredictionShowsUndefined) {
+  const auto orbit = gyrelle_test::nonConvergingOrbit(gyrelle_test::kEarthMu, 6470000.0);
+  ASSERT_TRUE(orbit.has_value()) << "no state near the searched one fails to converge";
   halcyra::Vessel* v = world->vessel(vessel);
-  v->position = VECTOR3{23191540.109274104, 0, 0};  // [m] from Earth's centre
-  v->velocity = VECTOR3{-130.63943582948303, 24.227290712110385, 0};
+  v->position = orbit->pos;  // from Earth's centre, which is at the origin
+  v->velocity = orbit->vel;
   const size_t screen = loadModuleWithScreen();
   ASSERT_TRUE(world->pressKey(screen, 5));  // mode 4
   EXPECT_TRUE(gyrelle_test::hasText(world->redraw(screen), 5, 40, "Entry Interface Undefined",

@@ -212,32 +212,32 @@ namespace {
 
 TEST_F(Gauges, LevelsThatAreNotNumbersDrawAsZero) {
   drawRollArc(*mfd, 197, 0.0);
-  const std::string zeroRoll = geometry(dc->ops, 5);
+  const std::string zeroRoll = geometry(ops(), 5);
   drawPitchBar(*mfd, 197, 0.0);
   drawYawBar(*mfd, 197, 0.0);
-  const size_t zeroOps = dc->ops.size();
-  const std::string zero = geometry(dc->ops);
-  dc->ops.clear();
+  const size_t zeroOps = ops().size();
+  const std::string zero = geometry(ops());
+  clearOps();
   drawRollArc(*mfd, 197, std::nan(""));
-  EXPECT_EQ(geometry(dc->ops, 5), zeroRoll);
+  EXPECT_EQ(geometry(ops(), 5), zeroRoll);
   drawPitchBar(*mfd, 197, std::nan(""));
   drawYawBar(*mfd, 197, std::nan(""));
-  EXPECT_EQ(dc->ops.size(), zeroOps);
-  EXPECT_EQ(geometry(dc->ops), zero);
+  EXPECT_EQ(ops().size(), zeroOps);
+  EXPECT_EQ(geometry(ops()), zero);
   // The brush by the rule: NaN is not >= 0.
   EXPECT_EQ(fillBrushes(), (std::vector<COLORREF>{kNegativeBrush, kNegativeBrush, kNegativeBrush}));
-  dc->ops.clear();
+  clearOps();
   drawPitchBar(*mfd, 197, HUGE_VAL);
-  EXPECT_EQ(geometry(dc->ops, 5), "[ M25,242 L35,242 L35,242 L25,242 L25,242 ] F");
+  EXPECT_EQ(geometry(ops(), 5), "[ M25,242 L35,242 L35,242 L25,242 L25,242 ] F");
 }
 
 TEST_F(Gauges, RollRingOnATallScreenClosesAtTheCentre) {
   makeInstance(1400, 256);  // lineHeight 50: the ring would be 45 - 50 = -5 thick
-  dc->ops.clear();
-  mfd->drawDc = dc.get();
+  clearOps();
+  mfd->drawDc = dc();
   drawRollArc(*mfd, 500, 1.0);
   // The inner arc has radius 0 and the lines run to the centre (225, 570), not past it.
-  EXPECT_EQ(geometry(dc->ops, 5),
+  EXPECT_EQ(geometry(ops(), 5),
             "[ M225,525 A225,570,45,90,-90 L225,570 A225,570,0,0,90 L225,525 ] F");
 }
 
