@@ -87,6 +87,8 @@ ThrustSum thrustSum(const Vessel& v) {
     sum.forceLocal = sum.forceLocal + f;
     sum.torqueLocal = sum.torqueLocal + cross(t.position, f);
     sum.massFlow += thrust / t.exhaustSpeed;
+    sum.thrust += thrust;
+    sum.groupMassFlow[static_cast<size_t>(t.group)] += thrust / t.exhaustSpeed;
   }
   return sum;
 }
@@ -110,6 +112,17 @@ void advanceVessel(Vessel& v, const std::vector<Body>& bodies, double dt) {
   v.rotation = reorthonormalise(s.rot);
   v.angVel = s.omega * -1.0;
   v.propellant = std::fmax(s.prop, 0.0);
+  recordBurn(v, thrust, s0.prop);
+}
+
+void recordBurn(Vessel& v, const ThrustSum& thrust, double propellantBefore) {
+  const double burnt = propellantBefore - v.propellant;  // [kg]
+  if (!(burnt > 0.0) || !(thrust.massFlow > 0.0)) return;
+  for (size_t g = 0; g < v.propellantBurnt.size(); ++g)
+    v.propellantBurnt[g] += burnt * thrust.groupMassFlow[g] / thrust.massFlow;
+  const double exhaustSpeed = thrust.thrust / thrust.massFlow;  // [m/s]
+  v.rocketDeltaV +=
+      exhaustSpeed * std::log((v.dryMass + propellantBefore) / (v.dryMass + v.propellant));
 }
 
 void World::step(double dt) {

@@ -14,11 +14,19 @@ VECTOR3 gravityAcceleration(const VECTOR3& position, const std::vector<Body>& bo
 // The thrust of the vessel's thrusters at their group levels, in vessel axes,
 // and its torque about the centre of mass; zero for a vessel out of propellant.
 struct ThrustSum {
-  VECTOR3 forceLocal{};   // [N]
-  VECTOR3 torqueLocal{};  // [N m]
-  double massFlow = 0.0;  // propellant burnt [kg/s]
+  VECTOR3 forceLocal{};                               // [N]
+  VECTOR3 torqueLocal{};                              // [N m]
+  double massFlow = 0.0;                              // propellant burnt [kg/s]
+  double thrust = 0.0;                                // sum of the thrusters' thrust magnitudes [N]
+  std::array<double, THGROUP_COUNT> groupMassFlow{};  // [kg/s]
 };
 ThrustSum thrustSum(const Vessel& v);
+
+// Books the propellant burnt in a step (from propellantBefore to the vessel's
+// propellant now) to the groups in proportion to their mass flow, and adds the
+// step's rocket-equation delta-v, ve ln(m0 / m1) with ve = thrust / mass flow
+// (the mass-flow weighted exhaust speed).
+void recordBurn(Vessel& v, const ThrustSum& thrust, double propellantBefore);  // [kg]
 
 // Advances position, velocity, orientation, angular velocity and propellant by
 // dt with the levels in force.
