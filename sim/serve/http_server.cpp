@@ -48,6 +48,14 @@ CockpitServer::CockpitServer(LiveSession& session, const std::string& assetsDir)
   server_->new_task_queue = [] { return new BoundedTaskQueue(kWorkers, kMaxWaiting); };
   server_->set_payload_max_length(kMaxBody);
   server_->set_tcp_nodelay(true);  // small answers and stream events go out at once
+  server_->set_socket_options([](socket_t sock) {
+    const int yes = 1;
+    setsockopt(sock, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
+    // Accepted connections inherit this: a reader that stops reading fills it
+    // soon, its writes then time out and its stream is dropped.
+    const int sendBuffer = kSendBuffer;
+    setsockopt(sock, SOL_SOCKET, SO_SNDBUF, &sendBuffer, sizeof sendBuffer);
+  });
   server_->set_keep_alive_timeout(2);
   server_->set_read_timeout(5, 0);
   server_->set_write_timeout(2, 0);  // a stream reader that stops reading is dropped after this
