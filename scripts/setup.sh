@@ -5,7 +5,7 @@ set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
 
 packages=(g++ cmake ninja-build pkg-config libgtest-dev libbenchmark-dev
-          libtomlplusplus-dev libcli11-dev libcairo2-dev libgif-dev fonts-dejavu-core)
+          libtomlplusplus-dev libcli11-dev libcairo2-dev libpng-dev libgif-dev fonts-dejavu-core)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

@@ -154,10 +154,8 @@ void FrameWriter::write(double t, halcyra::World& world) {
     const std::string path = dir_ + "/" + name;
     const std::string temp = path + ".part";
     std::string error;
-    if (!render::writePng(render::renderDrawing(s.lastDrawing, s.width, s.height), temp, error)) {
-      std::remove(temp.c_str());
-      throw OutputError(error);
-    }
+    render::renderDrawing(s.lastDrawing, s.width, s.height, picture_);
+    if (!png_.write(picture_, temp, error)) throw OutputError(error);
     if (std::rename(temp.c_str(), path.c_str()) != 0) {
       const int err = errno;
       std::remove(temp.c_str());

@@ -14,6 +14,8 @@
 #include <vector>
 
 #include "host/world.h"
+#include "render/picture.h"
+#include "render/png_writer.h"
 #include "sim/output_file.h"
 
 namespace sim {
@@ -57,6 +59,8 @@ class FrameWriter {
   double every_;
   double next_ = 0.0;        // [s]
   double lastWritten_ = -1;  // [s]
+  render::Picture picture_;  // reused from frame to frame
+  render::PngWriter png_;
 };
 
 // The frame number in a picture's name: the time in whole seconds.
