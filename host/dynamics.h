@@ -11,13 +11,7 @@ namespace halcyra {
 // Gravitational acceleration at a global position from every body [m/s^2].
 VECTOR3 gravityAcceleration(const VECTOR3& position, const std::vector<Body>& bodies);
 
-// The thrust of the vessel's thrusters at their group levels, in vessel axes,
-// and its torque about the centre of mass; zero for a vessel out of propellant.
-struct ThrustSum {
-  VECTOR3 forceLocal{};   // [N]
-  VECTOR3 torqueLocal{};  // [N m]
-  double massFlow = 0.0;  // propellant burnt [kg/s]
-};
+// The thrust at the vessel's present levels (ThrustSum in host/world.h).
 ThrustSum thrustSum(const Vessel& v);
 
 // Advances position, velocity, orientation, angular velocity and propellant by
