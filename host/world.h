@@ -139,7 +139,8 @@ struct Screen {
   std::string mode;         // registered mode name, empty = none
   MFD* instance = nullptr;  // owned by the screen while the mode is shown
   std::optional<InputBox> inputBox;
-  std::vector<GdiOp> lastDrawing;  // ops of the last redraw
+  std::vector<GdiOp> lastDrawing;      // ops of the last redraw
+  std::vector<std::string> spareText;  // text buffers for the next redraw
 };
 
 struct ModeRegistration {
