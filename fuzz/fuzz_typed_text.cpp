@@ -11,6 +11,7 @@
 #include "mfd/gyrelle_mfd.h"
 #include "mfd/mode_select.h"
 #include "module/mode_registration.h"
+#include "module/module_state.h"
 #include "targets/target_commands.h"
 
 namespace {
@@ -39,19 +40,20 @@ struct Setup {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   static Setup setup;
   GyrelleMFD& mfd = *setup.mfd;
+  void* const token = instanceToken(mfd.serial);  // the user data the boxes carry
   std::string text(reinterpret_cast<const char*>(data), size);
   text = text.c_str();  // the host hands over a terminated string
   std::string copy = text;
-  pitchOffsetEntered(nullptr, copy.data(), &mfd);
+  pitchOffsetEntered(nullptr, copy.data(), token);
   copy = text;
-  rollOffsetEntered(nullptr, copy.data(), &mfd);
+  rollOffsetEntered(nullptr, copy.data(), token);
   for (int i = 0; i < 3; ++i) {
     if (!std::isfinite(mfd.attOffset[i])) std::abort();
   }
   copy = text;
-  modeEntered(nullptr, copy.data(), &mfd);
+  modeEntered(nullptr, copy.data(), token);
   if (mfd.refMode < 1 || mfd.refMode > 4) std::abort();
   copy = text;
-  targetNameEntered(nullptr, copy.data(), &mfd);
+  targetNameEntered(nullptr, copy.data(), token);
   return 0;
 }

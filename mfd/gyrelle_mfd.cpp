@@ -6,8 +6,8 @@
 
 #include "control/attitude_hold.h"
 #include "control/vessel_control.h"
-#include "geometry/reference_frames.h"
 #include "module/module_state.h"
+#include "reference/reference_frames.h"
 
 namespace {
 constexpr double kRefreshPeriod = 0.25;   // [s] of simulation time between refreshes
@@ -19,7 +19,7 @@ constexpr uint32_t kLinesPerScreen = 28;  // text grid of the display
 GyrelleMFD::GyrelleMFD(uint32_t width, uint32_t height, VESSEL* vessel)
     : MFD(width, height, vessel) {
   targetList = TargetList{};
-  registerLiveInstance(this);  // may throw; nothing else has changed yet
+  serial = registerLiveInstance(this);  // may throw; nothing else has changed yet
   // An instance that fails to build (out of memory) must leave no slot behind:
   // the message procedure then answers 0 and the slots are as they were.
   GyrelleMFD* const slotsBefore[2] = {instanceSlot[0], instanceSlot[1]};
@@ -29,7 +29,7 @@ GyrelleMFD::GyrelleMFD(uint32_t width, uint32_t height, VESSEL* vessel)
   } catch (...) {
     instanceSlot[0] = slotsBefore[0];
     instanceSlot[1] = slotsBefore[1];
-    unregisterLiveInstance(this);
+    unregisterLiveInstance(serial);
     clearTargetList(targetList);
     DeleteObject(positiveBrush);
     DeleteObject(negativeBrush);
@@ -63,7 +63,7 @@ void GyrelleMFD::construct(uint32_t width, uint32_t height) {
 
 GyrelleMFD::~GyrelleMFD() {
   leaveInstanceSlot(this);
-  unregisterLiveInstance(this);
+  unregisterLiveInstance(serial);
   saveSettings();
   clearTargetList(targetList);
   DeleteObject(positiveBrush);

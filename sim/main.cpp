@@ -65,6 +65,8 @@ int main(int argc, char** argv) {
   app.add_option("--telemetry-every", o.telemetryEvery, "seconds between telemetry rows")
       ->capture_default_str()
       ->check(kFinite & CLI::PositiveNumber);
+  app.add_option("--screens", o.screensPath,
+                 "write a CSV row per screen per redraw, read off the page, to this file");
   app.add_flag("--quiet", o.quiet, "no progress bar");
   app.footer(
       "Exit status: 0 done, 1 an output or the module failed, 2 a bad scenario or "

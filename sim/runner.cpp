@@ -7,6 +7,8 @@
 #include "host/world.h"
 #include "sim/events.h"
 #include "sim/outputs.h"
+#include "sim/page_reading.h"
+#include "sim/screen_log.h"
 #include "sim/terminal.h"
 #include "sim/world_setup.h"
 
@@ -60,11 +62,14 @@ void runScenario(const Scenario& s, const RunOptions& o) {
   if (!o.dumpPath.empty()) dump.emplace(o.dumpPath);
   if (!o.telemetryPath.empty()) telemetry.emplace(o.telemetryPath, o.telemetryEvery);
   if (!o.framesDir.empty()) frames.emplace(o.framesDir, o.frameEvery);
+  std::optional<ScreenLogWriter> screenLog;
+  if (!o.screensPath.empty()) screenLog.emplace(o.screensPath);
   Terminal term(o.quiet, o.until);
 
   auto redraw = [&](size_t i, double t) {
     const std::vector<GdiOp>& ops = world.redraw(i);
     if (dump) dump->write(t, i, ops);
+    if (screenLog) screenLog->write(t, i, readPage(ops));
   };
 
   // Every screen shows its first picture at t = 0, the first periodic redraw.
@@ -112,6 +117,7 @@ void runScenario(const Scenario& s, const RunOptions& o) {
   term.lastPages(t, world);
   if (dump) dump->commit();
   if (telemetry) telemetry->commit();
+  if (screenLog) screenLog->commit();
 }
 
 }  // namespace sim

@@ -23,6 +23,7 @@ struct RunOptions {
   std::string telemetryPath;    // empty = no telemetry
   double telemetryEvery = 1.0;  // [s]
   bool quiet = false;           // no progress bar
+  std::string screensPath;      // empty = no screen log
 };
 
 // Flies the scenario. Throws ScenarioError for what the scenario names but the

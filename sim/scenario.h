@@ -75,6 +75,7 @@ struct Event {
   size_t screen = 0;
   uint32_t key = 0;
   int32_t button = 0;
+  std::string buttonLabel;  // a button named by its label, found when the event runs
   bool release = false;
   std::string text;   // input text, mode name, focus / delete name, dock / levels vessel
   std::string other;  // the vessel docked to
