@@ -29,6 +29,7 @@ class DumpWriter {
 
  private:
   OutputFile file_;
+  std::string text_;  // one redraw's lines
 };
 
 // One CSV row per vessel at t = 0 and every `every` seconds.
@@ -43,6 +44,7 @@ class TelemetryWriter {
   OutputFile file_;
   double every_;
   double next_ = 0.0;  // [s]
+  std::string text_;   // one sample's rows
 };
 
 // screenN-TTTTTT.png of every screen every `every` seconds and at the end.
