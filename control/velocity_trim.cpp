@@ -65,9 +65,13 @@ void toggleTrim(InstanceRecord& rec) {
 void endTrim(InstanceRecord& rec) {
   if (!rec.trimActive) return;
   rec.trimActive = 0;
+  stopTrimLevels(rec.trimSelection);
+}
+
+void stopTrimLevels(int32_t selection) {
   stopLinearLevels();
-  if (trimsVertical(rec.trimSelection)) setEngineLevel(ENGINE_HOVER, 0.0);
-  if (trimsForeAft(rec.trimSelection)) {
+  if (trimsVertical(selection)) setEngineLevel(ENGINE_HOVER, 0.0);
+  if (trimsForeAft(selection)) {
     setEngineLevel(ENGINE_MAIN, 0.0);
     setEngineLevel(ENGINE_RETRO, 0.0);
   }

@@ -16,3 +16,6 @@ void trimForeAft(InstanceRecord& rec);
 // change): clears trimActive and sets the linear levels and the engine levels
 // the selection uses to zero. Does nothing when no trim runs.
 void endTrim(InstanceRecord& rec);
+// The levels a trim of `selection` (a TrimSelection) flies, at zero on the
+// focus vessel: the three linear levels and the engines the selection uses.
+void stopTrimLevels(int32_t selection);

@@ -22,6 +22,9 @@ class GyrelleMFD : public MFD, public InstanceRecord {
 
   // Per-step update: control at every step, a refresh once 0.25 s has gathered.
   void stepUpdate(double stepLength);  // [s]
+  // The refresh alone: the focus vessel's state read anew and the current
+  // mode's figures computed, no control. Construction runs only this.
+  void refresh();
   void saveSettings() const;
   void restoreSettings();
   // Next help page; after the last one, the normal display.

@@ -48,11 +48,18 @@ void drawOffsetRows(GyrelleMFD& mfd, int firstLine) {
   drawOffsetRow(mfd, "Set Roll", mfd.attOffset.z);
 }
 
-// The angle rows, two blank lines, then the gauges.
-void drawAngleRowsAndGauges(GyrelleMFD& mfd, int firstLine) {
+// The angle rows, two blank lines, then the gauges. Without a line of sight
+// (target mode with no target) the pitch and yaw deviations are left blank, as
+// a zero would read "on target"; the rates are the vessel's own and stay.
+void drawAngleRowsAndGauges(GyrelleMFD& mfd, int firstLine, bool lineOfSight = true) {
   atLine(mfd, firstLine);
-  drawAngleRow(mfd, "Pitch:", mfd.attDeviation.x, mfd.status.angVel.x);
-  drawAngleRow(mfd, "Yaw:", mfd.attDeviation.y, mfd.status.angVel.y);
+  if (lineOfSight) {
+    drawAngleRow(mfd, "Pitch:", mfd.attDeviation.x, mfd.status.angVel.x);
+    drawAngleRow(mfd, "Yaw:", mfd.attDeviation.y, mfd.status.angVel.y);
+  } else {
+    drawRateRow(mfd, "Pitch:", mfd.status.angVel.x);
+    drawRateRow(mfd, "Yaw:", mfd.status.angVel.y);
+  }
   drawAngleRow(mfd, "Roll:", mfd.attDeviation.z, mfd.status.angVel.z);
   mfd.textY += 2 * static_cast<int32_t>(mfd.lineHeight);
   drawIndicators(mfd);
@@ -128,7 +135,7 @@ void drawTargetPage(GyrelleMFD& mfd) {
       mfd.textY += static_cast<int32_t>(mfd.lineHeight);
     }
   }
-  drawAngleRowsAndGauges(mfd, 12);
+  drawAngleRowsAndGauges(mfd, 12, hasTarget);
 }
 
 void drawEntryPage(GyrelleMFD& mfd) {

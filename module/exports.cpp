@@ -1,6 +1,7 @@
 // The module's exported entry points: the library entry routine and the five
 // functions the host calls by name. Nothing else is exported (exports.map).
 #include "control/vessel_control.h"
+#include "control/vessel_release.h"
 #include "mfd/gyrelle_mfd.h"
 #include "module/host_api.h"
 #include "module/mode_registration.h"
@@ -45,6 +46,11 @@ GYRELLE_EXPORT void hpcPostStep(double /*simt*/, double simdt, double /*mjd*/) {
 }
 
 GYRELLE_EXPORT void hpcFocusChanged(OBJHANDLE newFocus, OBJHANDLE /*oldFocus*/) {
+  // The vessel flown until now is let go before the new one is controlled; the
+  // hold and trim carry on with the new vessel.
+  for (GyrelleMFD* instance : instanceSlot) {
+    if (instance != nullptr) releaseVessel(*instance);
+  }
   focusVessel = hapiGetVesselInterface(newFocus);
   setupVesselControl(focusVessel, kControlPeriod);
 }

@@ -5,7 +5,11 @@ set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
 
 packages=(g++ cmake ninja-build pkg-config libgtest-dev libbenchmark-dev
-          libtomlplusplus-dev libcli11-dev libcairo2-dev libpng-dev libgif-dev fonts-dejavu-core)
+          libtomlplusplus-dev libcli11-dev libcairo2-dev libpng-dev libgif-dev fonts-dejavu-core
+          libcpp-httplib-dev nlohmann-json3-dev chromium)
+# Node's own package brings npm; Debian's npm package would conflict with it.
+command -v node >/dev/null || packages+=(nodejs)
+command -v npm >/dev/null || packages+=(npm)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
@@ -16,6 +20,15 @@ if [ ${#missing[@]} -gt 0 ]; then
   [ "$(id -u)" -eq 0 ] || sudo_cmd=(sudo)
   "${sudo_cmd[@]}" apt-get update -qq
   DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y -qq "${missing[@]}"
+fi
+
+# The cockpit's JavaScript libraries and its browser test's driver, from the
+# npm registry, at the versions package-lock.json pins; again only when the lock changed.
+lock_sum=$(sha256sum cockpit/package-lock.json | cut -d' ' -f1)
+if [ "$(cat cockpit/node_modules/.installed-lock 2>/dev/null)" != "$lock_sum" ]; then
+  echo "Installing the cockpit's npm packages"
+  (cd cockpit && npm ci --no-audit --no-fund --loglevel=error)
+  echo "$lock_sum" > cockpit/node_modules/.installed-lock
 fi
 
 cmake --preset default >/dev/null

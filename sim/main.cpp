@@ -15,6 +15,9 @@
 #include "sim/default_scenario.h"
 #include "sim/runner.h"
 #include "sim/scenario.h"
+#ifdef GYRELLE_SERVE
+#include "sim/serve/serve.h"
+#endif
 
 namespace {
 
@@ -68,6 +71,10 @@ int main(int argc, char** argv) {
   app.add_option("--screens", o.screensPath,
                  "write a CSV row per screen per redraw, read off the page, to this file");
   app.add_flag("--quiet", o.quiet, "no progress bar");
+#ifdef GYRELLE_SERVE
+  sim::ServeOptions serve;
+  sim::addServeOptions(app, serve);
+#endif
   app.footer(
       "Exit status: 0 done, 1 an output or the module failed, 2 a bad scenario or "
       "command line.");
@@ -96,7 +103,15 @@ int main(int argc, char** argv) {
     }
     const sim::Scenario scenario = sim::parseScenario(text, file);
     o.until = until.value_or(scenario.until);
+#ifdef GYRELLE_SERVE
+    if (serve.serve) {
+      sim::serveScenario(scenario, text, o, serve);
+    } else {
+      sim::runScenario(scenario, o);
+    }
+#else
     sim::runScenario(scenario, o);
+#endif
   } catch (const sim::ScenarioError& e) {
     std::fflush(stdout);
     std::fprintf(stderr, "%s\n", e.what());

@@ -65,11 +65,13 @@ void runScenario(const Scenario& s, const RunOptions& o) {
   std::optional<ScreenLogWriter> screenLog;
   if (!o.screensPath.empty()) screenLog.emplace(o.screensPath);
   Terminal term(o.quiet, o.until);
+  if (o.live) o.live->begin(world);
 
   auto redraw = [&](size_t i, double t) {
     const std::vector<GdiOp>& ops = world.redraw(i);
     if (dump) dump->write(t, i, ops);
     if (screenLog) screenLog->write(t, i, readPage(ops));
+    if (o.live) o.live->redrawn(t, i);
   };
 
   // Every screen shows its first picture at t = 0, the first periodic redraw.
@@ -88,6 +90,10 @@ void runScenario(const Scenario& s, const RunOptions& o) {
       touched.resize(world.screenCount(), false);
       const std::string note = applyEvent(world, s, e, touched);
       if (!note.empty()) term.note(where(s, e, t) + note);
+    }
+    if (o.live) {  // the person's actions come after the scenario's at the same time
+      touched.resize(world.screenCount(), false);
+      o.live->applyActions(t, touched);
     }
     for (size_t i = 0; i < touched.size(); ++i)
       if (touched[i]) redraw(i, t);
@@ -111,7 +117,9 @@ void runScenario(const Scenario& s, const RunOptions& o) {
       redraws = uint64_t(t / s.redraw + kTimeSlack) + 1;
     }
     term.progress(t);
+    if (o.live) o.live->pace(t);
   }
+  if (o.live) o.live->end(t);
 
   if (frames) frames->final(t, world);
   term.lastPages(t, world);

@@ -10,6 +10,7 @@
 
 #include <string>
 
+#include "sim/live_hooks.h"
 #include "sim/scenario.h"
 
 namespace sim {
@@ -24,6 +25,7 @@ struct RunOptions {
   double telemetryEvery = 1.0;  // [s]
   bool quiet = false;           // no progress bar
   std::string screensPath;      // empty = no screen log
+  LiveHooks* live = nullptr;    // a live flight's actions and pacing; null = scripted
 };
 
 // Flies the scenario. Throws ScenarioError for what the scenario names but the

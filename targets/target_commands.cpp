@@ -35,6 +35,20 @@ TargetNode* findEntry(const TargetList& list, OBJHANDLE object) {
   }
   return nullptr;
 }
+constexpr int kTargetRelativeMode = 3;
+
+// The figures of the target just named, at once, as entering the mode computes
+// them: the page, the hold and the trim never work on the previous target's.
+// In another mode (a name typed into a box opened before the mode changed)
+// the deviations are that mode's; entering target mode computes them then.
+void refreshSelectedTarget(InstanceRecord& rec) {
+  if (rec.refMode != kTargetRelativeMode) return;
+  if (checkTarget(rec)) {
+    updateTargetRelative(rec);
+  } else if (rec.targetHandle == nullptr) {
+    clearTargetRelative(rec);
+  }
+}
 }  // namespace
 
 void selectCurrentTarget(InstanceRecord& rec) {
@@ -58,18 +72,21 @@ void closestTarget(InstanceRecord& rec) {
   refreshTargetList(rec);
   markNearestOther(rec.targetList);
   selectCurrentTarget(rec);
+  refreshSelectedTarget(rec);
 }
 
 void nextTarget(InstanceRecord& rec) {
   refreshTargetList(rec);
   stepCurrent(rec.targetList, true);
   selectCurrentTarget(rec);
+  refreshSelectedTarget(rec);
 }
 
 void previousTarget(InstanceRecord& rec) {
   refreshTargetList(rec);
   stepCurrent(rec.targetList, false);
   selectCurrentTarget(rec);
+  refreshSelectedTarget(rec);
 }
 
 bool selectTargetByName(InstanceRecord& rec, const char* name) {
@@ -87,6 +104,7 @@ bool selectTargetByName(InstanceRecord& rec, const char* name) {
   }
   rec.targetList.current = entry;
   selectCurrentTarget(rec);
+  refreshSelectedTarget(rec);
   return true;
 }
 
@@ -106,5 +124,6 @@ bool selectBaseTarget(InstanceRecord& rec) {
   // The list and its current mark stay: NXT moves on from the listed target.
   rec.targetHandle = status.base;
   hapiGetObjectName(status.base, rec.targetName, kBaseNameCapacity);
+  refreshSelectedTarget(rec);
   return true;
 }
