@@ -30,9 +30,9 @@ std::string hex(uint64_t v) {
 
 // What the files were when these pins were taken.
 constexpr uint64_t kDefaultScenario = 0x02f3b1a74c62f3bcull;  // of scenarios/default.toml
-constexpr uint64_t kDump = 0xa0e976f0899e9635ull;
-constexpr uint64_t kTelemetry = 0xf021560d19ce146eull;
-constexpr uint64_t kTelemetryEveryStep = 0x0ecf31f9435ec3f7ull;
+constexpr uint64_t kDump = 0x32baaedd64e2476full;
+constexpr uint64_t kTelemetry = 0xeb6050a6a9c3d4a5ull;
+constexpr uint64_t kTelemetryEveryStep = 0xa6cf06d155affdacull;
 
 class DefaultScenarioOutputs : public simtest::SimRun {};
 
