@@ -148,6 +148,8 @@ ThrustSum thrustSum(const Vessel& v) {
     sum.forceLocal = sum.forceLocal + f;
     sum.torqueLocal = sum.torqueLocal + cross(t.position, f);
     sum.massFlow += thrust / t.exhaustSpeed;
+    sum.thrust += thrust;
+    sum.groupMassFlow[static_cast<size_t>(t.group)] += thrust / t.exhaustSpeed;
   }
   return sum;
 }
@@ -206,6 +208,7 @@ void advanceVessel(Vessel& v, const std::vector<Body>& bodies, double dt) {
   v.rotation = reorthonormalise(rot);
   v.angVel = {r[kOmega] * -1.0, r[kOmega + 1] * -1.0, r[kOmega + 2] * -1.0};
   v.propellant = std::fmax(r[kProp], 0.0);
+  recordBurn(v, thrust, s0.v[kProp]);
 }
 
 void World::step(double dt) {

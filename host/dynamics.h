@@ -14,6 +14,12 @@ VECTOR3 gravityAcceleration(const VECTOR3& position, const std::vector<Body>& bo
 // The thrust at the vessel's present levels (ThrustSum in host/world.h).
 ThrustSum thrustSum(const Vessel& v);
 
+// Books the propellant burnt in a step (from propellantBefore to the vessel's
+// propellant now) to the groups in proportion to their mass flow, and adds the
+// step's rocket-equation delta-v, ve ln(m0 / m1) with ve = thrust / mass flow
+// (the mass-flow weighted exhaust speed).
+void recordBurn(Vessel& v, const ThrustSum& thrust, double propellantBefore);  // [kg]
+
 // Advances position, velocity, orientation, angular velocity and propellant by
 // dt with the levels in force.
 void advanceVessel(Vessel& v, const std::vector<Body>& bodies, double dt);  // dt [s]

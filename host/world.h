@@ -76,9 +76,11 @@ struct VesselSpec {
 // The thrust of a vessel's thrusters at their group levels, in vessel axes,
 // and its torque about the centre of mass; zero for a vessel out of propellant.
 struct ThrustSum {
-  VECTOR3 forceLocal{};   // [N]
-  VECTOR3 torqueLocal{};  // [N m]
-  double massFlow = 0.0;  // propellant burnt [kg/s]
+  VECTOR3 forceLocal{};                               // [N]
+  VECTOR3 torqueLocal{};                              // [N m]
+  double massFlow = 0.0;                              // propellant burnt [kg/s]
+  double thrust = 0.0;                                // sum of the thrusters' thrust magnitudes [N]
+  std::array<double, THGROUP_COUNT> groupMassFlow{};  // [kg/s]
 };
 
 // The thrust last summed and what it was summed for: the dynamics sum a
@@ -119,7 +121,10 @@ struct Vessel {
   std::array<double, THGROUP_COUNT> groupLevel{};  // [0, 1]
   std::vector<DockPort> ports;
   ObjectId base = 0;
-  ObjectId refBody = 0;           // strongest pull, updated by the dynamics
+  ObjectId refBody = 0;  // strongest pull, updated by the dynamics
+  // What the thrusters have burnt since the vessel came, for flight reports.
+  std::array<double, THGROUP_COUNT> propellantBurnt{};  // by group [kg]
+  double rocketDeltaV = 0.0;      // sum of ve ln(m0 / m1) over the steps [m/s]
   std::unique_ptr<VESSEL> iface;  // handed to modules; kept until the world ends
   ThrustCache thrust;             // kept by the dynamics
   mutable StatusCache status;     // kept by World::getStatus

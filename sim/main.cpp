@@ -70,7 +70,9 @@ int main(int argc, char** argv) {
       ->check(kFinite & CLI::PositiveNumber);
   app.add_option("--screens", o.screensPath,
                  "write a CSV row per screen per redraw, read off the page, to this file");
-  app.add_flag("--quiet", o.quiet, "no progress bar");
+  app.add_option("--report", o.reportPath,
+                 "write the flight report (propellant, delta-v, rates, holds) as JSON");
+  app.add_flag("--quiet", o.quiet, "no progress bar and no report summary");
 #ifdef GYRELLE_SERVE
   sim::ServeOptions serve;
   sim::addServeOptions(app, serve);

@@ -6,6 +6,7 @@
 
 #include "host/world.h"
 #include "sim/events.h"
+#include "sim/flight_report.h"
 #include "sim/outputs.h"
 #include "sim/page_reading.h"
 #include "sim/screen_log.h"
@@ -64,13 +65,18 @@ void runScenario(const Scenario& s, const RunOptions& o) {
   if (!o.framesDir.empty()) frames.emplace(o.framesDir, o.frameEvery);
   std::optional<ScreenLogWriter> screenLog;
   if (!o.screensPath.empty()) screenLog.emplace(o.screensPath);
+  std::optional<OutputFile> reportFile;
+  if (!o.reportPath.empty()) reportFile.emplace(o.reportPath);
+  FlightReport report;
   Terminal term(o.quiet, o.until);
   if (o.live) o.live->begin(world);
 
   auto redraw = [&](size_t i, double t) {
     const std::vector<GdiOp>& ops = world.redraw(i);
     if (dump) dump->write(t, i, ops);
-    if (screenLog) screenLog->write(t, i, readPage(ops));
+    const PageReading page = readPage(ops);
+    report.redraw(t, i, page);
+    if (screenLog) screenLog->write(t, i, page);
     if (o.live) o.live->redrawn(t, i);
   };
 
@@ -99,6 +105,7 @@ void runScenario(const Scenario& s, const RunOptions& o) {
       if (touched[i]) redraw(i, t);
     term.debugLine(t, world.debugString());
     if (telemetry) telemetry->sample(t, world);
+    report.sample(t, world);
     if (frames) frames->sample(t, world);
 
     // 2. The end.
@@ -126,6 +133,12 @@ void runScenario(const Scenario& s, const RunOptions& o) {
   if (dump) dump->commit();
   if (telemetry) telemetry->commit();
   if (screenLog) screenLog->commit();
+  report.finish(t);
+  if (reportFile) {
+    std::fputs(report.json().c_str(), reportFile->stream());
+    reportFile->commit();
+  }
+  if (!o.quiet) term.note(report.summary());
 }
 
 }  // namespace sim

@@ -25,6 +25,7 @@ struct RunOptions {
   double telemetryEvery = 1.0;  // [s]
   bool quiet = false;           // no progress bar
   std::string screensPath;      // empty = no screen log
+  std::string reportPath;       // empty = no report file (the summary still goes to stderr)
   LiveHooks* live = nullptr;    // a live flight's actions and pacing; null = scripted
 };
 

@@ -110,8 +110,8 @@ t = 3.0
 key = "2"
 )";
   ASSERT_EQ(run({writeScenario("n.toml", byNumber), "--dump", path("n.txt")}).status, 0);
-  const simtest::RunResult named =
-      run({writeScenario("s.toml", byName), "--dump", path("s.txt"), "--screens", path("s.csv")});
+  const simtest::RunResult named = run({writeScenario("s.toml", byName), "--dump", path("s.txt"),
+                                        "--screens", path("s.csv"), "--quiet"});
   ASSERT_EQ(named.status, 0) << named.err;
   EXPECT_EQ(named.err, "");
   EXPECT_EQ(simtest::readFile(path("n.txt")), simtest::readFile(path("s.txt")));
