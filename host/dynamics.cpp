@@ -211,6 +211,16 @@ void advanceVessel(Vessel& v, const std::vector<Body>& bodies, double dt) {
   recordBurn(v, thrust, s0.v[kProp]);
 }
 
+void recordBurn(Vessel& v, const ThrustSum& thrust, double propellantBefore) {
+  const double burnt = propellantBefore - v.propellant;  // [kg]
+  if (!(burnt > 0.0) || !(thrust.massFlow > 0.0)) return;
+  for (size_t g = 0; g < v.propellantBurnt.size(); ++g)
+    v.propellantBurnt[g] += burnt * thrust.groupMassFlow[g] / thrust.massFlow;
+  const double exhaustSpeed = thrust.thrust / thrust.massFlow;  // [m/s]
+  v.rocketDeltaV +=
+      exhaustSpeed * std::log((v.dryMass + propellantBefore) / (v.dryMass + v.propellant));
+}
+
 void World::step(double dt) {
   for (auto& v : vessels_) {
     advanceVessel(*v, bodies_, dt);
