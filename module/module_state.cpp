@@ -8,6 +8,8 @@ VESSEL* focusVessel = nullptr;
 GyrelleMFD* instanceSlot[2] = {nullptr, nullptr};
 void (*exitHook)(HINSTANCE) = nullptr;
 int32_t moduleVersion = 0;
+int32_t initCount = 0;
+int32_t attachCount = 0;
 bool settingsSaved = false;
 SavedSettings savedSettings{};
 
@@ -34,9 +36,11 @@ struct LiveInstance {
   uintptr_t serial;
   InstanceRecord* instance;
 };
+// Never destroyed: an instance owned by a host object with static storage may
+// be destroyed at process exit after this list would have been.
 std::vector<LiveInstance>& liveInstances() {
-  static std::vector<LiveInstance> live;
-  return live;
+  static auto* live = new std::vector<LiveInstance>();
+  return *live;
 }
 uintptr_t lastSerial = 0;
 }  // namespace

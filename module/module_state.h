@@ -15,6 +15,8 @@ extern VESSEL* focusVessel;          // the vessel the pilot flies; never cleare
 extern GyrelleMFD* instanceSlot[2];  // the instances that get the per-step update
 extern void (*exitHook)(HINSTANCE);  // found at attach, called at detach
 extern int32_t moduleVersion;        // 0 = not yet computed
+extern int32_t initCount;            // InitModule calls not yet ended by ExitModule
+extern int32_t attachCount;          // library-entry attaches not yet detached
 
 // Settings a destroyed instance leaves for the next one (guarded by settingsSaved).
 struct SavedSettings {

@@ -5,8 +5,9 @@ set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
 
 packages=(g++ cmake ninja-build pkg-config libgtest-dev libbenchmark-dev
-          libtomlplusplus-dev libcli11-dev libcairo2-dev libpng-dev libgif-dev fonts-dejavu-core
-          libcpp-httplib-dev nlohmann-json3-dev chromium)
+          libtomlplusplus-dev libcli11-dev libcairo2-dev libgif-dev fonts-dejavu-core
+          libcpp-httplib-dev nlohmann-json3-dev chromium locales)
+packages+=(libpng-dev)  # gyrelle-sim writes its PNG frames with libpng
 # Node's own package brings npm; Debian's npm package would conflict with it.
 command -v node >/dev/null || packages+=(nodejs)
 command -v npm >/dev/null || packages+=(npm)
@@ -20,6 +21,18 @@ if [ ${#missing[@]} -gt 0 ]; then
   [ "$(id -u)" -eq 0 ] || sudo_cmd=(sudo)
   "${sudo_cmd[@]}" apt-get update -qq
   DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y -qq "${missing[@]}"
+fi
+
+# A comma-decimal locale, so that the tests can show the module printing a
+# decimal point while the host process runs under one.
+if ! locale -a 2>/dev/null | grep -ix 'de_DE\.utf-\?8' >/dev/null; then
+  echo "Generating the de_DE.UTF-8 locale"
+  sudo_cmd=()
+  [ "$(id -u)" -eq 0 ] || sudo_cmd=(sudo)
+  "${sudo_cmd[@]}" sed -i 's/^# *\(de_DE\.UTF-8 UTF-8\)/\1/' /etc/locale.gen
+  grep -q '^de_DE\.UTF-8 UTF-8' /etc/locale.gen ||
+    echo 'de_DE.UTF-8 UTF-8' | "${sudo_cmd[@]}" tee -a /etc/locale.gen >/dev/null
+  "${sudo_cmd[@]}" locale-gen >/dev/null
 fi
 
 # The cockpit's JavaScript libraries and its browser test's driver, from the

@@ -72,6 +72,11 @@ int main(int argc, char** argv) {
                  "write a CSV row per screen per redraw, read off the page, to this file");
   app.add_option("--report", o.reportPath,
                  "write the flight report (propellant, delta-v, rates, holds) as JSON");
+  app.add_option("--gif", o.gifDir,
+                 "write screenN.gif, an animation of every redraw (or every --frame-every s)");
+  app.add_option("--gif-speed", o.gifSpeed, "animation time per simulation time")
+      ->capture_default_str()
+      ->check(kFinite & CLI::PositiveNumber);
   app.add_flag("--quiet", o.quiet, "no progress bar and no report summary");
 #ifdef GYRELLE_SERVE
   sim::ServeOptions serve;
@@ -82,6 +87,7 @@ int main(int argc, char** argv) {
       "command line.");
   try {
     app.parse(argc, argv);
+    if (app.count("--frame-every") > 0) o.gifEvery = o.frameEvery;
   } catch (const CLI::ParseError& e) {
     const int code = app.exit(e);
     return code == 0 ? 0 : kExitBadScenario;

@@ -7,6 +7,7 @@
 #include "host/world.h"
 #include "sim/events.h"
 #include "sim/flight_report.h"
+#include "sim/gif_writer.h"
 #include "sim/outputs.h"
 #include "sim/page_reading.h"
 #include "sim/screen_log.h"
@@ -68,6 +69,8 @@ void runScenario(const Scenario& s, const RunOptions& o) {
   std::optional<OutputFile> reportFile;
   if (!o.reportPath.empty()) reportFile.emplace(o.reportPath);
   FlightReport report;
+  std::optional<GifWriter> gif;
+  if (!o.gifDir.empty()) gif.emplace(o.gifDir, o.gifSpeed, o.gifEvery, s.redraw, world);
   Terminal term(o.quiet, o.until);
   if (o.live) o.live->begin(world);
 
@@ -77,6 +80,7 @@ void runScenario(const Scenario& s, const RunOptions& o) {
     const PageReading page = readPage(ops);
     report.redraw(t, i, page);
     if (screenLog) screenLog->write(t, i, page);
+    if (gif) gif->redrawn(t, i, world.screen(i));
     if (o.live) o.live->redrawn(t, i);
   };
 
@@ -107,6 +111,7 @@ void runScenario(const Scenario& s, const RunOptions& o) {
     if (telemetry) telemetry->sample(t, world);
     report.sample(t, world);
     if (frames) frames->sample(t, world);
+    if (gif) gif->sample(t, world);
 
     // 2. The end.
     if (t >= o.until - kTimeSlack) break;
@@ -133,6 +138,7 @@ void runScenario(const Scenario& s, const RunOptions& o) {
   if (dump) dump->commit();
   if (telemetry) telemetry->commit();
   if (screenLog) screenLog->commit();
+  if (gif) gif->finish(t, world);
   report.finish(t);
   if (reportFile) {
     std::fputs(report.json().c_str(), reportFile->stream());

@@ -26,6 +26,9 @@ struct RunOptions {
   bool quiet = false;           // no progress bar
   std::string screensPath;      // empty = no screen log
   std::string reportPath;       // empty = no report file (the summary still goes to stderr)
+  std::string gifDir;           // empty = no animated screens
+  double gifSpeed = 10.0;       // animation time per simulation time
+  double gifEvery = 0.0;        // [s] between GIF frames; 0 = every redraw
   LiveHooks* live = nullptr;    // a live flight's actions and pacing; null = scripted
 };
 

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "host/world.h"
+#include "sim/orbit_placement.h"
 
 namespace sim {
 
@@ -44,7 +45,10 @@ struct BaseEntry {
 
 struct VesselEntry {
   halcyra::VesselSpec spec;
-  SourcePos pos, bodyPos, classPos, basePos;
+  // Placed by orbit: spec.position and spec.velocity are computed from it with
+  // the body's mu and radius once the bodies are known.
+  std::optional<OrbitPlacement> orbit;
+  SourcePos pos, bodyPos, classPos, basePos, orbitPos;
 };
 
 struct ScreenEntry {

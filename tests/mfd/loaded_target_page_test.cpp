@@ -139,6 +139,7 @@ TEST_F(LoadedTargetPage, ASecondInitModuleForgetsTheSavedSettings) {
 
 TEST_F(LoadedTargetPage, DecimalPointUnderACommaDecimalHostLocale) {
   world->vessel(vessel)->angVel = VECTOR3{0.0, 0.0, -0.02};  // [rad/s]
+  fly(0.3);                                                  // a refresh reads the rate
   const std::string previous = std::setlocale(LC_ALL, nullptr);
   const char* set = nullptr;
   for (const char* name : {"de_DE.UTF-8", "de_DE.utf8", "fr_FR.UTF-8", "nl_NL.UTF-8"}) {

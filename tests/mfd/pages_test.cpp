@@ -212,6 +212,15 @@ TEST_F(TargetPage, TrimmedAxesHaveWhiteLabels) {
   EXPECT_TRUE(hasText(redraw(), 5, 70, "Vertical", kGreen));
 }
 
+TEST_F(Pages, AttitudeLinesPrintNoNegativeZero) {
+  GyrelleMFD& m = makeInstance();
+  m.refAttitude = VECTOR3{-1e-9, -0.04 * kRadPerDeg, -0.06 * kRadPerDeg};
+  m.status.orientation = VECTOR3{-0.0, 0.04 * kRadPerDeg, -179.96 * kRadPerDeg};
+  const auto ops = redraw();
+  EXPECT_TRUE(hasText(ops, 5, 30, "Reference Att: 0.0 0.0 -0.1", kGreen));
+  EXPECT_TRUE(hasText(ops, 5, 40, "Current Att:   0.0 0.0 -180.0", kGreen));
+}
+
 TEST_F(TargetPage, DroppedTargetShowsNoFigures) {
   GyrelleMFD& m = targetInstance(0);
   m.targetHandle = nullptr;
