@@ -171,9 +171,12 @@ bool World::cancelInput(size_t index) {
 
 const std::vector<GdiOp>& World::redraw(size_t index) {
   Screen& s = screen(index);
+  // The last drawing's lists are recorded into again: after the first few
+  // redraws a page costs no allocation.
   Recording recording(s.width, s.height);
+  recording.reuse(s.lastDrawing, s.spareText);
   if (s.instance != nullptr) s.instance->Redraw(recording.dc());
-  s.lastDrawing = recording.finish();
+  recording.finish(s.lastDrawing, s.spareText);
   return s.lastDrawing;
 }
 

@@ -11,6 +11,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "platform/gdi.h"
@@ -23,11 +24,18 @@ class GYRELLE_PLATFORM_API Recording {
   Recording(const Recording&) = delete;
   Recording& operator=(const Recording&) = delete;
 
+  // Before drawing: records into the storage of an earlier recording's
+  // operations and their spare text buffers (both taken, left empty), so that
+  // a host redrawing a screen again and again stops allocating for it.
+  void reuse(std::vector<GdiOp>& ops, std::vector<std::string>& spareText);
+
   // The device context to draw on; valid until finish().
   HDC dc() const;
   // Ends the recording and returns what was drawn, in call order. Afterwards
   // dc() is no longer valid and finish() returns nothing more.
   std::vector<GdiOp> finish();
+  // The same into ops, and the text buffers left over into spareText.
+  void finish(std::vector<GdiOp>& ops, std::vector<std::string>& spareText);
 
  private:
   struct Surface;

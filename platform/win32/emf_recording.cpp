@@ -202,6 +202,8 @@ int CALLBACK readRecord(HDC, HANDLETABLE*, const ENHMETARECORD* record, int, LPA
 struct Recording::Surface {
   HDC dc = nullptr;
   HPEN pen = nullptr;
+  std::vector<GdiOp> ops;  // storage of an earlier recording, read into again
+  std::vector<std::string> spareText;
 };
 
 Recording::Recording(uint32_t /*width*/, uint32_t /*height*/) : surface_(new Surface) {
@@ -225,14 +227,27 @@ Recording::~Recording() {
 
 HDC Recording::dc() const { return surface_->dc; }
 
+void Recording::reuse(std::vector<GdiOp>& ops, std::vector<std::string>& spareText) {
+  surface_->ops.swap(ops);
+  surface_->ops.clear();
+  surface_->spareText.swap(spareText);
+}
+
 std::vector<GdiOp> Recording::finish() {
   std::vector<GdiOp> ops;
-  if (surface_->dc == nullptr) return ops;
+  std::vector<std::string> spareText;
+  finish(ops, spareText);
+  return ops;
+}
+
+void Recording::finish(std::vector<GdiOp>& ops, std::vector<std::string>& spareText) {
+  ops.swap(surface_->ops);
+  spareText.swap(surface_->spareText);
+  if (surface_->dc == nullptr) return;
   HENHMETAFILE metafile = CloseEnhMetaFile(surface_->dc);
   surface_->dc = nullptr;
-  if (metafile == nullptr) return ops;
+  if (metafile == nullptr) return;
   RecordReader reader(ops);
   EnumEnhMetaFile(nullptr, metafile, readRecord, &reader, nullptr);
   DeleteEnhMetaFile(metafile);
-  return ops;
 }

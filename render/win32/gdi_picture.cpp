@@ -94,10 +94,16 @@ void play(HDC dc, const std::vector<GdiOp>& ops) {
 
 Picture renderDrawing(const std::vector<GdiOp>& ops, uint32_t width, uint32_t height) {
   Picture picture;
+  renderDrawing(ops, width, height, picture);
+  return picture;
+}
+
+void renderDrawing(const std::vector<GdiOp>& ops, uint32_t width, uint32_t height,
+                   Picture& picture) {
   picture.width = width;
   picture.height = height;
   picture.pixels.assign(size_t(width) * height, 0u);
-  if (width == 0 || height == 0) return picture;
+  if (width == 0 || height == 0) return;
 
   BITMAPINFO info{};
   info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
@@ -112,7 +118,7 @@ Picture renderDrawing(const std::vector<GdiOp>& ops, uint32_t width, uint32_t he
   if (bitmap == nullptr || bits == nullptr || dc == nullptr) {
     if (dc != nullptr) DeleteDC(dc);
     if (bitmap != nullptr) DeleteObject(bitmap);
-    return picture;  // all black
+    return;  // all black
   }
   HGDIOBJ previousBitmap = SelectObject(dc, bitmap);
   const int fontSize =
@@ -139,7 +145,6 @@ Picture renderDrawing(const std::vector<GdiOp>& ops, uint32_t width, uint32_t he
   DeleteObject(font);
   DeleteDC(dc);
   DeleteObject(bitmap);
-  return picture;
 }
 
 void releaseFontCaches() {}  // GDI keeps no caches of ours

@@ -1,12 +1,13 @@
 // PNG through the Windows Imaging Component: the picture is encoded into a
-// stream in memory, whose bytes are then written out.
+// stream in memory, whose bytes are then written out. (PngWriter keeps no
+// buffers here: the imaging component allocates its own.)
 #include "render/picture.h"  // first: <windows.h> as the platform layer includes it
+#include "render/png_writer.h"
 
 #include <objbase.h>
 #include <wincodec.h>
 
 #include <cstdio>
-#include <filesystem>
 #include <fstream>
 
 namespace render {
@@ -89,7 +90,7 @@ bool encode(const Picture& picture, std::string& png) {
 
 }  // namespace
 
-bool writePng(const Picture& picture, const std::string& path, std::string& error) {
+bool PngWriter::write(const Picture& picture, const std::string& path, std::string& error) {
   if (picture.width == 0 || picture.height == 0) {
     error = path + ": cannot write an empty picture";
     return false;
@@ -99,27 +100,19 @@ bool writePng(const Picture& picture, const std::string& path, std::string& erro
     error = path + ": cannot write: the imaging component failed to encode the picture";
     return false;
   }
-  // Written beside the target and renamed (replacing an older picture), so
-  // that a failed write leaves no half-written picture under the final name.
-  const std::string temp = path + ".part";
-  {
-    std::ofstream out(temp, std::ios::binary | std::ios::trunc);
-    out.write(png.data(), std::streamsize(png.size()));
-    out.close();
-    if (!out) {
-      std::remove(temp.c_str());
-      error = path + ": cannot write";
-      return false;
-    }
-  }
-  std::error_code ec;
-  std::filesystem::rename(temp, path, ec);
-  if (ec) {
-    std::remove(temp.c_str());
-    error = path + ": cannot write: " + ec.message();
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out.write(png.data(), std::streamsize(png.size()));
+  out.close();
+  if (!out) {
+    std::remove(path.c_str());
+    error = path + ": cannot write";
     return false;
   }
   return true;
+}
+
+bool writePng(const Picture& picture, const std::string& path, std::string& error) {
+  return PngWriter().write(picture, path, error);
 }
 
 }  // namespace render
