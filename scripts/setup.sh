@@ -1,12 +1,13 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build needs (only those missing), then
-# configures and builds the default preset. Run by demo.sh and test.sh.
+# configures and builds the default preset: the targets named on the command
+# line, or everything. Run by demo.sh and test.sh.
 set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
 
 packages=(g++ cmake ninja-build pkg-config libgtest-dev libbenchmark-dev
           libtomlplusplus-dev libcli11-dev libcairo2-dev libgif-dev fonts-dejavu-core
-          libcpp-httplib-dev nlohmann-json3-dev chromium locales)
+          libcpp-httplib-dev nlohmann-json3-dev chromium locales python3-matplotlib)
 # Node's own package brings npm; Debian's npm package would conflict with it.
 command -v node >/dev/null || packages+=(nodejs)
 command -v npm >/dev/null || packages+=(npm)
@@ -44,4 +45,8 @@ if [ "$(cat cockpit/node_modules/.installed-lock 2>/dev/null)" != "$lock_sum" ];
 fi
 
 cmake --preset default >/dev/null
-cmake --build --preset default
+if [ $# -gt 0 ]; then
+  cmake --build --preset default --target "$@"
+else
+  cmake --build --preset default
+fi

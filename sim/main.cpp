@@ -41,9 +41,27 @@ const CLI::Validator kFinite(
         if (std::isfinite(std::stod(text))) return std::string();
       } catch (const std::exception&) {
       }
-      return "Value " + text + " is not a finite number";
+      return text + " is not a finite number";
     },
     "FINITE");
+
+// Sign checks with short messages (CLI11's own name the whole double range).
+CLI::Validator signCheck(bool zeroAllowed) {
+  return CLI::Validator(
+      [zeroAllowed](std::string& text) {
+        double v = 0.0;
+        try {
+          v = std::stod(text);
+        } catch (const std::exception&) {
+          return std::string();  // kFinite names it
+        }
+        if (v > 0.0 || (zeroAllowed && v == 0.0)) return std::string();
+        return text + (zeroAllowed ? " is negative" : " is not positive");
+      },
+      zeroAllowed ? "NOT NEGATIVE" : "POSITIVE");
+}
+const CLI::Validator kPositive = kFinite & signCheck(false);
+const CLI::Validator kNotNegative = kFinite & signCheck(true);
 
 }  // namespace
 
@@ -57,17 +75,17 @@ int main(int argc, char** argv) {
   o.module = defaultModulePath();
   app.add_option("SCENARIO", scenarioPath, "scenario file (TOML)");
   app.add_option("--until", until, "stop at this simulation time [s] (default: the scenario's)")
-      ->check(kFinite & CLI::NonNegativeNumber);
+      ->check(kNotNegative);
   app.add_option("--module", o.module, "module library to load")->capture_default_str();
   app.add_option("--frames", o.framesDir, "write screenN-TTTTTT.png pictures into this folder");
   app.add_option("--frame-every", o.frameEvery, "seconds between pictures")
       ->capture_default_str()
-      ->check(kFinite & CLI::PositiveNumber);
+      ->check(kPositive);
   app.add_option("--dump", o.dumpPath, "write every redraw as text to this file");
   app.add_option("--telemetry", o.telemetryPath, "write a CSV row per vessel to this file");
   app.add_option("--telemetry-every", o.telemetryEvery, "seconds between telemetry rows")
       ->capture_default_str()
-      ->check(kFinite & CLI::PositiveNumber);
+      ->check(kPositive);
   app.add_option("--screens", o.screensPath,
                  "write a CSV row per screen per redraw, read off the page, to this file");
   app.add_option("--report", o.reportPath,
@@ -76,21 +94,26 @@ int main(int argc, char** argv) {
                  "write screenN.gif, an animation of every redraw (or every --frame-every s)");
   app.add_option("--gif-speed", o.gifSpeed, "animation time per simulation time")
       ->capture_default_str()
-      ->check(kFinite & CLI::PositiveNumber);
+      ->check(kPositive);
   app.add_flag("--quiet", o.quiet, "no progress bar and no report summary");
 #ifdef GYRELLE_SERVE
   sim::ServeOptions serve;
   sim::addServeOptions(app, serve);
 #endif
+  app.set_version_flag("--version", std::string("gyrelle-sim ") + GYRELLE_VERSION);
   app.footer(
       "Exit status: 0 done, 1 an output or the module failed, 2 a bad scenario or "
       "command line.");
   try {
     app.parse(argc, argv);
     if (app.count("--frame-every") > 0) o.gifEvery = o.frameEvery;
+  } catch (const CLI::CallForHelp& e) {
+    return app.exit(e);
+  } catch (const CLI::CallForVersion& e) {
+    return app.exit(e);
   } catch (const CLI::ParseError& e) {
-    const int code = app.exit(e);
-    return code == 0 ? 0 : kExitBadScenario;
+    std::fprintf(stderr, "gyrelle-sim: %s\nRun with --help for more information.\n", e.what());
+    return kExitBadScenario;
   }
 
   int status = 0;

@@ -55,6 +55,9 @@ void runScenario(const Scenario& s, const RunOptions& o) {
   std::unique_ptr<halcyra::ModuleLoader> loader;
   loader = std::make_unique<halcyra::ModuleLoader>(o.module);  // names the path when it throws
   ScreensClosed closed{world};
+  // A module that registers nothing is the module's fault, not the scenario's.
+  if (world.modes().empty())
+    throw std::runtime_error("module '" + o.module + "' loaded but registered no MFD mode");
   checkModes(s, modeNames(world));
   buildWorld(s, world);
 

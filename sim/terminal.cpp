@@ -15,11 +15,11 @@ constexpr auto kBarPeriod = std::chrono::milliseconds(100);  // fastest redraw o
 }  // namespace
 
 Terminal::Terminal(bool quiet, double until)
-    : bar_(!quiet && isatty(STDOUT_FILENO)), until_(until) {}
+    : bar_(!quiet && isatty(STDERR_FILENO)), until_(until) {}
 
 void Terminal::clearBar() {
   if (bar_ && shown_ >= 0) {
-    std::fputs("\r\033[K", stdout);
+    std::fputs("\r\033[K", stderr);
     shown_ = -1;
   }
 }
@@ -34,9 +34,11 @@ void Terminal::progress(double t) {
   drawn_ = now;
   shown_ = perMille;
   const int filled = perMille * kBarWidth / 1000;
-  std::printf("\r[%.*s%*s] %5.1f%%  t = %.1f s", filled, "########################################",
-              kBarWidth - filled, "", perMille / 10.0, t);
-  std::fflush(stdout);
+  std::fflush(stdout);  // what the run printed comes first
+  std::fprintf(stderr, "\r[%.*s%*s] %5.1f%%  t = %.1f s", filled,
+               "########################################", kBarWidth - filled, "", perMille / 10.0,
+               t);
+  std::fflush(stderr);
 }
 
 void Terminal::debugLine(double t, const char* buffer) {

@@ -1,6 +1,7 @@
-// What gyrelle-sim shows on the terminal: a progress bar (only on a terminal,
-// not with --quiet), the host's debug line whenever it changes, and each
-// screen's last page as text at the end.
+// What gyrelle-sim shows on the terminal: on standard error a progress bar
+// (only when that is a terminal, not with --quiet) and notes; on standard
+// output the host's debug line whenever it changes, and each screen's last
+// page as text at the end.
 #pragma once
 
 #include <chrono>
