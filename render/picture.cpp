@@ -8,6 +8,8 @@
 #include <cstdio>
 #include <memory>
 
+#include "render/png_writer.h"
+
 namespace render {
 namespace {
 
@@ -73,16 +75,24 @@ struct Canvas {
 
 Picture renderDrawing(const std::vector<GdiOp>& ops, uint32_t width, uint32_t height) {
   Picture picture;
+  renderDrawing(ops, width, height, picture);
+  return picture;
+}
+
+void renderDrawing(const std::vector<GdiOp>& ops, uint32_t width, uint32_t height,
+                   Picture& picture) {
   picture.width = width;
   picture.height = height;
   picture.pixels.assign(size_t(width) * height, 0u);
-  if (width == 0 || height == 0) return picture;
+  if (width == 0 || height == 0) return;
 
-  const int stride = cairo_format_stride_for_width(CAIRO_FORMAT_RGB24, int(width));
-  std::vector<unsigned char> buffer(size_t(stride) * height, 0);
-  Canvas canvas{cairo_image_surface_create_for_data(buffer.data(), CAIRO_FORMAT_RGB24, int(width),
-                                                    int(height), stride),
-                nullptr};
+  // Cairo draws straight into the picture: an RGB24 row is width 32-bit
+  // pixels, 0xXXRRGGBB with the top byte unused (cleared at the end).
+  const int stride = int(width) * 4;
+  Canvas canvas{
+      cairo_image_surface_create_for_data(reinterpret_cast<unsigned char*>(picture.pixels.data()),
+                                          CAIRO_FORMAT_RGB24, int(width), int(height), stride),
+      nullptr};
   canvas.cr = cairo_create(canvas.surface);
   cairo_t* cr = canvas.cr;
 
@@ -158,43 +168,11 @@ Picture renderDrawing(const std::vector<GdiOp>& ops, uint32_t width, uint32_t he
     }
   }
   cairo_surface_flush(canvas.surface);
-
-  for (uint32_t y = 0; y < height; ++y) {
-    const auto* row = reinterpret_cast<const uint32_t*>(buffer.data() + size_t(y) * stride);
-    for (uint32_t x = 0; x < width; ++x) picture.pixels[size_t(y) * width + x] = row[x] & 0xffffffu;
-  }
-  return picture;
+  for (uint32_t& pixel : picture.pixels) pixel &= 0xffffffu;
 }
 
 bool writePng(const Picture& picture, const std::string& path, std::string& error) {
-  if (picture.width == 0 || picture.height == 0) {
-    error = path + ": cannot write an empty picture";
-    return false;
-  }
-  const int stride = cairo_format_stride_for_width(CAIRO_FORMAT_RGB24, int(picture.width));
-  std::vector<unsigned char> buffer(size_t(stride) * picture.height, 0);
-  for (uint32_t y = 0; y < picture.height; ++y) {
-    auto* row = reinterpret_cast<uint32_t*>(buffer.data() + size_t(y) * stride);
-    for (uint32_t x = 0; x < picture.width; ++x) row[x] = picture.at(x, y);
-  }
-  cairo_surface_t* surface = cairo_image_surface_create_for_data(
-      buffer.data(), CAIRO_FORMAT_RGB24, int(picture.width), int(picture.height), stride);
-  // Written beside the target and renamed, so that a failed write leaves no
-  // half-written picture under the final name.
-  const std::string temp = path + ".part";
-  const cairo_status_t status = cairo_surface_write_to_png(surface, temp.c_str());
-  cairo_surface_destroy(surface);
-  if (status != CAIRO_STATUS_SUCCESS) {
-    std::remove(temp.c_str());
-    error = path + ": cannot write: " + cairo_status_to_string(status);
-    return false;
-  }
-  if (std::rename(temp.c_str(), path.c_str()) != 0) {
-    std::remove(temp.c_str());
-    error = path + ": cannot write: rename failed";
-    return false;
-  }
-  return true;
+  return PngWriter().write(picture, path, error);
 }
 
 void releaseFontCaches() {

@@ -23,9 +23,13 @@ struct Picture {
 
 // Rasterises a drawing of a width x height screen.
 Picture renderDrawing(const std::vector<GdiOp>& ops, uint32_t width, uint32_t height);
+// The same into a picture that is kept from frame to frame: its pixel buffer is
+// reused when the size stays.
+void renderDrawing(const std::vector<GdiOp>& ops, uint32_t width, uint32_t height,
+                   Picture& picture);
 
-// Writes a picture as PNG. Returns false and sets error when the file cannot be
-// written; the file is then not left behind.
+// Writes a picture as PNG (render/png_writer.h). Returns false and sets error
+// when the file cannot be written; the file is then not left behind.
 bool writePng(const Picture& picture, const std::string& path, std::string& error);
 
 // Frees the font caches of Cairo and fontconfig, which otherwise live to the
