@@ -91,11 +91,10 @@ ThrustSum thrustSum(const Vessel& v) {
   return sum;
 }
 
-void advanceVessel(Vessel& v, const std::vector<Body>& bodies, double dt) {
-  if (!(dt > 0.0) || !std::isfinite(dt)) return;
-  const ThrustSum thrust = thrustSum(v);
-  const Derivative f{v, bodies, thrust};
-  const State s0{v.position, v.velocity, v.rotation, v.angVel * -1.0, v.propellant};
+namespace {
+
+// One classical Runge-Kutta step of length dt from s.
+State rungeKuttaStep(const Derivative& f, const State& s0, double dt) {
   const State k1 = f(s0);
   const State k2 = f(add(s0, k1, dt / 2));
   const State k3 = f(add(s0, k2, dt / 2));
@@ -105,18 +104,50 @@ void advanceVessel(Vessel& v, const std::vector<Body>& bodies, double dt) {
   s = add(s, k2, dt / 3);
   s = add(s, k3, dt / 3);
   s = add(s, k4, dt / 6);
-  v.position = s.pos;
-  v.velocity = s.vel;
-  v.rotation = reorthonormalise(s.rot);
-  v.angVel = s.omega * -1.0;
-  v.propellant = std::fmax(s.prop, 0.0);
+  s.rot = reorthonormalise(s.rot);
+  return s;
 }
 
-void World::step(double dt) {
+bool finite(const State& s) {
+  bool ok = isFinite(s.pos) && isFinite(s.vel) && isFinite(s.omega) && std::isfinite(s.prop);
+  for (const auto& row : s.rot.m)
+    for (double x : row) ok = ok && std::isfinite(x);
+  return ok;
+}
+
+}  // namespace
+
+int subSteps(const VECTOR3& angVel, double dt) {
+  const double turn = std::sqrt(dot(angVel, angVel)) * dt;  // [rad] turned in one step
+  if (!(turn > kMaxTurnPerSubStep)) return 1;
+  return int(std::fmin(std::ceil(turn / kMaxTurnPerSubStep), double(kMaxSubSteps)));
+}
+
+bool advanceVessel(Vessel& v, const std::vector<Body>& bodies, double dt) {
+  if (!(dt > 0.0) || !std::isfinite(dt)) return true;
+  const ThrustSum thrust = thrustSum(v);
+  const Derivative f{v, bodies, thrust};
+  State s{v.position, v.velocity, v.rotation, v.angVel * -1.0, v.propellant};
+  // The integration of the rotation is only accurate, and only stable against
+  // the gyroscopic term of Euler's equations, while the vessel turns through a
+  // small angle per step: a fast spinner is integrated in shorter steps.
+  const int n = subSteps(v.angVel, dt);
+  for (int i = 0; i < n && finite(s); ++i) s = rungeKuttaStep(f, s, dt / n);
+  v.position = s.pos;
+  v.velocity = s.vel;
+  v.rotation = s.rot;
+  v.angVel = s.omega * -1.0;
+  v.propellant = std::fmax(s.prop, 0.0);
+  return finite(s);
+}
+
+ObjectId World::step(double dt) {
+  ObjectId broken = 0;
   for (auto& v : vessels_) {
-    advanceVessel(*v, bodies_, dt);
+    if (!advanceVessel(*v, bodies_, dt) && broken == 0) broken = v->id;
     v->refBody = referenceBody(*v);
   }
+  return broken;
 }
 
 }  // namespace halcyra

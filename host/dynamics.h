@@ -20,8 +20,17 @@ struct ThrustSum {
 };
 ThrustSum thrustSum(const Vessel& v);
 
+// A vessel turning fast is integrated in sub-steps, each turning it through at
+// most this angle, up to this many sub-steps a step.
+constexpr double kMaxTurnPerSubStep = 0.05;  // [rad]
+constexpr int kMaxSubSteps = 10000;
+
+// The number of sub-steps of a step of dt at the status angular velocity angVel.
+int subSteps(const VECTOR3& angVel, double dt);  // [rad/s], [s]
+
 // Advances position, velocity, orientation, angular velocity and propellant by
-// dt with the levels in force.
-void advanceVessel(Vessel& v, const std::vector<Body>& bodies, double dt);  // dt [s]
+// dt with the levels in force. Returns false when the state is no longer
+// finite (the vessel keeps what it reached; nothing is advanced past that).
+bool advanceVessel(Vessel& v, const std::vector<Body>& bodies, double dt);  // dt [s]
 
 }  // namespace halcyra

@@ -4,8 +4,10 @@
 #include <fontconfig/fontconfig.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <memory>
 
 namespace render {
@@ -166,11 +168,9 @@ Picture renderDrawing(const std::vector<GdiOp>& ops, uint32_t width, uint32_t he
   return picture;
 }
 
-bool writePng(const Picture& picture, const std::string& path, std::string& error) {
-  if (picture.width == 0 || picture.height == 0) {
-    error = path + ": cannot write an empty picture";
-    return false;
-  }
+bool encodePng(const Picture& picture, std::string& png) {
+  png.clear();
+  if (picture.width == 0 || picture.height == 0) return false;
   const int stride = cairo_format_stride_for_width(CAIRO_FORMAT_RGB24, int(picture.width));
   std::vector<unsigned char> buffer(size_t(stride) * picture.height, 0);
   for (uint32_t y = 0; y < picture.height; ++y) {
@@ -179,19 +179,31 @@ bool writePng(const Picture& picture, const std::string& path, std::string& erro
   }
   cairo_surface_t* surface = cairo_image_surface_create_for_data(
       buffer.data(), CAIRO_FORMAT_RGB24, int(picture.width), int(picture.height), stride);
-  // Written beside the target and renamed, so that a failed write leaves no
-  // half-written picture under the final name.
-  const std::string temp = path + ".part";
-  const cairo_status_t status = cairo_surface_write_to_png(surface, temp.c_str());
+  auto append = [](void* out, const unsigned char* data, unsigned int length) {
+    static_cast<std::string*>(out)->append(reinterpret_cast<const char*>(data), length);
+    return CAIRO_STATUS_SUCCESS;
+  };
+  const cairo_status_t status = cairo_surface_write_to_png_stream(surface, append, &png);
   cairo_surface_destroy(surface);
-  if (status != CAIRO_STATUS_SUCCESS) {
-    std::remove(temp.c_str());
-    error = path + ": cannot write: " + cairo_status_to_string(status);
+  return status == CAIRO_STATUS_SUCCESS;
+}
+
+bool writePng(const Picture& picture, const std::string& path, std::string& error) {
+  std::string png;
+  if (!encodePng(picture, png)) {
+    error = path + ": cannot write an empty picture";
     return false;
   }
-  if (std::rename(temp.c_str(), path.c_str()) != 0) {
-    std::remove(temp.c_str());
-    error = path + ": cannot write: rename failed";
+  FILE* f = std::fopen(path.c_str(), "wb");
+  if (f == nullptr) {
+    error = path + ": cannot write: " + std::strerror(errno);
+    return false;
+  }
+  const bool written = std::fwrite(png.data(), 1, png.size(), f) == png.size();
+  const int err = errno;
+  if (std::fclose(f) != 0 || !written) {
+    error = path + ": cannot write: " + std::strerror(written ? errno : err);
+    std::remove(path.c_str());
     return false;
   }
   return true;

@@ -17,8 +17,8 @@ namespace {
 constexpr double kTimeSlack = 1e-9;  // [s] the same slack as for events
 
 // RRGGBB of a COLORREF (0x00BBGGRR).
-void hexColour(FILE* f, COLORREF c) {
-  std::fprintf(f, "%02x%02x%02x", GetRValue(c), GetGValue(c), GetBValue(c));
+void hexColour(OutputFile& f, COLORREF c) {
+  f.printf("%02x%02x%02x", GetRValue(c), GetGValue(c), GetBValue(c));
 }
 
 // The next multiple of every after t.
@@ -46,35 +46,35 @@ std::string csvField(const std::string& text) {
 }  // namespace
 
 void DumpWriter::write(double t, size_t screen, const std::vector<GdiOp>& ops) {
-  FILE* f = file_.stream();
-  std::fprintf(f, "frame %.3f %zu\n", t, screen);
+  OutputFile& f = file_;
+  f.printf("frame %.3f %zu\n", t, screen);
   for (const GdiOp& op : ops) {
     switch (op.kind) {
       case GdiOpKind::Text:
-        std::fprintf(f, "text %d %d ", op.x, op.y);
+        f.printf("text %d %d ", op.x, op.y);
         hexColour(f, op.colour);
-        std::fprintf(f, " %s\n", oneLine(op.text).c_str());
+        f.put(" " + oneLine(op.text) + "\n");
         break;
       case GdiOpKind::MoveTo:
-        std::fprintf(f, "move %d %d\n", op.x, op.y);
+        f.printf("move %d %d\n", op.x, op.y);
         break;
       case GdiOpKind::LineTo:
-        std::fprintf(f, "line %d %d\n", op.x, op.y);
+        f.printf("line %d %d\n", op.x, op.y);
         break;
       case GdiOpKind::AngleArc:
-        std::fprintf(f, "arc %d %d %u %g %g\n", op.x, op.y, op.radius, double(op.startDeg),
-                     double(op.sweepDeg));
+        f.printf("arc %d %d %u %g %g\n", op.x, op.y, op.radius, double(op.startDeg),
+                 double(op.sweepDeg));
         break;
       case GdiOpKind::BeginPath:
-        std::fputs("begin-path\n", f);
+        f.put("begin-path\n");
         break;
       case GdiOpKind::EndPath:
-        std::fputs("end-path\n", f);
+        f.put("end-path\n");
         break;
       case GdiOpKind::StrokeAndFill:
-        std::fputs("stroke-fill ", f);
+        f.put("stroke-fill ");
         hexColour(f, op.colour);
-        std::fputc('\n', f);
+        f.put("\n");
         break;
       case GdiOpKind::SetTextColor:  // state changes show in the operations that use them
       case GdiOpKind::SetBkMode:
@@ -86,24 +86,23 @@ void DumpWriter::write(double t, size_t screen, const std::vector<GdiOp>& ops) {
 
 TelemetryWriter::TelemetryWriter(const std::string& path, double every)
     : file_(path), every_(every) {
-  std::fputs(
+  file_.put(
       "t,vessel,body,rx,ry,rz,vx,vy,vz,alpha,beta,gamma,wx,wy,wz,mass,propellant,pitch,yaw,roll,"
-      "lat,vert,fa,main,retro,hover,docked\n",
-      file_.stream());
+      "lat,vert,fa,main,retro,hover,docked\n");
 }
 
 void TelemetryWriter::sample(double t, halcyra::World& world) {
   if (t < next_ - kTimeSlack) return;
   next_ = nextMultiple(t, every_);
-  FILE* f = file_.stream();
+  OutputFile& f = file_;
   for (halcyra::Vessel* v : world.vessels()) {
     VESSELSTATUS s{};
     world.getStatus(*v, s);
     const auto& L = v->groupLevel;
     bool docked = false;
     for (const halcyra::DockPort& p : v->ports) docked = docked || p.docked != 0;
-    std::fprintf(f, "%.3f,%s,%s", t, csvField(v->name).c_str(),
-                 csvField(world.objectName(halcyra::toId(s.refBody))).c_str());
+    f.printf("%.3f,%s,%s", t, csvField(v->name).c_str(),
+             csvField(world.objectName(halcyra::toId(s.refBody))).c_str());
     const double values[] = {s.relPos.x,
                              s.relPos.y,
                              s.relPos.z,
@@ -127,12 +126,14 @@ void TelemetryWriter::sample(double t, halcyra::World& world) {
                              L[THGROUP_MAIN],
                              L[THGROUP_RETRO],
                              L[THGROUP_HOVER]};
-    for (double x : values) std::fprintf(f, ",%.10g", x == 0.0 ? 0.0 : x);  // no "-0"
-    std::fprintf(f, ",%d\n", docked ? 1 : 0);
+    for (double x : values) f.printf(",%.10g", x == 0.0 ? 0.0 : x);  // no "-0"
+    f.printf(",%d\n", docked ? 1 : 0);
   }
 }
 
 FrameWriter::FrameWriter(const std::string& dir, double every) : dir_(dir), every_(every) {
+  // Made now, as the parent folders of every output are, and found unusable
+  // before the run rather than at its first picture.
   std::error_code ec;
   std::filesystem::create_directories(dir, ec);
   if (ec) throw OutputError(dir + ": cannot create the folder: " + ec.message());
@@ -142,27 +143,23 @@ FrameWriter::FrameWriter(const std::string& dir, double every) : dir_(dir), ever
     throw OutputError(dir + ": cannot write: " + std::strerror(errno));
 }
 
-long wholeSeconds(double t) { return long(std::floor(t + kTimeSlack)); }
+std::string frameName(size_t screen, double t) {
+  // Whole milliseconds; t is at most 1e9 steps of an hour, far inside the range.
+  const long long ms = std::llround(std::fmax(t, 0.0) * 1000.0);
+  char name[64];
+  std::snprintf(name, sizeof name, "screen%zu-%06lld.%03lld.png", screen, ms / 1000, ms % 1000);
+  return name;
+}
 
 void FrameWriter::write(double t, halcyra::World& world) {
   for (size_t i = 0; i < world.screenCount(); ++i) {
     const halcyra::Screen& s = world.screen(i);
-    char name[64];
-    std::snprintf(name, sizeof name, "screen%zu-%06ld.png", i, wholeSeconds(t));
-    // Written under a temporary name and renamed, so that no picture is ever
-    // left half-written under its own name.
-    const std::string path = dir_ + "/" + name;
-    const std::string temp = path + ".part";
-    std::string error;
-    if (!render::writePng(render::renderDrawing(s.lastDrawing, s.width, s.height), temp, error)) {
-      std::remove(temp.c_str());
-      throw OutputError(error);
-    }
-    if (std::rename(temp.c_str(), path.c_str()) != 0) {
-      const int err = errno;
-      std::remove(temp.c_str());
-      throw OutputError(path + ": cannot write: " + std::strerror(err));
-    }
+    std::string png;
+    if (!render::encodePng(render::renderDrawing(s.lastDrawing, s.width, s.height), png))
+      throw OutputError(dir_ + "/" + frameName(i, t) + ": cannot write: empty picture");
+    OutputFile file(dir_ + "/" + frameName(i, t));
+    file.put(png);
+    file.commit();
   }
   lastWritten_ = t;
 }

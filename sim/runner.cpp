@@ -1,12 +1,12 @@
 #include "sim/runner.h"
 
+#include <cstdio>
 #include <memory>
-#include <optional>
 #include <stdexcept>
 
-#include "host/world.h"
 #include "sim/events.h"
-#include "sim/outputs.h"
+#include "sim/interrupt.h"
+#include "sim/run_outputs.h"
 #include "sim/terminal.h"
 #include "sim/world_setup.h"
 
@@ -36,36 +36,22 @@ std::vector<std::string> modeNames(const halcyra::World& world) {
   return names;
 }
 
-std::string where(const Scenario& s, const Event& e, double t) {
-  char when[48];
-  std::snprintf(when, sizeof when, "%.3f", t);
-  return s.file + ":" + std::to_string(e.pos.line) + ":" + std::to_string(e.pos.column) +
-         ": note: t = " + when + ": ";
+std::string seconds(double t) {
+  char text[48];
+  std::snprintf(text, sizeof text, "%.3f", t);
+  return text;
 }
 
-}  // namespace
+std::string where(const Scenario& s, const Event& e, double t) {
+  return s.file + ":" + std::to_string(e.pos.line) + ":" + std::to_string(e.pos.column) +
+         ": note: t = " + seconds(t) + ": ";
+}
 
-void runScenario(const Scenario& s, const RunOptions& o) {
-  halcyra::World world;
-  Installed installed(world);
-  std::unique_ptr<halcyra::ModuleLoader> loader;
-  loader = std::make_unique<halcyra::ModuleLoader>(o.module);  // names the path when it throws
-  ScreensClosed closed{world};
-  checkModes(s, modeNames(world));
-  buildWorld(s, world);
-
-  std::optional<DumpWriter> dump;
-  std::optional<TelemetryWriter> telemetry;
-  std::optional<FrameWriter> frames;
-  if (!o.dumpPath.empty()) dump.emplace(o.dumpPath);
-  if (!o.telemetryPath.empty()) telemetry.emplace(o.telemetryPath, o.telemetryEvery);
-  if (!o.framesDir.empty()) frames.emplace(o.framesDir, o.frameEvery);
-  Terminal term(o.quiet, o.until);
-
-  auto redraw = [&](size_t i, double t) {
-    const std::vector<GdiOp>& ops = world.redraw(i);
-    if (dump) dump->write(t, i, ops);
-  };
+// The loop of runner.h; returns the time reached and the interruption, if any.
+RunEnd fly(const Scenario& s, const RunOptions& o, halcyra::World& world, const PostStep& postStep,
+           RunOutputs& outputs) {
+  Terminal term(o.quiet, o.until, o.dumpPath == "-" || o.telemetryPath == "-");
+  auto redraw = [&](size_t i, double t) { outputs.redrawn(t, i, world.redraw(i)); };
 
   // Every screen shows its first picture at t = 0, the first periodic redraw.
   for (size_t i = 0; i < world.screenCount(); ++i) redraw(i, 0.0);
@@ -75,6 +61,7 @@ void runScenario(const Scenario& s, const RunOptions& o) {
   uint64_t steps = 0;
   double t = 0.0;  // [s] always steps * step, never a running sum
   std::vector<bool> touched;
+  int interrupted = 0;
   for (;;) {
     // 1. Events due now, then a redraw of the screens they touched.
     touched.assign(world.screenCount(), false);
@@ -87,31 +74,67 @@ void runScenario(const Scenario& s, const RunOptions& o) {
     for (size_t i = 0; i < touched.size(); ++i)
       if (touched[i]) redraw(i, t);
     term.debugLine(t, world.debugString());
-    if (telemetry) telemetry->sample(t, world);
-    if (frames) frames->sample(t, world);
+    outputs.sample(t, world);
 
-    // 2. The end.
+    // 2. The end, or an interruption: both at the end of a whole step.
     if (t >= o.until - kTimeSlack) break;
+    if (const int status = interruptStatus()) {
+      interrupted = status;
+      break;
+    }
 
     // 3, 4. One step of the dynamics, then the module's per-step callback.
-    world.step(s.step);
+    const halcyra::ObjectId broken = world.step(s.step);
     ++steps;
     t = double(steps) * s.step;
-    loader->postStep(t, s.step, 0.0);
+    if (broken != 0)
+      throw std::runtime_error("vessel " + world.objectName(broken) +
+                               ": state is no longer finite at t = " + seconds(t));
+    postStep(t, s.step, 0.0);
     term.debugLine(t, world.debugString());
 
-    // 5. Periodic redraws.
+    // 5. Periodic redraws. t / redraw is at most the number of steps (the
+    // redraw interval is at least one step), so the count fits.
     if (t >= double(redraws) * s.redraw - kTimeSlack) {
       for (size_t i = 0; i < world.screenCount(); ++i) redraw(i, t);
       redraws = uint64_t(t / s.redraw + kTimeSlack) + 1;
     }
     term.progress(t);
   }
-
-  if (frames) frames->final(t, world);
   term.lastPages(t, world);
-  if (dump) dump->commit();
-  if (telemetry) telemetry->commit();
+  return {t, interrupted};
+}
+
+}  // namespace
+
+RunEnd flyScenario(const Scenario& s, const RunOptions& o, halcyra::World& world,
+                   const PostStep& postStep) {
+  checkModes(s, modeNames(world));
+  buildWorld(s, world);
+  RunOutputs outputs(o);
+  RunEnd end;
+  try {
+    end = fly(s, o, world, postStep, outputs);
+    outputs.finish(end.t, world);
+  } catch (const std::exception& e) {
+    const std::vector<std::string> more = outputs.commitComplete();
+    if (more.empty()) throw;
+    std::string what = e.what();
+    for (const std::string& m : more) what += "\ngyrelle-sim: " + m;
+    if (dynamic_cast<const OutputError*>(&e)) throw OutputError(what);
+    throw std::runtime_error(what);
+  }
+  return end;
+}
+
+RunEnd runScenario(const Scenario& s, const RunOptions& o) {
+  halcyra::World world;
+  Installed installed(world);
+  halcyra::ModuleLoader loader(o.module);  // names the path when it throws
+  ScreensClosed closed{world};
+  return flyScenario(s, o, world, [&](double simt, double simdt, double mjd) {
+    loader.postStep(simt, simdt, mjd);
+  });
 }
 
 }  // namespace sim

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "sim/run_bounds.h"
 #include "sim/scenario_parts.h"
 #include "sim/toml_reader.h"
 
@@ -35,11 +36,15 @@ void readSim(const toml::table& doc, Scenario& s) {
   if (!n->is_table()) throw ScenarioError(s.file, positionOf(n->source()), "'sim' must be a table");
   TableReader r(*n->as_table(), s.file, "[sim]");
   if (auto v = r.number("step")) s.step = *v;
-  r.check(s.step > 0.0, "step", "must be positive");
+  r.check(s.step > 0.0 && s.step <= kMaxStepLength, "step", "must be above 0 and at most 3600 s");
   if (auto v = r.number("until")) s.until = *v;
   r.check(s.until >= 0.0, "until", "must not be negative");
-  if (auto v = r.number("redraw")) s.redraw = *v;
-  r.check(s.redraw > 0.0, "redraw", "must be positive");
+  r.check(stepsToReach(s.until, s.step) <= kMaxSteps, "until",
+          "takes more than 1e9 steps; use a longer step or a shorter run");
+  // The default redraw interval is one second or one step, whichever is longer.
+  const std::optional<double> redraw = r.number("redraw");
+  s.redraw = redraw.value_or(std::max(s.redraw, s.step));
+  r.check(s.redraw >= s.step - 1e-9, "redraw", "must not be below the step");
   if (auto v = r.string("focus")) {
     s.focus = *v;
     s.focusPos = r.valuePos("focus");

@@ -1,9 +1,11 @@
 // What gyrelle-sim shows on the terminal: a progress bar (only on a terminal,
 // not with --quiet), the host's debug line whenever it changes, and each
-// screen's last page as text at the end.
+// screen's last page as text at the end. All on standard output, or on
+// standard error when an output (--dump -, --telemetry -) takes standard output.
 #pragma once
 
 #include <chrono>
+#include <cstdio>
 #include <string>
 
 #include "host/world.h"
@@ -12,8 +14,8 @@ namespace sim {
 
 class Terminal {
  public:
-  Terminal(bool quiet, double until);  // until [s]
-  void progress(double t);             // [s]
+  Terminal(bool quiet, double until, bool stdoutTaken);  // until [s]
+  void progress(double t);                               // [s]
   // Prints the debug line when it differs from the last one printed.
   void debugLine(double t, const char* buffer);
   void note(const std::string& text);  // to stderr
@@ -22,6 +24,7 @@ class Terminal {
  private:
   void clearBar();
 
+  FILE* out_;  // where the terminal's lines go
   bool bar_;
   double until_;
   int shown_ = -1;  // per mille of the run shown by the bar, -1 = none
