@@ -110,7 +110,11 @@ halcyra::Thruster readThruster(const toml::table& t, const std::string& file) {
   th.position = r.requiredVector("position");
   const VECTOR3 d = r.requiredVector("direction");
   const double len = std::sqrt(d.x * d.x + d.y * d.y + d.z * d.z);
-  r.check(len > 0.0, "direction", "must not be the zero vector");
+  r.check(len > 0.0 || d.x != 0.0 || d.y != 0.0 || d.z != 0.0, "direction",
+          "must not be the zero vector");
+  // Squares that overflow (or vanish) leave no length to divide by.
+  r.check(std::isfinite(len) && len > 0.0 && std::isfinite(1.0 / len), "direction",
+          "is too long or too short to normalise; scale it to about 1");
   th.direction = d * (1.0 / len);
   th.max = r.requiredNumber("max");
   r.check(th.max >= 0.0, "max", "must not be negative");
