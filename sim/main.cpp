@@ -32,17 +32,21 @@ std::string defaultModulePath() {
   return exe.substr(0, exe.find_last_of('/') + 1) + "libgyrelle.so";
 }
 
-// A number that is finite: "nan" and "inf" would never end the run or would
-// sample at every step.
-const CLI::Validator kFinite(
-    [](std::string& text) {
-      try {
-        if (std::isfinite(std::stod(text))) return std::string();
-      } catch (const std::exception&) {
-      }
-      return "Value " + text + " is not a finite number";
-    },
-    "FINITE");
+// Times on the command line [s]: finite numbers ("nan" and "inf" would never
+// end the run or would sample at every step), positive or, for --until, not
+// negative. How they compare with the scenario's step: run_bounds.h.
+CLI::Validator seconds(bool zeroAllowed) {
+  return CLI::Validator(
+      [zeroAllowed](std::string& text) {
+        try {
+          const double v = std::stod(text);
+          if (std::isfinite(v) && (v > 0.0 || (zeroAllowed && v == 0.0))) return std::string();
+        } catch (const std::exception&) {
+        }
+        return text + " is not a finite " + (zeroAllowed ? "time of 0 s or more" : "positive time");
+      },
+      zeroAllowed ? "SECONDS>=0" : "SECONDS>0");
+}
 
 }  // namespace
 
@@ -57,17 +61,17 @@ int main(int argc, char** argv) {
   app.add_option("SCENARIO", scenarioPath, "scenario file (TOML)");
   app.add_option("--until", times.until,
                  "stop at this simulation time [s] (default: the scenario's)")
-      ->check(kFinite & CLI::NonNegativeNumber);
+      ->check(seconds(true));
   app.add_option("--module", o.module, "module library to load")->capture_default_str();
   app.add_option("--frames", o.framesDir, "write screenN-TTTTTT.mmm.png pictures into this folder");
   app.add_option("--frame-every", times.frameEvery, "seconds between pictures (default 10)")
-      ->check(kFinite & CLI::PositiveNumber);
+      ->check(seconds(false));
   app.add_option("--dump", o.dumpPath, "write every redraw as text to this file (- = stdout)");
   app.add_option("--telemetry", o.telemetryPath,
                  "write a CSV row per vessel to this file (- = stdout)");
   app.add_option("--telemetry-every", times.telemetryEvery,
                  "seconds between telemetry rows (default 1)")
-      ->check(kFinite & CLI::PositiveNumber);
+      ->check(seconds(false));
   app.add_flag("--quiet", o.quiet, "no progress bar");
   app.footer(
       "Exit status: 0 done, 1 an output or the module failed or a state is no longer finite, "
