@@ -12,7 +12,7 @@
 #include "control/thruster_level.h"
 #include "control/velocity_trim.h"
 #include "control/vessel_control.h"
-#include "mfd/gyrelle_mfd.h"
+#include "instance/instance_record.h"
 #include "module/module_state.h"
 
 namespace {
@@ -58,36 +58,36 @@ bool anyPortEngaged(const VESSEL& vessel) {
 
 // The hold's automatic ends: a running trim ends too, and both leave their
 // levels at zero rather than at the last step's values.
-void endHoldAndTrim(GyrelleMFD& mfd) {
-  endTrim(mfd);
-  endHold(mfd);
+void endHoldAndTrim(InstanceRecord& rec) {
+  endTrim(rec);
+  endHold(rec);
 }
 }  // namespace
 
-void controlStep(GyrelleMFD& mfd) {
-  if (mfd.holdActive == 1) {
-    if (mfd.refMode == 4 && !mfd.entryPrediction.valid) {
-      endHoldAndTrim(mfd);  // no entry interface to hold to
+void controlStep(InstanceRecord& rec) {
+  if (rec.holdActive == 1) {
+    if (rec.refMode == 4 && !rec.entryPrediction.valid) {
+      endHoldAndTrim(rec);  // no entry interface to hold to
       return;
     }
     if (focusVessel != nullptr && anyPortEngaged(*focusVessel)) {
-      endHoldAndTrim(mfd);
+      endHoldAndTrim(rec);
       return;
     }
     for (int axis = 0; axis < 3; ++axis) {
-      holdAxis(axis, mfd.attDeviation[axis], kAttitudeTolerance);
+      holdAxis(axis, rec.attDeviation[axis], kAttitudeTolerance);
     }
   }
-  if (mfd.trimActive) trimStep(mfd);
+  if (rec.trimActive) trimStep(rec);
 }
 
-void toggleHold(GyrelleMFD& mfd) {
-  mfd.holdActive = 1 - mfd.holdActive;
+void toggleHold(InstanceRecord& rec) {
+  rec.holdActive = 1 - rec.holdActive;
   if (focusVessel != nullptr) focusVessel->SetAttitudeRotLevel(VECTOR3{0.0, 0.0, 0.0});
 }
 
-void endHold(GyrelleMFD& mfd) {
-  mfd.holdActive = 0;
+void endHold(InstanceRecord& rec) {
+  rec.holdActive = 0;
   if (focusVessel != nullptr) focusVessel->SetAttitudeRotLevel(VECTOR3{0.0, 0.0, 0.0});
 }
 

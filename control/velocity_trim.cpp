@@ -11,7 +11,7 @@
 #include "control/thruster_level.h"
 #include "control/trim_selection.h"
 #include "control/vessel_control.h"
-#include "mfd/gyrelle_mfd.h"
+#include "instance/instance_record.h"
 #include "module/module_state.h"
 
 namespace {
@@ -41,74 +41,78 @@ double rcsLevel(double mass, double speed, int axis) {
 }
 }  // namespace
 
-void trimCommand(GyrelleMFD& mfd, int32_t selection) {
-  if (mfd.refMode != kTargetRelativeMode) return;
-  if (mfd.trimActive && selection == mfd.trimSelection) {
-    toggleTrim(mfd);  // the same command again stops it
+void trimCommand(InstanceRecord& rec, int32_t selection) {
+  if (rec.refMode != kTargetRelativeMode) return;
+  if (rec.trimActive && selection == rec.trimSelection) {
+    toggleTrim(rec);  // the same command again stops it
     return;
   }
   // A different command while a trim runs stops it and records the new axes;
   // pressing that command once more starts them. Starting sets no levels: the
   // next control step begins to fly the trim.
-  toggleTrim(mfd);
-  mfd.trimSelection = selection;
+  toggleTrim(rec);
+  rec.trimSelection = selection;
 }
 
-void toggleTrim(GyrelleMFD& mfd) {
-  if (mfd.trimActive) {
-    endTrim(mfd);
+void toggleTrim(InstanceRecord& rec) {
+  if (rec.trimActive) {
+    endTrim(rec);
   } else {
-    mfd.trimActive = 1;
+    rec.trimActive = 1;
   }
 }
 
-void endTrim(GyrelleMFD& mfd) {
-  if (!mfd.trimActive) return;
-  mfd.trimActive = 0;
+void endTrim(InstanceRecord& rec) {
+  if (!rec.trimActive) return;
+  rec.trimActive = 0;
+  stopTrimLevels(rec.trimSelection);
+}
+
+void stopTrimLevels(int32_t selection) {
   stopLinearLevels();
-  if (trimsVertical(mfd.trimSelection)) setEngineLevel(ENGINE_HOVER, 0.0);
-  if (trimsForeAft(mfd.trimSelection)) {
+  if (trimsVertical(selection)) setEngineLevel(ENGINE_HOVER, 0.0);
+  if (trimsForeAft(selection)) {
     setEngineLevel(ENGINE_MAIN, 0.0);
     setEngineLevel(ENGINE_RETRO, 0.0);
   }
 }
 
-void trimStep(GyrelleMFD& mfd) {
-  const VECTOR3& v = mfd.targetRelVel;  // [m/s], vessel axes, as last refreshed
+void trimStep(InstanceRecord& rec) {
+  const VECTOR3& v = rec.targetRelVel;  // [m/s], vessel axes, as last refreshed
   stopLinearLevels();
   // Each axis still off its match sets the flag again; when none does, the
   // trim has ended with its levels at zero.
-  mfd.trimActive = 0;
-  if (trimsVertical(mfd.trimSelection)) {
+  rec.trimActive = 0;
+  if (trimsVertical(rec.trimSelection)) {
     setEngineLevel(ENGINE_HOVER, 0.0);
     if (std::fabs(v.y) > kMatchedSpeed) {
-      trimVertical(mfd);
-      mfd.trimActive = 1;
+      trimVertical(rec);
+      rec.trimActive = 1;
     }
   }
-  if (trimsLateral(mfd.trimSelection)) {
+  if (trimsLateral(rec.trimSelection)) {
     if (std::fabs(v.x) > kMatchedSpeed) {
-      trimLateral(mfd);
-      mfd.trimActive = 1;
+      trimLateral(rec);
+      rec.trimActive = 1;
     }
   }
-  if (trimsForeAft(mfd.trimSelection)) {
+  if (trimsForeAft(rec.trimSelection)) {
     setEngineLevel(ENGINE_MAIN, 0.0);
     setEngineLevel(ENGINE_RETRO, 0.0);
     if (std::fabs(v.z) > kMatchedSpeed) {
-      trimForeAft(mfd);
-      mfd.trimActive = 1;
+      trimForeAft(rec);
+      rec.trimActive = 1;
     }
   }
 }
 
-void trimLateral(GyrelleMFD& mfd) {
-  setLinearLevel(kLateral, rcsLevel(mfd.vesselMass, mfd.targetRelVel.x, kLateral));
+void trimLateral(InstanceRecord& rec) {
+  setLinearLevel(kLateral, rcsLevel(rec.vesselMass, rec.targetRelVel.x, kLateral));
 }
 
-void trimVertical(GyrelleMFD& mfd) {
-  const double m = mfd.vesselMass;       // [kg]
-  const double vy = mfd.targetRelVel.y;  // [m/s]
+void trimVertical(InstanceRecord& rec) {
+  const double m = rec.vesselMass;       // [kg]
+  const double vy = rec.targetRelVel.y;  // [m/s]
   const double level = rcsLevel(m, vy, kVertical);
   if (engineThrust[ENGINE_HOVER] > 0.0 && level > kEngineTakeover) {
     setEngineLevel(ENGINE_HOVER, -(m * vy) / engineThrust[ENGINE_HOVER]);
@@ -117,9 +121,9 @@ void trimVertical(GyrelleMFD& mfd) {
   }
 }
 
-void trimForeAft(GyrelleMFD& mfd) {
-  const double m = mfd.vesselMass;       // [kg]
-  const double vz = mfd.targetRelVel.z;  // [m/s]
+void trimForeAft(InstanceRecord& rec) {
+  const double m = rec.vesselMass;       // [kg]
+  const double vz = rec.targetRelVel.z;  // [m/s]
   const double level = rcsLevel(m, vz, kForeAft);
   if (engineThrust[ENGINE_MAIN] > 0.0 && level > kEngineTakeover) {
     setEngineLevel(ENGINE_MAIN, -(m * vz) / engineThrust[ENGINE_MAIN]);

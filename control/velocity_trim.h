@@ -4,15 +4,18 @@
 
 #include <cstdint>
 
-class GyrelleMFD;
+struct InstanceRecord;
 
-void trimCommand(GyrelleMFD& mfd, int32_t selection);  // a TrimSelection
-void toggleTrim(GyrelleMFD& mfd);
-void trimStep(GyrelleMFD& mfd);
-void trimLateral(GyrelleMFD& mfd);
-void trimVertical(GyrelleMFD& mfd);
-void trimForeAft(GyrelleMFD& mfd);
+void trimCommand(InstanceRecord& rec, int32_t selection);  // a TrimSelection
+void toggleTrim(InstanceRecord& rec);
+void trimStep(InstanceRecord& rec);
+void trimLateral(InstanceRecord& rec);
+void trimVertical(InstanceRecord& rec);
+void trimForeAft(InstanceRecord& rec);
 // Ends a running trim from outside (commands, the hold's automatic ends, a mode
 // change): clears trimActive and sets the linear levels and the engine levels
 // the selection uses to zero. Does nothing when no trim runs.
-void endTrim(GyrelleMFD& mfd);
+void endTrim(InstanceRecord& rec);
+// The levels a trim of `selection` (a TrimSelection) flies, at zero on the
+// focus vessel: the three linear levels and the engines the selection uses.
+void stopTrimLevels(int32_t selection);

@@ -12,7 +12,11 @@
 namespace {
 
 constexpr double kKeplerTolerance = 0.0001;  // residual of the time of flight [s]
-constexpr double kMaxNewtonSteps = 10.0;     // counted in a double from 0.0
+// From the first guess s dt / a the iteration can wander on a highly
+// eccentric orbit before it converges: over random valid predictions some
+// need more than 10, 50 or 200 steps, none more than 400. A case that meets
+// the tolerance sooner stops there, so the bound changes nothing for it.
+constexpr double kMaxNewtonSteps = 500.0;  // counted in a double from 0.0
 
 double dot(const VECTOR3& a, const VECTOR3& b) { return a.x * b.x + a.y * b.y + a.z * b.z; }
 
@@ -67,7 +71,7 @@ int solveUniversalAnomalyCounted(const VECTOR3& r0, const VECTOR3& v0, double a,
   double residual = dt - timeOfFlight(chi, z, r0Length, sigma0, alpha, sqrtMu);
   while (true) {
     if (std::fabs(residual) <= kKeplerTolerance) break;
-    if (count >= kMaxNewtonSteps) break;
+    if (count >= kMaxNewtonSteps) return -1;  // NaN ends here too
     count += 1.0;
     // d(time of flight)/d(chi) = radius at chi / sqrt(mu).
     const double radius = chi * chi * stumpffC(z) + sigma0 * chi * (1.0 - z * stumpffS(z)) +
@@ -79,18 +83,18 @@ int solveUniversalAnomalyCounted(const VECTOR3& r0, const VECTOR3& v0, double a,
   return static_cast<int>(count);
 }
 
-void solveUniversalAnomaly(const VECTOR3& r0, const VECTOR3& v0, double a, double dt, double sqrtMu,
+bool solveUniversalAnomaly(const VECTOR3& r0, const VECTOR3& v0, double a, double dt, double sqrtMu,
                            double& chi, double& z) {
-  solveUniversalAnomalyCounted(r0, v0, a, dt, sqrtMu, chi, z);
+  return solveUniversalAnomalyCounted(r0, v0, a, dt, sqrtMu, chi, z) >= 0;
 }
 
 // Universal variables with Lagrange coefficients f, g, fdot, gdot (Curtis, ch. 3).
-void propagateConic(const VECTOR3& r0, const VECTOR3& v0, double a, double mu, double dt,
+bool propagateConic(const VECTOR3& r0, const VECTOR3& v0, double a, double mu, double dt,
                     VECTOR3& r, VECTOR3& v) {
   const double s = std::sqrt(mu);
   double chi = s * dt / a;  // first guess for an ellipse [m^0.5]
   double z = chi * chi / a;
-  solveUniversalAnomaly(r0, v0, a, dt, s, chi, z);
+  const bool converged = solveUniversalAnomaly(r0, v0, a, dt, s, chi, z);
 
   const double c = stumpffC(z);
   const double sz = stumpffS(z);
@@ -102,6 +106,7 @@ void propagateConic(const VECTOR3& r0, const VECTOR3& v0, double a, double mu, d
   const double fDot = (s / (r0Length * rLength)) * (z * sz - 1.0) * chi;
   const double gDot = 1.0 - (chi * chi / rLength) * c;
   v = {fDot * r0.x + gDot * v0.x, fDot * r0.y + gDot * v0.y, fDot * r0.z + gDot * v0.z};
+  return converged;
 }
 
 bool entryAngleAtInterface(const VECTOR3& position, const VECTOR3& velocity, double mu,
@@ -139,8 +144,12 @@ void entryCrossingFromElements(const OrbitalElements& el, double mu, double eiRa
   // Behind the vessel on this revolution: later revolutions are not considered.
   if (!(prediction.timeToGo >= 0.0)) return;
 
-  propagateConic(el.position, el.velocity, el.a, mu, prediction.timeToGo, prediction.eiPosition,
-                 prediction.eiVelocity);
+  // A state from an iteration that never met its tolerance may lie anywhere
+  // on the orbit: no prediction rather than a wrong one.
+  if (!propagateConic(el.position, el.velocity, el.a, mu, prediction.timeToGo,
+                      prediction.eiPosition, prediction.eiVelocity)) {
+    return;
+  }
   prediction.valid = true;
 }
 

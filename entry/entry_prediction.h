@@ -20,12 +20,15 @@ void predictEntryInterface(EntryPrediction& prediction);
 double eccentricAnomaly(double nu, double e);
 
 // State after dt [s] on the conic through (r0 [m], v0 [m/s]) with semi-major
-// axis a [m] and gravitational parameter mu [m^3/s^2].
-void propagateConic(const VECTOR3& r0, const VECTOR3& v0, double a, double mu, double dt,
+// axis a [m] and gravitational parameter mu [m^3/s^2]. False when the Newton
+// iteration did not meet its tolerance (r and v are then its last step's).
+bool propagateConic(const VECTOR3& r0, const VECTOR3& v0, double a, double mu, double dt,
                     VECTOR3& r, VECTOR3& v);
 
-// Newton's method on the universal Kepler equation; refines chi [m^0.5] and z = chi^2/a.
-void solveUniversalAnomaly(const VECTOR3& r0, const VECTOR3& v0, double a, double dt, double sqrtMu,
+// Newton's method on the universal Kepler equation; refines chi [m^0.5] and
+// z = chi^2/a. False when the time-of-flight residual is still above its
+// tolerance after the last allowed step.
+bool solveUniversalAnomaly(const VECTOR3& r0, const VECTOR3& v0, double a, double dt, double sqrtMu,
                            double& chi, double& z);
 
 double stumpffC(double z);

@@ -22,6 +22,7 @@ void entryCrossingFromElements(const OrbitalElements& elements, double mu, doubl
 void predictEntryFromState(const VECTOR3& position, const VECTOR3& velocity, double mu,
                            double eiRadius, EntryPrediction& prediction);
 
-// solveUniversalAnomaly, also telling how many Newton steps it took (0..10).
+// solveUniversalAnomaly, telling how many Newton steps it took (0..500), or
+// -1 when it stopped at the bound without meeting the tolerance.
 int solveUniversalAnomalyCounted(const VECTOR3& r0, const VECTOR3& v0, double a, double dt,
                                  double sqrtMu, double& chi, double& z);

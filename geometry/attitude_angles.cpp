@@ -1,5 +1,6 @@
 #include "geometry/attitude_angles.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "geometry/vector_math.h"
@@ -29,7 +30,10 @@ VECTOR3 directionAngles(const VECTOR3& d) {
   // Length of d's projection on the vessel's x-z plane [same unit as d], formed
   // through sin(acos(q)): for d = (0, 1, 1) the yaw comes out near 2e-8, not 0.
   const double h = r * std::sin(std::acos(q));
-  double yaw = std::acos(d.z / h);
+  // Rounding carries |d.z / h| past 1 for some directions within 1e-9 of the
+  // vessel's y-z plane, exactly where a hold drives the yaw: clamped, so that
+  // only h = 0 leaves the yaw undefined.
+  double yaw = std::acos(std::clamp(d.z / h, -1.0, 1.0));
   if (d.x < 0.0) yaw = -yaw;
   return {pitch, yaw, 0.0};
 }

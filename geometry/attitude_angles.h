@@ -18,5 +18,7 @@ VECTOR3 attitudeDeviation(const VECTOR3& refAttitude, const VECTOR3& attOffset,
 
 // Line-of-sight angles (pitch, yaw, 0) [rad] of a direction d in vessel axes:
 // pitch in [-pi/2, pi/2], positive when d lies on the -y side of the nose;
-// yaw in [-pi, pi], positive on the +x side. NaN for d = 0 or d on the y axis.
+// yaw in [-pi, pi], positive on the +x side. The yaw is NaN only where it has
+// no meaning, for d = 0 or d on the y axis (the pitch too for d = 0); any other
+// direction, however close to the y-z plane, gives a number.
 VECTOR3 directionAngles(const VECTOR3& d);

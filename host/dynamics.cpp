@@ -87,6 +87,8 @@ ThrustSum thrustSum(const Vessel& v) {
     sum.forceLocal = sum.forceLocal + f;
     sum.torqueLocal = sum.torqueLocal + cross(t.position, f);
     sum.massFlow += thrust / t.exhaustSpeed;
+    sum.thrust += thrust;
+    sum.groupMassFlow[static_cast<size_t>(t.group)] += thrust / t.exhaustSpeed;
   }
   return sum;
 }
@@ -127,7 +129,8 @@ bool advanceVessel(Vessel& v, const std::vector<Body>& bodies, double dt) {
   if (!(dt > 0.0) || !std::isfinite(dt)) return true;
   const ThrustSum thrust = thrustSum(v);
   const Derivative f{v, bodies, thrust};
-  State s{v.position, v.velocity, v.rotation, v.angVel * -1.0, v.propellant};
+  const State s0{v.position, v.velocity, v.rotation, v.angVel * -1.0, v.propellant};
+  State s = s0;
   // The integration of the rotation is only accurate, and only stable against
   // the gyroscopic term of Euler's equations, while the vessel turns through a
   // small angle per step: a fast spinner is integrated in shorter steps.
@@ -138,7 +141,18 @@ bool advanceVessel(Vessel& v, const std::vector<Body>& bodies, double dt) {
   v.rotation = s.rot;
   v.angVel = s.omega * -1.0;
   v.propellant = std::fmax(s.prop, 0.0);
+  recordBurn(v, thrust, s0.prop);
   return finite(s);
+}
+
+void recordBurn(Vessel& v, const ThrustSum& thrust, double propellantBefore) {
+  const double burnt = propellantBefore - v.propellant;  // [kg]
+  if (!(burnt > 0.0) || !(thrust.massFlow > 0.0)) return;
+  for (size_t g = 0; g < v.propellantBurnt.size(); ++g)
+    v.propellantBurnt[g] += burnt * thrust.groupMassFlow[g] / thrust.massFlow;
+  const double exhaustSpeed = thrust.thrust / thrust.massFlow;  // [m/s]
+  v.rocketDeltaV +=
+      exhaustSpeed * std::log((v.dryMass + propellantBefore) / (v.dryMass + v.propellant));
 }
 
 ObjectId World::step(double dt) {

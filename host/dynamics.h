@@ -14,9 +14,11 @@ VECTOR3 gravityAcceleration(const VECTOR3& position, const std::vector<Body>& bo
 // The thrust of the vessel's thrusters at their group levels, in vessel axes,
 // and its torque about the centre of mass; zero for a vessel out of propellant.
 struct ThrustSum {
-  VECTOR3 forceLocal{};   // [N]
-  VECTOR3 torqueLocal{};  // [N m]
-  double massFlow = 0.0;  // propellant burnt [kg/s]
+  VECTOR3 forceLocal{};                               // [N]
+  VECTOR3 torqueLocal{};                              // [N m]
+  double massFlow = 0.0;                              // propellant burnt [kg/s]
+  double thrust = 0.0;                                // sum of the thrusters' thrust magnitudes [N]
+  std::array<double, THGROUP_COUNT> groupMassFlow{};  // [kg/s]
 };
 ThrustSum thrustSum(const Vessel& v);
 
@@ -27,6 +29,12 @@ constexpr int kMaxSubSteps = 10000;
 
 // The number of sub-steps of a step of dt at the status angular velocity angVel.
 int subSteps(const VECTOR3& angVel, double dt);  // [rad/s], [s]
+
+// Books the propellant burnt in a step (from propellantBefore to the vessel's
+// propellant now) to the groups in proportion to their mass flow, and adds the
+// step's rocket-equation delta-v, ve ln(m0 / m1) with ve = thrust / mass flow
+// (the mass-flow weighted exhaust speed).
+void recordBurn(Vessel& v, const ThrustSum& thrust, double propellantBefore);  // [kg]
 
 // Advances position, velocity, orientation, angular velocity and propellant by
 // dt with the levels in force. Returns false when the state is no longer

@@ -2,7 +2,8 @@
 // InitModule(handle). Unload: ExitModule(handle), DllMain(handle, 0, null),
 // dlclose. A library whose entry routine refuses the attach (returns 0) is
 // closed again and the load fails. Modes the module leaves registered after
-// ExitModule are unregistered by the host before the library goes.
+// ExitModule are unregistered by the host before the library goes (when this
+// was its last load).
 #include <dlfcn.h>
 
 #include <algorithm>
@@ -76,7 +77,10 @@ void ModuleLoader::unload() {
   auto& mods = loadedModules();
   mods.erase(std::remove(mods.begin(), mods.end(), this), mods.end());
   if (auto exitFn = lookUp<ExitModuleFn>(h, "ExitModule")) exitFn(h);
-  dropModesOf(h);  // a module that forgot to unregister
+  // The same library loaded again stays in memory with its modes.
+  const bool lastLoad = std::none_of(mods.begin(), mods.end(),
+                                     [h](const ModuleLoader* m) { return m->handle() == h; });
+  if (lastLoad) dropModesOf(h);  // a module that forgot to unregister
   if (auto entry = lookUp<DllEntryRoutine>(h, "DllMain")) entry(h, DLL_PROCESS_DETACH, nullptr);
   handle_ = nullptr;
   postStep_ = nullptr;

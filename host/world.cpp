@@ -18,9 +18,11 @@ World* gCurrent = nullptr;
 // VESSEL interfaces of ended worlds. A module keeps its focus VESSEL pointer
 // for as long as it is loaded, which can outlast the world; the interface then
 // answers as for a null handle instead of pointing into freed memory.
+// Never destroyed: a World with static storage may end after this list would
+// have, when the process exits.
 std::vector<std::unique_ptr<VESSEL>>& endedWorldInterfaces() {
-  static std::vector<std::unique_ptr<VESSEL>> interfaces;
-  return interfaces;
+  static auto* interfaces = new std::vector<std::unique_ptr<VESSEL>>();
+  return *interfaces;
 }
 
 void requireFinite(const VECTOR3& v, const std::string& what) {

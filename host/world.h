@@ -87,7 +87,10 @@ struct Vessel {
   std::array<double, THGROUP_COUNT> groupLevel{};  // [0, 1]
   std::vector<DockPort> ports;
   ObjectId base = 0;
-  ObjectId refBody = 0;           // strongest pull, updated by the dynamics
+  ObjectId refBody = 0;  // strongest pull, updated by the dynamics
+  // What the thrusters have burnt since the vessel came, for flight reports.
+  std::array<double, THGROUP_COUNT> propellantBurnt{};  // by group [kg]
+  double rocketDeltaV = 0.0;      // sum of ve ln(m0 / m1) over the steps [m/s]
   std::unique_ptr<VESSEL> iface;  // handed to modules; kept until the world ends
 };
 

@@ -30,6 +30,10 @@ constexpr int kHeaderLine = 17;  // the gauges start no higher than this text li
 // Truncation toward zero; a value that is not a finite number counts as 0.
 int truncate(double v) { return std::isfinite(v) ? static_cast<int>(v) : 0; }
 
+// The level a gauge draws: a level that is not a finite number shows as 0.
+// The brush is still chosen from the level itself (NaN is not >= 0: grey).
+double shownLevel(double level) { return std::isfinite(level) ? level : 0.0; }
+
 HBRUSH levelBrush(const GyrelleMFD& mfd, double level) {
   return level >= 0.0 ? mfd.positiveBrush : mfd.negativeBrush;
 }
@@ -90,7 +94,7 @@ void drawPitchBar(GyrelleMFD& mfd, int y0, double level) {
   HDC dc = mfd.drawDc;
   const int h = static_cast<int>(mfd.lineHeight);
   rectangle(dc, kPitchLeftX, y0, kPitchLeftX + h, y0 + 2 * kFullScale);
-  const int d = truncate(-(level * kFullScale));
+  const int d = truncate(-(shownLevel(level) * kFullScale));
   const int ym = y0 + kFullScale;  // zero line
   fillFigure(mfd, level, [&] { rectangle(dc, kPitchLeftX, ym, kPitchLeftX + h, ym + d); });
 }
@@ -102,7 +106,7 @@ void drawYawBar(GyrelleMFD& mfd, int y0, double level) {
   const int h = static_cast<int>(mfd.lineHeight);
   const int yb = y0 + kFullScale - h / 2;
   rectangle(dc, kYawLeftX, yb, kYawRightX, yb + h);
-  const int w = truncate(level * kFullScale);
+  const int w = truncate(shownLevel(level) * kFullScale);
   fillFigure(mfd, level, [&] { rectangle(dc, kYawCentreX, yb, kYawCentreX + w, yb + h); });
 }
 
@@ -113,11 +117,12 @@ void drawRollArc(GyrelleMFD& mfd, int y0, double level) {
   const int h = static_cast<int>(mfd.lineHeight);
   const int cy = y0 + kRollCentreBelowTop;
   const int outer = kFullScale;
-  const int inner = kFullScale - h;
+  // A text line of 46 pixels or more (screens 1,288 pixels or taller) leaves
+  // no ring: the inner edge closes to the centre, for the arcs and the lines.
+  const int inner = kFullScale - h > 0 ? kFullScale - h : 0;
+  const double sweep = -(shownLevel(level) * kFullScaleDeg);  // [deg]
   drawRingSector(dc, kRollCentreX, cy, outer, inner, 179.0, -180.0);
-  fillFigure(mfd, level, [&] {
-    drawRingSector(dc, kRollCentreX, cy, outer, inner, 90.0, -(level * kFullScaleDeg));
-  });
+  fillFigure(mfd, level, [&] { drawRingSector(dc, kRollCentreX, cy, outer, inner, 90.0, sweep); });
 }
 
 void drawRingSector(HDC dc, int cx, int cy, int outerR, int innerR, double startDeg,
@@ -125,12 +130,13 @@ void drawRingSector(HDC dc, int cx, int cy, int outerR, int innerR, double start
   // The point at angle t [deg] and radius r: (cx + r cos t, cy - r sin t), y down.
   auto pointX = [&](double r, double t) { return truncate(cx + r * std::cos(t * kRadPerDeg)); };
   auto pointY = [&](double r, double t) { return truncate(cy - r * std::sin(t * kRadPerDeg)); };
+  if (innerR < 0) innerR = 0;  // the arc and both lines meet at the centre
   const double endDeg = startDeg + sweepDeg;
   MoveToEx(dc, pointX(outerR, startDeg), pointY(outerR, startDeg), nullptr);
   AngleArc(dc, cx, cy, static_cast<uint32_t>(outerR), static_cast<float>(startDeg),
            static_cast<float>(sweepDeg));
   LineTo(dc, pointX(innerR, endDeg), pointY(innerR, endDeg));
-  AngleArc(dc, cx, cy, static_cast<uint32_t>(innerR > 0 ? innerR : 0), static_cast<float>(endDeg),
+  AngleArc(dc, cx, cy, static_cast<uint32_t>(innerR), static_cast<float>(endDeg),
            static_cast<float>(-sweepDeg));
   LineTo(dc, pointX(outerR, startDeg), pointY(outerR, startDeg));
 }

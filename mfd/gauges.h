@@ -17,6 +17,7 @@ void drawRollArc(GyrelleMFD& mfd, int y0, double level);
 
 // Outline of a ring sector as one closed figure around (cx, cy), outer radius
 // outerR, inner radius innerR [pixels], from startDeg through sweepDeg
-// (degrees, counter-clockwise positive with y up).
+// (degrees, counter-clockwise positive with y up). An inner radius below 0
+// counts as 0 for the arc and the lines alike.
 void drawRingSector(HDC dc, int cx, int cy, int outerR, int innerR, double startDeg,
                     double sweepDeg);

@@ -6,12 +6,12 @@
 
 #include "control/attitude_hold.h"
 #include "control/vessel_control.h"
-#include "geometry/reference_frames.h"
+#include "control/vessel_release.h"
 #include "module/module_state.h"
+#include "reference/reference_frames.h"
 
 namespace {
 constexpr double kRefreshPeriod = 0.25;   // [s] of simulation time between refreshes
-constexpr double kForcedRefresh = 1.25;   // [s] a step length that always refreshes
 constexpr double kControlPeriod = 0.25;   // [s] response time of the hold
 constexpr uint32_t kLinesPerScreen = 28;  // text grid of the display
 }  // namespace
@@ -19,7 +19,7 @@ constexpr uint32_t kLinesPerScreen = 28;  // text grid of the display
 GyrelleMFD::GyrelleMFD(uint32_t width, uint32_t height, VESSEL* vessel)
     : MFD(width, height, vessel) {
   targetList = TargetList{};
-  registerLiveInstance(this);  // may throw; nothing else has changed yet
+  serial = registerLiveInstance(this);  // may throw; nothing else has changed yet
   // An instance that fails to build (out of memory) must leave no slot behind:
   // the message procedure then answers 0 and the slots are as they were.
   GyrelleMFD* const slotsBefore[2] = {instanceSlot[0], instanceSlot[1]};
@@ -29,12 +29,15 @@ GyrelleMFD::GyrelleMFD(uint32_t width, uint32_t height, VESSEL* vessel)
   } catch (...) {
     instanceSlot[0] = slotsBefore[0];
     instanceSlot[1] = slotsBefore[1];
-    unregisterLiveInstance(this);
+    unregisterLiveInstance(serial);
     clearTargetList(targetList);
     DeleteObject(positiveBrush);
     DeleteObject(negativeBrush);
     throw;
   }
+  // With slot 0 taken, this instance took slot 1: the instance that held it
+  // gets no more steps, so nothing it set may stay in force.
+  if (slotsBefore[0] != nullptr && slotsBefore[1] != nullptr) releaseVessel(*slotsBefore[1]);
 }
 
 // Construction steps after the slot is taken, in their order.
@@ -48,7 +51,7 @@ void GyrelleMFD::construct(uint32_t width, uint32_t height) {
   // passed: an instance created after a focus change works on the new vessel.
   focusVessel = hapiGetFocusInterface();
   setupVesselControl(focusVessel, kControlPeriod);
-  stepUpdate(kForcedRefresh);
+  refresh();
   captureUserReference(*this);
   mfdHeight = height;
   colourMode = 0;
@@ -62,8 +65,16 @@ void GyrelleMFD::construct(uint32_t width, uint32_t height) {
 }
 
 GyrelleMFD::~GyrelleMFD() {
+  // Every instance that stops getting steps here lets its vessel go: this one
+  // if it held a slot, and the one in slot 1, which loses it whenever this
+  // instance is not in slot 0.
+  const bool slotted = instanceSlot[0] == this || instanceSlot[1] == this;
+  GyrelleMFD* const bumped =
+      instanceSlot[0] != this && instanceSlot[1] != this ? instanceSlot[1] : nullptr;
+  if (slotted) releaseVessel(*this);
+  if (bumped != nullptr) releaseVessel(*bumped);
   leaveInstanceSlot(this);
-  unregisterLiveInstance(this);
+  unregisterLiveInstance(serial);
   saveSettings();
   clearTargetList(targetList);
   DeleteObject(positiveBrush);
@@ -74,6 +85,10 @@ void GyrelleMFD::stepUpdate(double stepLength) {
   controlStep(*this);
   refreshTimer += stepLength;
   if (refreshTimer < kRefreshPeriod) return;
+  refresh();
+}
+
+void GyrelleMFD::refresh() {
   if (focusVessel != nullptr) {
     focusVessel->GetStatus(status);
     hapiGetGlobalPos(focusVessel->GetHandle(), &globalPos);
@@ -114,5 +129,8 @@ void GyrelleMFD::restoreSettings() {
     attOffset = savedSettings.attOffset;
   }
   colourMode = savedSettings.colourMode;
-  stepUpdate(kForcedRefresh);  // the restored mode's computation runs at once
+  // The restored mode's figures are computed before any control step acts on
+  // them: a trim would otherwise see every axis matched and a mode-4 hold no
+  // interface, and both would end. Control starts with the next host step.
+  refresh();
 }

@@ -1,16 +1,15 @@
 // GyrelleMFD: the instance the host creates for one screen switched to the
-// Gyrelle mode. It holds all per-screen state in one record (the fields below,
-// in order), runs the per-step update, and answers the host's virtual calls.
+// Gyrelle mode. Its per-screen state is the instance record it derives from
+// (instance/instance_record.h); the class runs the per-step update and
+// answers the host's virtual calls.
 #pragma once
 
 #include <cstdint>
 
-#include "control/trim_selection.h"
-#include "entry/entry_prediction.h"
+#include "instance/instance_record.h"
 #include "module/host_api.h"
-#include "targets/target_list.h"
 
-class GyrelleMFD : public MFD {
+class GyrelleMFD : public MFD, public InstanceRecord {
  public:
   GyrelleMFD(uint32_t width, uint32_t height, VESSEL* vessel);
   ~GyrelleMFD() override;
@@ -23,6 +22,9 @@ class GyrelleMFD : public MFD {
 
   // Per-step update: control at every step, a refresh once 0.25 s has gathered.
   void stepUpdate(double stepLength);  // [s]
+  // The refresh alone: the focus vessel's state read anew and the current
+  // mode's figures computed, no control. Construction runs only this.
+  void refresh();
   void saveSettings() const;
   void restoreSettings();
   // Next help page; after the last one, the normal display.
@@ -30,35 +32,4 @@ class GyrelleMFD : public MFD {
 
  private:
   void construct(uint32_t width, uint32_t height);
-
- public:
-  // --- The instance record -------------------------------------------------
-  HDC drawDc = nullptr;        // the device context of the redraw in progress
-  uint32_t mfdWidth = 0;       // [pixels]
-  uint32_t mfdHeight = 0;      // [pixels]
-  uint32_t lineHeight = 0;     // text line pitch: mfdHeight / 28 [pixels]
-  int32_t textY = 0;           // y of the next text line during a redraw [pixels]
-  int32_t refMode = 1;         // reference mode 1..4
-  VECTOR3 refAttitude{};       // reference orientation angles (alpha, beta, gamma) [rad]
-  VECTOR3 attOffset{};         // user offsets (pitch, yaw, roll) [rad]
-  VECTOR3 attDeviation{};      // pitch, yaw, roll relative to the reference [rad]
-  double rotThrustLevel[3]{};  // net rotation levels pitch, yaw, roll, set at each redraw
-  int32_t holdActive = 0;      // 0 or 1
-  TargetList targetList;       // targets ordered by distance
-  OBJHANDLE targetHandle = nullptr;
-  char targetName[50]{};      // terminated
-  double rangeRate = 0.0;     // relative velocity along the line of sight [m/s]
-  VECTOR3 targetRelPos{};     // target minus vessel, vessel axes [m]
-  VECTOR3 targetRelVel{};     // host's GetRelativeVel of the target, vessel axes [m/s]
-  uint32_t trimActive = 0;    // a velocity trim is running
-  int32_t trimSelection = 0;  // TrimSelection of the last trim command
-  EntryPrediction entryPrediction{};
-  VESSELSTATUS status{};           // focus vessel's status as last refreshed
-  VECTOR3 globalPos{};             // focus vessel's global position as last refreshed [m]
-  double vesselMass = 0.0;         // focus vessel's mass as last refreshed [kg]
-  HBRUSH positiveBrush = nullptr;  // RGB(0, 200, 0)
-  HBRUSH negativeBrush = nullptr;  // RGB(100, 100, 100)
-  int32_t colourMode = 0;          // colour of negative values: 0 green, 1 white, 2 red
-  int32_t helpPage = 0;            // 0 normal display, 1..7 help page
-  double refreshTimer = 0.0;       // simulation time since the last refresh [s]
 };

@@ -1,9 +1,11 @@
 // The key table: what each key does in each reference mode.
 #include "control/attitude_hold.h"
+#include "control/trim_selection.h"
 #include "control/velocity_trim.h"
 #include "mfd/gyrelle_mfd.h"
 #include "mfd/key_codes.h"
 #include "mfd/mode_select.h"
+#include "module/module_state.h"
 #include "targets/target_commands.h"
 
 namespace {
@@ -12,7 +14,7 @@ constexpr int kHelpPageCount = 7;
 constexpr int kInputWidth = 20;  // visible characters of an input box
 
 void openBox(GyrelleMFD& mfd, const char* title, InputCallback callback) {
-  hapiOpenInputBox(title, callback, nullptr, kInputWidth, &mfd);
+  hapiOpenInputBox(title, callback, nullptr, kInputWidth, instanceToken(mfd.serial));
 }
 
 }  // namespace

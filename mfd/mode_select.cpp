@@ -9,21 +9,18 @@
 
 #include "control/velocity_trim.h"
 #include "geometry/angle_units.h"
-#include "geometry/reference_frames.h"
-#include "mfd/gyrelle_mfd.h"
+#include "instance/instance_record.h"
 #include "module/module_state.h"
 #include "module/numeric_locale.h"
+#include "reference/reference_frames.h"
 
 namespace {
 
-constexpr size_t kMaxTextLength = 256;  // longer typed texts are refused unread
-
 // The instance a callback names, or null when it has been destroyed since the
-// box was opened (or the text is missing or absurdly long).
-GyrelleMFD* liveTarget(const char* text, void* userData) {
-  if (text == nullptr || !isLiveInstance(userData)) return nullptr;
-  if (std::char_traits<char>::length(text) > kMaxTextLength) return nullptr;
-  return static_cast<GyrelleMFD*>(userData);
+// box was opened (or the text is missing).
+InstanceRecord* liveTarget(const char* text, void* userData) {
+  if (text == nullptr) return nullptr;
+  return liveInstance(userData);
 }
 
 // The longest prefix of s (after leading white space) that forms a decimal
@@ -53,7 +50,7 @@ double readDecimal(const std::string& s) {
 }
 
 bool offsetEntered(char* text, void* userData, int axis) {
-  GyrelleMFD* mfd = liveTarget(text, userData);
+  InstanceRecord* mfd = liveTarget(text, userData);
   if (mfd == nullptr) return false;
   const ClassicNumbers decimalPoint;  // "-10.5" reads as -10.5 in every host locale
   // The first blank stands for the decimal point: "10 5" reads as 10.5.
@@ -64,9 +61,9 @@ bool offsetEntered(char* text, void* userData, int axis) {
       break;
     }
   }
-  // "nan", "inf" and "1e999" read as numbers that are not finite: refused,
-  // nothing changed.
-  if (!std::isfinite(std::strtod(s.c_str(), nullptr))) return false;
+  // The number the grammar reads is the one checked: "1e999" overflows and is
+  // refused, nothing changed; "0x1p2000", "nan" and "inf" have no decimal
+  // number in front and read as 0.
   const double degrees = readDecimal(s);
   if (!std::isfinite(degrees)) return false;
   mfd->attOffset[axis] = degrees * kRadPerDeg;
@@ -75,7 +72,7 @@ bool offsetEntered(char* text, void* userData, int axis) {
 
 }  // namespace
 
-void selectMode(GyrelleMFD& mfd, int mode) {
+void selectMode(InstanceRecord& mfd, int mode) {
   if (focusVessel != nullptr) focusVessel->SetAttitudeRotLevel(VECTOR3{0.0, 0.0, 0.0});
   endTrim(mfd);  // a trim does not outlive the mode it was flown in
   mfd.refMode = mode;
@@ -84,7 +81,7 @@ void selectMode(GyrelleMFD& mfd, int mode) {
 }
 
 bool modeEntered(void* /*id*/, char* text, void* userData) {
-  GyrelleMFD* mfd = liveTarget(text, userData);
+  InstanceRecord* mfd = liveTarget(text, userData);
   if (mfd == nullptr) return false;
   errno = 0;
   const long mode = std::strtol(text, nullptr, 10);  // no digits read as 0

@@ -85,6 +85,12 @@ void drawAngleRow(GyrelleMFD& mfd, const char* label, double angle, double rate)
   nextLine(mfd);
 }
 
+void drawRateRow(GyrelleMFD& mfd, const char* label, double rate) {
+  textOut(mfd.drawDc, kLabelX, mfd.textY, label);
+  drawSignedDegrees(mfd, kSecondValueX, rate);
+  nextLine(mfd);
+}
+
 void drawOffsetRow(GyrelleMFD& mfd, const char* label, double angle) {
   textOut(mfd.drawDc, kLabelX, mfd.textY, label);
   drawSignedDegrees(mfd, kFirstValueX, angle);

@@ -28,6 +28,8 @@ void drawRefModeRow(GyrelleMFD& mfd);
 // Label, the angle [rad] at the first value column and the rate [rad/s] at the
 // second, both in degrees by the signed-number rule.
 void drawAngleRow(GyrelleMFD& mfd, const char* label, double angle, double rate);
+// Label and the rate [rad/s] at the second value column, the first left blank.
+void drawRateRow(GyrelleMFD& mfd, const char* label, double rate);
 // Label and an offset [rad] in degrees by the signed-number rule.
 void drawOffsetRow(GyrelleMFD& mfd, const char* label, double angle);
 // Label (white when highlighted) and a velocity [m/s] in the distance format,

@@ -5,6 +5,7 @@
 // Layout: a 28-line grid, line n at y = n * lineHeight (lineHeight =
 // mfdHeight / 28); x columns fixed in pixels (mfd/page_rows.h).
 #include <cstdio>
+#include <cstring>
 
 #include "control/trim_selection.h"
 #include "geometry/vector_math.h"
@@ -48,28 +49,41 @@ void drawOffsetRows(GyrelleMFD& mfd, int firstLine) {
   drawOffsetRow(mfd, "Set Roll", mfd.attOffset.z);
 }
 
-// The angle rows, two blank lines, then the gauges.
-void drawAngleRowsAndGauges(GyrelleMFD& mfd, int firstLine) {
+// The angle rows, two blank lines, then the gauges. Without a line of sight
+// (target mode with no target) the pitch and yaw deviations are left blank, as
+// a zero would read "on target"; the rates are the vessel's own and stay.
+void drawAngleRowsAndGauges(GyrelleMFD& mfd, int firstLine, bool lineOfSight = true) {
   atLine(mfd, firstLine);
-  drawAngleRow(mfd, "Pitch:", mfd.attDeviation.x, mfd.status.angVel.x);
-  drawAngleRow(mfd, "Yaw:", mfd.attDeviation.y, mfd.status.angVel.y);
+  if (lineOfSight) {
+    drawAngleRow(mfd, "Pitch:", mfd.attDeviation.x, mfd.status.angVel.x);
+    drawAngleRow(mfd, "Yaw:", mfd.attDeviation.y, mfd.status.angVel.y);
+  } else {
+    drawRateRow(mfd, "Pitch:", mfd.status.angVel.x);
+    drawRateRow(mfd, "Yaw:", mfd.status.angVel.y);
+  }
   drawAngleRow(mfd, "Roll:", mfd.attDeviation.z, mfd.status.angVel.z);
   mfd.textY += 2 * static_cast<int32_t>(mfd.lineHeight);
   drawIndicators(mfd);
 }
 
+// An orientation-angle triple [rad] after its label, in degrees to one
+// decimal. A value that rounds to zero prints "0.0", never "-0.0".
+void drawAngleTriple(GyrelleMFD& mfd, const char* label, const VECTOR3& angles) {
+  char numbers[3][40];
+  for (int i = 0; i < 3; ++i) {
+    std::snprintf(numbers[i], sizeof numbers[i], "%.1f", angles[i] * kDegPerRad);
+    if (std::strcmp(numbers[i], "-0.0") == 0) std::memmove(numbers[i], numbers[i] + 1, 4);
+  }
+  char text[160];
+  std::snprintf(text, sizeof text, "%s%s %s %s", label, numbers[0], numbers[1], numbers[2]);
+  textOut(mfd.drawDc, kLabelX, mfd.textY, text);
+}
+
 void drawAttitudePage(GyrelleMFD& mfd) {
-  char text[96];
-  const VECTOR3& ref = mfd.refAttitude;
-  const VECTOR3& now = mfd.status.orientation;
   atLine(mfd, 3);
-  std::snprintf(text, sizeof text, "Reference Att: %.1f %.1f %.1f", ref.x * kDegPerRad,
-                ref.y * kDegPerRad, ref.z * kDegPerRad);
-  textOut(mfd.drawDc, kLabelX, mfd.textY, text);
+  drawAngleTriple(mfd, "Reference Att: ", mfd.refAttitude);
   atLine(mfd, 4);
-  std::snprintf(text, sizeof text, "Current Att:   %.1f %.1f %.1f", now.x * kDegPerRad,
-                now.y * kDegPerRad, now.z * kDegPerRad);
-  textOut(mfd.drawDc, kLabelX, mfd.textY, text);
+  drawAngleTriple(mfd, "Current Att:   ", mfd.status.orientation);
   drawOffsetRows(mfd, 6);
   drawAngleRowsAndGauges(mfd, 11);
 }
@@ -128,7 +142,7 @@ void drawTargetPage(GyrelleMFD& mfd) {
       mfd.textY += static_cast<int32_t>(mfd.lineHeight);
     }
   }
-  drawAngleRowsAndGauges(mfd, 12);
+  drawAngleRowsAndGauges(mfd, 12, hasTarget);
 }
 
 void drawEntryPage(GyrelleMFD& mfd) {

@@ -8,6 +8,8 @@ VESSEL* focusVessel = nullptr;
 GyrelleMFD* instanceSlot[2] = {nullptr, nullptr};
 void (*exitHook)(HINSTANCE) = nullptr;
 int32_t moduleVersion = 0;
+int32_t initCount = 0;
+int32_t attachCount = 0;
 bool settingsSaved = false;
 SavedSettings savedSettings{};
 
@@ -30,20 +32,36 @@ void leaveInstanceSlot(GyrelleMFD* instance) {
 }
 
 namespace {
-std::vector<const void*>& liveInstances() {
-  static std::vector<const void*> live;
-  return live;
+struct LiveInstance {
+  uintptr_t serial;
+  InstanceRecord* instance;
+};
+// Never destroyed: an instance owned by a host object with static storage may
+// be destroyed at process exit after this list would have been.
+std::vector<LiveInstance>& liveInstances() {
+  static auto* live = new std::vector<LiveInstance>();
+  return *live;
 }
+uintptr_t lastSerial = 0;
 }  // namespace
 
-void registerLiveInstance(GyrelleMFD* instance) { liveInstances().push_back(instance); }
-
-void unregisterLiveInstance(GyrelleMFD* instance) {
-  auto& live = liveInstances();
-  live.erase(std::remove(live.begin(), live.end(), instance), live.end());
+uintptr_t registerLiveInstance(InstanceRecord* instance) {
+  liveInstances().push_back(LiveInstance{lastSerial + 1, instance});
+  return ++lastSerial;  // counted only once the entry is stored
 }
 
-bool isLiveInstance(const void* instance) {
-  const auto& live = liveInstances();
-  return instance != nullptr && std::find(live.begin(), live.end(), instance) != live.end();
+void unregisterLiveInstance(uintptr_t serial) {
+  auto& live = liveInstances();
+  live.erase(std::remove_if(live.begin(), live.end(),
+                            [serial](const LiveInstance& l) { return l.serial == serial; }),
+             live.end());
+}
+
+InstanceRecord* liveInstance(const void* token) {
+  const auto serial = reinterpret_cast<uintptr_t>(token);
+  if (serial == 0) return nullptr;
+  for (const LiveInstance& l : liveInstances()) {
+    if (l.serial == serial) return l.instance;
+  }
+  return nullptr;
 }

@@ -8,12 +8,15 @@
 #include "module/host_api.h"
 
 class GyrelleMFD;
+struct InstanceRecord;
 
 extern int32_t modeId;               // what hapiRegisterMFDMode returned
 extern VESSEL* focusVessel;          // the vessel the pilot flies; never cleared
 extern GyrelleMFD* instanceSlot[2];  // the instances that get the per-step update
 extern void (*exitHook)(HINSTANCE);  // found at attach, called at detach
 extern int32_t moduleVersion;        // 0 = not yet computed
+extern int32_t initCount;            // InitModule calls not yet ended by ExitModule
+extern int32_t attachCount;          // library-entry attaches not yet detached
 
 // Settings a destroyed instance leaves for the next one (guarded by settingsSaved).
 struct SavedSettings {
@@ -35,8 +38,14 @@ extern SavedSettings savedSettings;
 void takeInstanceSlot(GyrelleMFD* instance);
 void leaveInstanceSlot(GyrelleMFD* instance);
 
-// Live instances (constructed and not yet destroyed), so that a callback that
-// arrives with a destroyed instance as its user data can be refused.
-void registerLiveInstance(GyrelleMFD* instance);
-void unregisterLiveInstance(GyrelleMFD* instance);
-bool isLiveInstance(const void* instance);
+// Live instances (constructed and not yet destroyed) by serial number. An
+// input box carries its instance's serial number as the user data, so that a
+// callback for a destroyed instance finds nothing, even when a new instance
+// has been built at the same address since. Serial numbers start at 1 and are
+// never reused while the library is loaded.
+uintptr_t registerLiveInstance(InstanceRecord* instance);  // returns the new serial
+void unregisterLiveInstance(uintptr_t serial);
+// The user data that names the instance of `serial`.
+inline void* instanceToken(uintptr_t serial) { return reinterpret_cast<void*>(serial); }
+// The live instance that a token names, or null.
+InstanceRecord* liveInstance(const void* token);

@@ -1,11 +1,17 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build needs (only those missing), then
-# configures and builds the default preset. Run by demo.sh and test.sh.
+# configures and builds the default preset: the targets named on the command
+# line, or everything. Run by demo.sh and test.sh.
 set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
 
 packages=(g++ cmake ninja-build pkg-config libgtest-dev libbenchmark-dev
-          libtomlplusplus-dev libcli11-dev libcairo2-dev libgif-dev fonts-dejavu-core)
+          libtomlplusplus-dev libcli11-dev libcairo2-dev libgif-dev fonts-dejavu-core
+          libcpp-httplib-dev nlohmann-json3-dev chromium locales python3-matplotlib
+          clang-14 libfuzzer-14-dev libclang-rt-14-dev)
+# Node's own package brings npm; Debian's npm package would conflict with it.
+command -v node >/dev/null || packages+=(nodejs)
+command -v npm >/dev/null || packages+=(npm)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
@@ -18,5 +24,30 @@ if [ ${#missing[@]} -gt 0 ]; then
   DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y -qq "${missing[@]}"
 fi
 
+# A comma-decimal locale, so that the tests can show the module printing a
+# decimal point while the host process runs under one.
+if ! locale -a 2>/dev/null | grep -ix 'de_DE\.utf-\?8' >/dev/null; then
+  echo "Generating the de_DE.UTF-8 locale"
+  sudo_cmd=()
+  [ "$(id -u)" -eq 0 ] || sudo_cmd=(sudo)
+  "${sudo_cmd[@]}" sed -i 's/^# *\(de_DE\.UTF-8 UTF-8\)/\1/' /etc/locale.gen
+  grep -q '^de_DE\.UTF-8 UTF-8' /etc/locale.gen ||
+    echo 'de_DE.UTF-8 UTF-8' | "${sudo_cmd[@]}" tee -a /etc/locale.gen >/dev/null
+  "${sudo_cmd[@]}" locale-gen >/dev/null
+fi
+
+# The cockpit's JavaScript libraries and its browser test's driver, from the
+# npm registry, at the versions package-lock.json pins; again only when the lock changed.
+lock_sum=$(sha256sum cockpit/package-lock.json | cut -d' ' -f1)
+if [ "$(cat cockpit/node_modules/.installed-lock 2>/dev/null)" != "$lock_sum" ]; then
+  echo "Installing the cockpit's npm packages"
+  (cd cockpit && npm ci --no-audit --no-fund --loglevel=error)
+  echo "$lock_sum" > cockpit/node_modules/.installed-lock
+fi
+
 cmake --preset default >/dev/null
-cmake --build --preset default
+if [ $# -gt 0 ]; then
+  cmake --build --preset default --target "$@"
+else
+  cmake --build --preset default
+fi

@@ -3,6 +3,8 @@
 #include <cstdio>
 #include <stdexcept>
 
+#include "sim/key_names.h"
+
 namespace sim {
 namespace {
 
@@ -73,10 +75,19 @@ std::string applyEvent(halcyra::World& world, const Scenario& /*scenario*/, cons
       if (!world.pressKey(e.screen, e.key))
         return "key " + std::to_string(e.key) + " not taken by screen " + std::to_string(e.screen);
       return "";
-    case EventKind::Button:
+    case EventKind::Button: {
       touched[e.screen] = true;
-      world.pressButton(e.screen, e.button, !e.release);
+      int button = e.button;
+      if (!e.buttonLabel.empty()) {
+        // The labels of the mode shown now, as the pilot reads them.
+        const ButtonLookup found =
+            findButton(buttonLabels(world.screen(e.screen).instance), e.buttonLabel);
+        if (!found.index) return found.problem + " on screen " + std::to_string(e.screen);
+        button = *found.index;
+      }
+      world.pressButton(e.screen, button, !e.release);
       return "";
+    }
     case EventKind::Input:
       touched[e.screen] = true;
       if (!world.screen(e.screen).inputBox)

@@ -17,6 +17,9 @@
 #include "sim/runner.h"
 #include "sim/scenario.h"
 #include "sim/scenario_file.h"
+#ifdef GYRELLE_SERVE
+#include "sim/serve/serve.h"
+#endif
 
 namespace {
 
@@ -32,21 +35,35 @@ std::string defaultModulePath() {
   return exe.substr(0, exe.find_last_of('/') + 1) + "libgyrelle.so";
 }
 
-// Times on the command line [s]: finite numbers ("nan" and "inf" would never
-// end the run or would sample at every step), positive or, for --until, not
-// negative. How they compare with the scenario's step: run_bounds.h.
-CLI::Validator seconds(bool zeroAllowed) {
+// A number that is finite: "nan" and "inf" would never end the run or would
+// sample at every step.
+const CLI::Validator kFinite(
+    [](std::string& text) {
+      try {
+        if (std::isfinite(std::stod(text))) return std::string();
+      } catch (const std::exception&) {
+      }
+      return text + " is not a finite number";
+    },
+    "FINITE");
+
+// Sign checks with short messages (CLI11's own name the whole double range).
+CLI::Validator signCheck(bool zeroAllowed) {
   return CLI::Validator(
       [zeroAllowed](std::string& text) {
+        double v = 0.0;
         try {
-          const double v = std::stod(text);
-          if (std::isfinite(v) && (v > 0.0 || (zeroAllowed && v == 0.0))) return std::string();
+          v = std::stod(text);
         } catch (const std::exception&) {
+          return std::string();  // kFinite names it
         }
-        return text + " is not a finite " + (zeroAllowed ? "time of 0 s or more" : "positive time");
+        if (v > 0.0 || (zeroAllowed && v == 0.0)) return std::string();
+        return text + (zeroAllowed ? " is negative" : " is not positive");
       },
-      zeroAllowed ? "SECONDS>=0" : "SECONDS>0");
+      zeroAllowed ? "NOT NEGATIVE" : "POSITIVE");
 }
+const CLI::Validator kPositive = kFinite & signCheck(false);
+const CLI::Validator kNotNegative = kFinite & signCheck(true);
 
 }  // namespace
 
@@ -61,26 +78,46 @@ int main(int argc, char** argv) {
   app.add_option("SCENARIO", scenarioPath, "scenario file (TOML)");
   app.add_option("--until", times.until,
                  "stop at this simulation time [s] (default: the scenario's)")
-      ->check(seconds(true));
+      ->check(kNotNegative);
   app.add_option("--module", o.module, "module library to load")->capture_default_str();
   app.add_option("--frames", o.framesDir, "write screenN-TTTTTT.mmm.png pictures into this folder");
   app.add_option("--frame-every", times.frameEvery, "seconds between pictures (default 10)")
-      ->check(seconds(false));
+      ->check(kPositive);
   app.add_option("--dump", o.dumpPath, "write every redraw as text to this file (- = stdout)");
   app.add_option("--telemetry", o.telemetryPath,
                  "write a CSV row per vessel to this file (- = stdout)");
   app.add_option("--telemetry-every", times.telemetryEvery,
                  "seconds between telemetry rows (default 1)")
-      ->check(seconds(false));
-  app.add_flag("--quiet", o.quiet, "no progress bar");
+      ->check(kPositive);
+  app.add_option("--screens", o.screensPath,
+                 "write a CSV row per screen per redraw, read off the page, to this file");
+  app.add_option("--report", o.reportPath,
+                 "write the flight report (propellant, delta-v, rates, holds) as JSON");
+  app.add_option("--gif", o.gifDir,
+                 "write screenN.gif, an animation of every redraw (or every --frame-every s)");
+  app.add_option("--gif-speed", o.gifSpeed, "animation time per simulation time")
+      ->capture_default_str()
+      ->check(kPositive);
+  app.add_flag("--quiet", o.quiet, "no progress bar and no report summary");
+#ifdef GYRELLE_SERVE
+  sim::ServeOptions serve;
+  sim::addServeOptions(app, serve);
+#endif
+  app.set_version_flag("--version", std::string("gyrelle-sim ") + GYRELLE_VERSION);
   app.footer(
       "Exit status: 0 done, 1 an output or the module failed or a state is no longer finite, "
-      "2 a bad scenario or command line, 130 / 143 interrupted (SIGINT / SIGTERM).");
+      "2 a bad scenario or command line, 130 / 143 / 129 interrupted (SIGINT / SIGTERM / "
+      "SIGHUP).");
   try {
     app.parse(argc, argv);
+    if (times.frameEvery) o.gifEvery = *times.frameEvery;
+  } catch (const CLI::CallForHelp& e) {
+    return app.exit(e);
+  } catch (const CLI::CallForVersion& e) {
+    return app.exit(e);
   } catch (const CLI::ParseError& e) {
-    const int code = app.exit(e);
-    return code == 0 ? 0 : kExitBadScenario;
+    std::fprintf(stderr, "gyrelle-sim: %s\nRun with --help for more information.\n", e.what());
+    return kExitBadScenario;
   }
 
   int status = 0;
@@ -97,7 +134,12 @@ int main(int argc, char** argv) {
     sim::setRunTimes(scenario, times, o);
     sim::checkOutputPaths(scenarioPath, o);
     sim::watchInterrupts();
+#ifdef GYRELLE_SERVE
+    const sim::RunEnd end =
+        serve.serve ? sim::serveScenario(scenario, text, o, serve) : sim::runScenario(scenario, o);
+#else
     const sim::RunEnd end = sim::runScenario(scenario, o);
+#endif
     if (end.interruptStatus != 0) {
       std::fflush(stdout);
       std::fprintf(stderr, "gyrelle-sim: interrupted at t = %.3f\n", end.t);

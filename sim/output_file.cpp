@@ -74,6 +74,19 @@ void OutputFile::put(std::string_view text) {
   if (std::fwrite(text.data(), 1, text.size(), file_) != text.size()) fail(errno);
 }
 
+void OutputFile::check() {
+  if (writeError_ != 0) fail(writeError_);
+  if (file_ != nullptr && std::ferror(file_)) fail(errno);
+}
+
+bool OutputFile::write(const void* data, size_t size) noexcept {
+  if (file_ == nullptr || std::fwrite(data, 1, size, file_) != size) {
+    if (writeError_ == 0) writeError_ = file_ == nullptr ? EBADF : (errno != 0 ? errno : EIO);
+    return false;
+  }
+  return true;
+}
+
 void OutputFile::printf(const char* format, ...) {
   if (file_ == nullptr) fail(EBADF);
   va_list args;
@@ -89,6 +102,7 @@ void OutputFile::commit() {
     if (failed_) fail(EIO);
     return;  // committed already
   }
+  check();
   if (std::fflush(file_) != 0 || std::ferror(file_)) fail(errno);
   if (file_ != stdout) {
     FILE* f = file_;

@@ -33,6 +33,13 @@ class OutputFile {
 
   void put(std::string_view text);  // throws OutputError
   void printf(const char* format, ...) __attribute__((format(printf, 2, 3)));
+  // For writers that print to the stream themselves: check() after each
+  // record throws for what failed since.
+  FILE* stream() { return file_; }
+  void check();
+  // For C callbacks, which must not throw: false when the write failed, which
+  // the next check() reports.
+  bool write(const void* data, size_t size) noexcept;
   // Flushes and closes, then renames the temporary onto the real name. Does
   // nothing once committed; throws OutputError.
   void commit();
@@ -50,6 +57,7 @@ class OutputFile {
   std::string temp_;    // empty when written directly
   FILE* file_ = nullptr;
   bool failed_ = false;
+  int writeError_ = 0;  // errno of a failed write(), 0 = none
 };
 
 }  // namespace sim

@@ -44,6 +44,9 @@ void checkOutputPaths(const std::string& scenarioPath, const RunOptions& o) {
   if (!o.dumpPath.empty()) outputs.push_back({"--dump", o.dumpPath});
   if (!o.telemetryPath.empty()) outputs.push_back({"--telemetry", o.telemetryPath});
   if (!o.framesDir.empty()) outputs.push_back({"--frames", o.framesDir});
+  if (!o.screensPath.empty()) outputs.push_back({"--screens", o.screensPath});
+  if (!o.reportPath.empty()) outputs.push_back({"--report", o.reportPath});
+  if (!o.gifDir.empty()) outputs.push_back({"--gif", o.gifDir});
 
   for (size_t i = 0; i < outputs.size(); ++i) {
     const Named& out = outputs[i];

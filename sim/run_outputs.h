@@ -9,27 +9,42 @@
 #include <string>
 #include <vector>
 
+#include "sim/flight_report.h"
+#include "sim/gif_writer.h"
 #include "sim/outputs.h"
 #include "sim/runner.h"
+#include "sim/screen_log.h"
 
 namespace sim {
 
 class RunOutputs {
  public:
-  explicit RunOutputs(const RunOptions& options);  // throws OutputError
+  // Opens every output the options ask for; throws OutputError.
+  RunOutputs(const RunOptions& options, const Scenario& scenario, halcyra::World& world);
 
-  void redrawn(double t, size_t screen, const std::vector<GdiOp>& ops);  // t [s]
-  void sample(double t, halcyra::World& world);                          // when due
+  // Screen i was redrawn at t [s] with these drawing operations.
+  void redrawn(double t, size_t screen, halcyra::World& world, const std::vector<GdiOp>& ops);
+  void sample(double t, halcyra::World& world);  // every step; each output when due
   // The last pictures at t, then every output under its name.
   void finish(double t, halcyra::World& world);  // throws OutputError
-  // After a failure: commits every output that has not failed. Returns the
-  // messages of those that could not be committed either.
-  std::vector<std::string> commitComplete() noexcept;
+  // After a failure at t: commits every output that has not failed. Returns
+  // the messages of those that could not be committed either.
+  std::vector<std::string> commitComplete(double t, halcyra::World& world) noexcept;
+
+  const FlightReport& report() const { return report_; }
 
  private:
+  void writeReport(double t);
+
   std::optional<DumpWriter> dump_;
   std::optional<TelemetryWriter> telemetry_;
   std::optional<FrameWriter> frames_;
+  std::optional<ScreenLogWriter> screenLog_;
+  std::optional<OutputFile> reportFile_;
+  std::optional<GifWriter> gif_;
+  FlightReport report_;
+  bool gifDone_ = false;
+  bool reportDone_ = false;
 };
 
 }  // namespace sim

@@ -1,7 +1,6 @@
 #include "sim/runner.h"
 
 #include <cstdio>
-#include <memory>
 #include <stdexcept>
 
 #include "sim/events.h"
@@ -47,11 +46,14 @@ std::string where(const Scenario& s, const Event& e, double t) {
          ": note: t = " + seconds(t) + ": ";
 }
 
-// The loop of runner.h; returns the time reached and the interruption, if any.
+// The loop of runner.h. Returns the time reached and the interruption, if
+// any; t holds the time reached also when it throws.
 RunEnd fly(const Scenario& s, const RunOptions& o, halcyra::World& world, const PostStep& postStep,
-           RunOutputs& outputs) {
-  Terminal term(o.quiet, o.until, o.dumpPath == "-" || o.telemetryPath == "-");
-  auto redraw = [&](size_t i, double t) { outputs.redrawn(t, i, world.redraw(i)); };
+           RunOutputs& outputs, Terminal& term, double& t) {
+  auto redraw = [&](size_t i, double when) {
+    outputs.redrawn(when, i, world, world.redraw(i));
+    if (o.live) o.live->redrawn(when, i);
+  };
 
   // Every screen shows its first picture at t = 0, the first periodic redraw.
   for (size_t i = 0; i < world.screenCount(); ++i) redraw(i, 0.0);
@@ -59,7 +61,7 @@ RunEnd fly(const Scenario& s, const RunOptions& o, halcyra::World& world, const 
 
   size_t nextEvent = 0;
   uint64_t steps = 0;
-  double t = 0.0;  // [s] always steps * step, never a running sum
+  t = 0.0;  // [s] always steps * step, never a running sum
   std::vector<bool> touched;
   int interrupted = 0;
   for (;;) {
@@ -71,6 +73,10 @@ RunEnd fly(const Scenario& s, const RunOptions& o, halcyra::World& world, const 
       const std::string note = applyEvent(world, s, e, touched);
       if (!note.empty()) term.note(where(s, e, t) + note);
     }
+    if (o.live) {  // the person's actions come after the scenario's at the same time
+      touched.resize(world.screenCount(), false);
+      o.live->applyActions(t, touched);
+    }
     for (size_t i = 0; i < touched.size(); ++i)
       if (touched[i]) redraw(i, t);
     term.debugLine(t, world.debugString());
@@ -78,10 +84,7 @@ RunEnd fly(const Scenario& s, const RunOptions& o, halcyra::World& world, const 
 
     // 2. The end, or an interruption: both at the end of a whole step.
     if (t >= o.until - kTimeSlack) break;
-    if (const int status = interruptStatus()) {
-      interrupted = status;
-      break;
-    }
+    if ((interrupted = interruptStatus()) != 0) break;
 
     // 3, 4. One step of the dynamics, then the module's per-step callback.
     const halcyra::ObjectId broken = world.step(s.step);
@@ -100,8 +103,8 @@ RunEnd fly(const Scenario& s, const RunOptions& o, halcyra::World& world, const 
       redraws = uint64_t(t / s.redraw + kTimeSlack) + 1;
     }
     term.progress(t);
+    if (o.live) o.live->pace(t);
   }
-  term.lastPages(t, world);
   return {t, interrupted};
 }
 
@@ -111,19 +114,29 @@ RunEnd flyScenario(const Scenario& s, const RunOptions& o, halcyra::World& world
                    const PostStep& postStep) {
   checkModes(s, modeNames(world));
   buildWorld(s, world);
-  RunOutputs outputs(o);
+  RunOutputs outputs(o, s, world);
+  Terminal term(o.quiet, o.until, o.dumpPath == "-" || o.telemetryPath == "-");
+  if (o.live) o.live->begin(world);
+  double t = 0.0;  // [s]
   RunEnd end;
   try {
-    end = fly(s, o, world, postStep, outputs);
+    end = fly(s, o, world, postStep, outputs, term, t);
+    if (o.live) o.live->end(end.t);
+    term.lastPages(end.t, world);
     outputs.finish(end.t, world);
   } catch (const std::exception& e) {
-    const std::vector<std::string> more = outputs.commitComplete();
-    if (more.empty()) throw;
     std::string what = e.what();
-    for (const std::string& m : more) what += "\ngyrelle-sim: " + m;
+    bool more = false;
+    for (const std::string& m : outputs.commitComplete(t, world)) {
+      if (m == e.what()) continue;  // the failed output, tried again
+      what += "\ngyrelle-sim: " + m;
+      more = true;
+    }
+    if (!more) throw;
     if (dynamic_cast<const OutputError*>(&e)) throw OutputError(what);
     throw std::runtime_error(what);
   }
+  if (!o.quiet) term.note(outputs.report().summary());
   return end;
 }
 
@@ -132,6 +145,9 @@ RunEnd runScenario(const Scenario& s, const RunOptions& o) {
   Installed installed(world);
   halcyra::ModuleLoader loader(o.module);  // names the path when it throws
   ScreensClosed closed{world};
+  // A module that registers nothing is the module's fault, not the scenario's.
+  if (world.modes().empty())
+    throw std::runtime_error("module '" + o.module + "' loaded but registered no MFD mode");
   return flyScenario(s, o, world, [&](double simt, double simdt, double mjd) {
     loader.postStep(simt, simdt, mjd);
   });

@@ -2,8 +2,10 @@
 // The loop, with t = steps * step (never a running sum, so times stay exact):
 //   1. run every event due at t (its time <= t + 1e-9), in order; redraw each
 //      screen they touched;
-//   2. stop when t >= until, or when an interruption has been asked for;
+//   2. stop when t >= until, or when an interruption has been asked for
+//      (sim/interrupt.h);
 //   3. advance every vessel by one step with the levels in force; t += step;
+//      a vessel whose state is no longer finite ends the run;
 //   4. call the module's hpcPostStep(t, step, 0);
 //   5. redraw every screen whose redraw interval has passed.
 #pragma once
@@ -12,6 +14,7 @@
 #include <string>
 
 #include "host/world.h"
+#include "sim/live_hooks.h"
 #include "sim/scenario.h"
 
 namespace sim {
@@ -25,6 +28,12 @@ struct RunOptions {
   std::string telemetryPath;    // empty = no telemetry; "-" = standard output
   double telemetryEvery = 1.0;  // [s]
   bool quiet = false;           // no progress bar
+  std::string screensPath;      // empty = no screen log
+  std::string reportPath;       // empty = no report file (the summary still goes to stderr)
+  std::string gifDir;           // empty = no animated screens
+  double gifSpeed = 10.0;       // animation time per simulation time
+  double gifEvery = 0.0;        // [s] between GIF frames; 0 = every redraw
+  LiveHooks* live = nullptr;    // a live flight's actions and pacing; null = scripted
 };
 
 // How a run ended.
@@ -37,8 +46,8 @@ struct RunEnd {
 // module or world does not have (exit 2), OutputError or std::runtime_error
 // for an output that cannot be written, a module that cannot be loaded or a
 // vessel whose state is no longer finite (exit 1). Outputs are committed under
-// their names when the run ends, also when it ends early; an output that
-// failed is dropped.
+// their names when the run ends, also when it ends early (interrupted, a state
+// no longer finite, another output failed); an output that failed is dropped.
 RunEnd runScenario(const Scenario& scenario, const RunOptions& options);
 
 // The module's per-step entry point, hpcPostStep(simt, simdt, mjd).

@@ -8,10 +8,13 @@
 
 #include "sim/run_bounds.h"
 #include "sim/scenario_parts.h"
+#include "sim/toml_guard.h"
 #include "sim/toml_reader.h"
 
 namespace sim {
 namespace {
+
+constexpr double kPi = 3.14159265358979323846;
 
 // The entries of an array of tables such as [[vessel]].
 std::vector<const toml::table*> tablesOf(const toml::table& doc, std::string_view key,
@@ -124,6 +127,39 @@ halcyra::Thruster readThruster(const toml::table& t, const std::string& file) {
   return th;
 }
 
+// orbit = { periapsis_altitude, apoapsis_altitude, inclination, ascending_node,
+//           argument_of_periapsis, true_anomaly }   [m], [rad]
+OrbitPlacement readOrbit(const toml::node& n, const std::string& file) {
+  if (!n.is_table()) throw ScenarioError(file, positionOf(n.source()), "'orbit' must be a table");
+  TableReader r(*n.as_table(), file, "orbit");
+  OrbitPlacement o;
+  o.periapsisAltitude = r.requiredNumber("periapsis_altitude");
+  o.apoapsisAltitude = r.requiredNumber("apoapsis_altitude");
+  r.check(o.apoapsisAltitude >= o.periapsisAltitude, "apoapsis_altitude",
+          "must not be below periapsis_altitude (only closed orbits)");
+  o.inclination = r.requiredNumber("inclination");
+  r.check(o.inclination >= 0.0 && o.inclination <= kPi, "inclination", "must be 0 to pi");
+  o.ascendingNode = r.requiredNumber("ascending_node");
+  o.argumentOfPeriapsis = r.requiredNumber("argument_of_periapsis");
+  o.trueAnomaly = r.requiredNumber("true_anomaly");
+  r.finish();
+  return o;
+}
+
+// The state vectors of the vessels placed by orbit, from their bodies.
+void placeByOrbit(const Scenario& s, VesselEntry& v) {
+  if (!v.orbit) return;
+  const auto body = std::find_if(s.bodies.begin(), s.bodies.end(),
+                                 [&](const BodyEntry& b) { return b.name == v.spec.body; });
+  if (body == s.bodies.end()) return;  // named by checkNames already
+  if (!(body->radius + v.orbit->periapsisAltitude > 0.0))
+    throw ScenarioError(s.file, v.orbitPos,
+                        "the periapsis lies at or below the centre of '" + body->name + "'");
+  const StateVector state = stateFromOrbit(*v.orbit, body->mu, body->radius);
+  v.spec.position = state.position;
+  v.spec.velocity = state.velocity;
+}
+
 }  // namespace
 
 VesselEntry readVessel(const toml::table& t, const std::string& file, const std::string& what) {
@@ -137,8 +173,16 @@ VesselEntry readVessel(const toml::table& t, const std::string& file, const std:
   e.classPos = r.valuePos("class");
   v.body = r.requiredString("body");
   e.bodyPos = r.valuePos("body");
-  v.position = r.requiredVector("position");
-  v.velocity = r.requiredVector("velocity");
+  if (r.has("orbit")) {
+    for (const char* k : {"position", "velocity"})
+      if (r.has(k))
+        r.fail(r.valuePos(k), "'" + std::string(k) + "' and 'orbit' exclude each other");
+    e.orbitPos = r.valuePos("orbit");
+    e.orbit = readOrbit(*r.node("orbit"), file);
+  } else {
+    v.position = r.requiredVector("position");
+    v.velocity = r.requiredVector("velocity");
+  }
   v.orientation = r.vector("orientation").value_or(VECTOR3{});
   v.angularVelocity = r.vector("angular_velocity").value_or(VECTOR3{});
   v.dryMass = r.number("dry_mass");
@@ -173,6 +217,7 @@ VesselEntry readVessel(const toml::table& t, const std::string& file, const std:
 Scenario parseScenario(std::string_view text, const std::string& file) {
   Scenario s;
   s.file = file;
+  checkTomlText(text, file);
   toml::table doc;
   try {
     doc = toml::parse(text, std::string_view(file));
@@ -195,6 +240,9 @@ Scenario parseScenario(std::string_view text, const std::string& file) {
   std::stable_sort(s.events.begin(), s.events.end(),
                    [](const Event& a, const Event& b) { return a.t < b.t; });
   checkNames(s);
+  for (VesselEntry& v : s.vessels) placeByOrbit(s, v);
+  for (Event& e : s.events)
+    if (e.kind == EventKind::Spawn) placeByOrbit(s, e.spawn);
   return s;
 }
 

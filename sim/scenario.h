@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "host/world.h"
+#include "sim/orbit_placement.h"
 
 namespace sim {
 
@@ -44,7 +45,10 @@ struct BaseEntry {
 
 struct VesselEntry {
   halcyra::VesselSpec spec;
-  SourcePos pos, bodyPos, classPos, basePos;
+  // Placed by orbit: spec.position and spec.velocity are computed from it with
+  // the body's mu and radius once the bodies are known.
+  std::optional<OrbitPlacement> orbit;
+  SourcePos pos, bodyPos, classPos, basePos, orbitPos;
 };
 
 struct ScreenEntry {
@@ -75,6 +79,7 @@ struct Event {
   size_t screen = 0;
   uint32_t key = 0;
   int32_t button = 0;
+  std::string buttonLabel;  // a button named by its label, found when the event runs
   bool release = false;
   std::string text;   // input text, mode name, focus / delete name, dock / levels vessel
   std::string other;  // the vessel docked to

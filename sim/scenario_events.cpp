@@ -1,6 +1,7 @@
 // [[event]] tables: a time, exactly one action, and the keys that go with it.
 #include <array>
 
+#include "sim/key_names.h"
 #include "sim/scenario_parts.h"
 #include "sim/toml_reader.h"
 
@@ -52,6 +53,25 @@ void readDocking(TableReader& r, const char* key, size_t size, Event& e) {
   }
 }
 
+// key = 35 (a scan code) or key = "H" / "Shift-H" / "Numpad5" (a name).
+void readKey(TableReader& r, Event& e) {
+  if (r.node("key")->is_string()) {
+    const std::string name = *r.string("key");
+    const std::optional<uint32_t> code = scanCodeOfKey(name);
+    if (!code) {
+      std::string known;
+      for (const std::string& k : keyNames()) known += (known.empty() ? "" : " ") + k;
+      r.fail(r.valuePos("key"), "unknown key name '" + name + "' (a scan code, or one of: " +
+                                    known + ", each with an optional Shift- prefix)");
+    }
+    e.key = *code;
+    return;
+  }
+  const int64_t k = *r.integer("key");
+  r.check(k >= 0 && k <= 0xffff, "key", "must be a scan code 0 to 65535 or a key name");
+  e.key = uint32_t(k);
+}
+
 }  // namespace
 
 Event readEvent(const toml::table& table, const std::string& file) {
@@ -88,19 +108,20 @@ Event readEvent(const toml::table& table, const std::string& file) {
   e.textPos = r.valuePos(action->key);
 
   switch (e.kind) {
-    case EventKind::Key: {
-      const int64_t k = *r.integer("key");
-      r.check(k >= 0 && k <= 0xffff, "key", "must be a scan code 0 to 65535");
-      e.key = uint32_t(k);
+    case EventKind::Key:
+      readKey(r, e);
       break;
-    }
-    case EventKind::Button: {
-      const int64_t b = *r.integer("button");
-      r.check(b >= 0 && b <= 1000, "button", "must be 0 to 1000");
-      e.button = int32_t(b);
+    case EventKind::Button:
+      if (r.node("button")->is_string()) {
+        e.buttonLabel = *r.string("button");
+        r.check(!e.buttonLabel.empty(), "button", "must be a label or an index");
+      } else {
+        const int64_t b = *r.integer("button");
+        r.check(b >= 0 && b <= kMaxButtons, "button", "must be 0 to 1000");
+        e.button = int32_t(b);
+      }
       e.release = r.boolean("release").value_or(false);
       break;
-    }
     case EventKind::Input:
       e.text = *r.text("input");  // typed text: the module judges it
       break;

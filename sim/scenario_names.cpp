@@ -95,11 +95,17 @@ void checkModes(const Scenario& s, const std::vector<std::string>& modes) {
   auto known = [&](const std::string& m) {
     return m.empty() || std::find(modes.begin(), modes.end(), m) != modes.end();
   };
+  std::string registered;
+  for (const std::string& m : modes) registered += (registered.empty() ? "'" : ", '") + m + "'";
+  auto unknown = [&](const std::string& m) {
+    return "unknown mode '" + m + "' (the module registers " +
+           (registered.empty() ? std::string("none") : registered) + ")";
+  };
   for (const ScreenEntry& sc : s.screens)
-    if (!known(sc.mode)) throw ScenarioError(s.file, sc.modePos, "unknown mode '" + sc.mode + "'");
+    if (!known(sc.mode)) throw ScenarioError(s.file, sc.modePos, unknown(sc.mode));
   for (const Event& e : s.events)
     if (e.kind == EventKind::Mode && !known(e.text))
-      throw ScenarioError(s.file, e.textPos, "unknown mode '" + e.text + "'");
+      throw ScenarioError(s.file, e.textPos, unknown(e.text));
 }
 
 }  // namespace sim

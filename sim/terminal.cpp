@@ -15,11 +15,11 @@ constexpr auto kBarPeriod = std::chrono::milliseconds(100);  // fastest redraw o
 }  // namespace
 
 Terminal::Terminal(bool quiet, double until, bool stdoutTaken)
-    : out_(stdoutTaken ? stderr : stdout), bar_(!quiet && isatty(fileno(out_))), until_(until) {}
+    : out_(stdoutTaken ? stderr : stdout), bar_(!quiet && isatty(STDERR_FILENO)), until_(until) {}
 
 void Terminal::clearBar() {
   if (bar_ && shown_ >= 0) {
-    std::fputs("\r\033[K", out_);
+    std::fputs("\r\033[K", stderr);
     shown_ = -1;
   }
 }
@@ -34,10 +34,11 @@ void Terminal::progress(double t) {
   drawn_ = now;
   shown_ = perMille;
   const int filled = perMille * kBarWidth / 1000;
-  std::fprintf(out_, "\r[%.*s%*s] %5.1f%%  t = %.1f s", filled,
+  std::fflush(stdout);  // what the run printed comes first
+  std::fprintf(stderr, "\r[%.*s%*s] %5.1f%%  t = %.1f s", filled,
                "########################################", kBarWidth - filled, "", perMille / 10.0,
                t);
-  std::fflush(out_);
+  std::fflush(stderr);
 }
 
 void Terminal::debugLine(double t, const char* buffer) {

@@ -1,7 +1,8 @@
-// What gyrelle-sim shows on the terminal: a progress bar (only on a terminal,
-// not with --quiet), the host's debug line whenever it changes, and each
-// screen's last page as text at the end. All on standard output, or on
-// standard error when an output (--dump -, --telemetry -) takes standard output.
+// What gyrelle-sim shows on the terminal: on standard error a progress bar
+// (only when that is a terminal, not with --quiet) and notes; on standard
+// output the host's debug line whenever it changes, and each screen's last
+// page as text at the end (on standard error too when an output, --dump - or
+// --telemetry -, takes standard output).
 #pragma once
 
 #include <chrono>
@@ -24,7 +25,7 @@ class Terminal {
  private:
   void clearBar();
 
-  FILE* out_;  // where the terminal's lines go
+  FILE* out_;  // where the debug line and the last pages go
   bool bar_;
   double until_;
   int shown_ = -1;  // per mille of the run shown by the bar, -1 = none

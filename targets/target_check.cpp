@@ -2,7 +2,7 @@
 // handle is never passed to the host again.
 #include "control/attitude_hold.h"
 #include "control/velocity_trim.h"
-#include "mfd/gyrelle_mfd.h"
+#include "instance/instance_record.h"
 #include "targets/target_commands.h"
 
 namespace {
@@ -21,20 +21,20 @@ bool objectExists(OBJHANDLE object, const char* name) {
 }
 }  // namespace
 
-bool checkTarget(GyrelleMFD& mfd) {
-  if (mfd.targetHandle == nullptr) return false;
-  if (objectExists(mfd.targetHandle, mfd.targetName)) return true;
-  mfd.targetHandle = nullptr;
-  mfd.targetName[0] = '\0';
-  mfd.targetRelPos = VECTOR3{0.0, 0.0, 0.0};
-  mfd.targetRelVel = VECTOR3{0.0, 0.0, 0.0};
-  mfd.rangeRate = 0.0;
-  endTrim(mfd);  // nothing left to match
+bool checkTarget(InstanceRecord& rec) {
+  if (rec.targetHandle == nullptr) return false;
+  if (objectExists(rec.targetHandle, rec.targetName)) return true;
+  rec.targetHandle = nullptr;
+  rec.targetName[0] = '\0';
+  rec.targetRelPos = VECTOR3{0.0, 0.0, 0.0};
+  rec.targetRelVel = VECTOR3{0.0, 0.0, 0.0};
+  rec.rangeRate = 0.0;
+  endTrim(rec);  // nothing left to match
   // Only target-relative mode takes its deviations from the line of sight to
   // the target; a hold in another mode has its own reference and goes on.
-  if (mfd.refMode == kTargetRelativeMode) {
-    mfd.attDeviation = VECTOR3{0.0, 0.0, 0.0};
-    if (mfd.holdActive) endHold(mfd);
+  if (rec.refMode == kTargetRelativeMode) {
+    rec.attDeviation = VECTOR3{0.0, 0.0, 0.0};
+    if (rec.holdActive) endHold(rec);
   }
   return false;
 }

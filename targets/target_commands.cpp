@@ -3,9 +3,9 @@
 #include "targets/target_commands.h"
 
 #include "control/velocity_trim.h"
-#include "geometry/reference_frames.h"
-#include "mfd/gyrelle_mfd.h"
+#include "instance/instance_record.h"
 #include "module/module_state.h"
+#include "targets/target_relative.h"
 
 namespace {
 constexpr int kNameCapacity = 50;      // [characters] with the terminator
@@ -35,75 +35,95 @@ TargetNode* findEntry(const TargetList& list, OBJHANDLE object) {
   }
   return nullptr;
 }
+constexpr int kTargetRelativeMode = 3;
+
+// The figures of the target just named, at once, as entering the mode computes
+// them: the page, the hold and the trim never work on the previous target's.
+// In another mode (a name typed into a box opened before the mode changed)
+// the deviations are that mode's; entering target mode computes them then.
+void refreshSelectedTarget(InstanceRecord& rec) {
+  if (rec.refMode != kTargetRelativeMode) return;
+  if (checkTarget(rec)) {
+    updateTargetRelative(rec);
+  } else if (rec.targetHandle == nullptr) {
+    clearTargetRelative(rec);
+  }
+}
 }  // namespace
 
-void selectCurrentTarget(GyrelleMFD& mfd) {
-  if (mfd.targetList.current == nullptr) return;  // the host reports no objects
-  mfd.targetHandle = mfd.targetList.current->object;
-  hapiGetObjectName(mfd.targetHandle, mfd.targetName, kNameCapacity);
+void selectCurrentTarget(InstanceRecord& rec) {
+  if (rec.targetList.current == nullptr) return;  // the host reports no objects
+  rec.targetHandle = rec.targetList.current->object;
+  hapiGetObjectName(rec.targetHandle, rec.targetName, kNameCapacity);
 }
 
-void enterTargetMode(GyrelleMFD& mfd) {
-  endTrim(mfd);  // a trim on the previous target ends
-  refreshTargetList(mfd);
-  markNearestOther(mfd.targetList);
-  selectCurrentTarget(mfd);
+void enterTargetMode(InstanceRecord& rec) {
+  endTrim(rec);  // a trim on the previous target ends
+  refreshTargetList(rec);
+  markNearestOther(rec.targetList);
+  selectCurrentTarget(rec);
   // With no objects listed the old target stands; it may have gone since.
-  if (mfd.targetList.current == nullptr && !checkTarget(mfd)) return;
+  if (rec.targetList.current == nullptr && !checkTarget(rec)) return;
   // The new target's figures are there before the next periodic refresh.
-  updateTargetRelative(mfd);
+  updateTargetRelative(rec);
 }
 
-void closestTarget(GyrelleMFD& mfd) {
-  refreshTargetList(mfd);
-  markNearestOther(mfd.targetList);
-  selectCurrentTarget(mfd);
+void closestTarget(InstanceRecord& rec) {
+  refreshTargetList(rec);
+  markNearestOther(rec.targetList);
+  selectCurrentTarget(rec);
+  refreshSelectedTarget(rec);
 }
 
-void nextTarget(GyrelleMFD& mfd) {
-  refreshTargetList(mfd);
-  stepCurrent(mfd.targetList, true);
-  selectCurrentTarget(mfd);
+void nextTarget(InstanceRecord& rec) {
+  refreshTargetList(rec);
+  stepCurrent(rec.targetList, true);
+  selectCurrentTarget(rec);
+  refreshSelectedTarget(rec);
 }
 
-void previousTarget(GyrelleMFD& mfd) {
-  refreshTargetList(mfd);
-  stepCurrent(mfd.targetList, false);
-  selectCurrentTarget(mfd);
+void previousTarget(InstanceRecord& rec) {
+  refreshTargetList(rec);
+  stepCurrent(rec.targetList, false);
+  selectCurrentTarget(rec);
+  refreshSelectedTarget(rec);
 }
 
-bool selectTargetByName(GyrelleMFD& mfd, const char* name) {
+bool selectTargetByName(InstanceRecord& rec, const char* name) {
   if (name == nullptr) return false;
   OBJHANDLE object = hapiGetObjectByName(name);
   if (object == nullptr) return false;
-  refreshTargetList(mfd);
-  TargetNode* entry = findEntry(mfd.targetList, object);
+  refreshTargetList(rec);
+  TargetNode* entry = findEntry(rec.targetList, object);
   if (entry == nullptr) {
     // The host knows the name but the list does not hold it: build the list
     // afresh once; a name still missing is refused.
-    rebuildTargetList(mfd);
-    entry = findEntry(mfd.targetList, object);
+    rebuildTargetList(rec);
+    entry = findEntry(rec.targetList, object);
     if (entry == nullptr) return false;
   }
-  mfd.targetList.current = entry;
-  selectCurrentTarget(mfd);
+  rec.targetList.current = entry;
+  selectCurrentTarget(rec);
+  refreshSelectedTarget(rec);
   return true;
 }
 
 bool targetNameEntered(void* /*id*/, char* text, void* userData) {
   // The box may outlive its screen's instance; a destroyed one refuses.
-  if (!isLiveInstance(userData)) return false;
-  return selectTargetByName(*static_cast<GyrelleMFD*>(userData), text);
+  InstanceRecord* rec = liveInstance(userData);
+  if (rec == nullptr) return false;
+  return selectTargetByName(*rec, text);
 }
 
-bool selectBaseTarget(GyrelleMFD& mfd) {
+bool selectBaseTarget(InstanceRecord& rec) {
   VESSEL* focus = hapiGetFocusInterface();
   if (focus == nullptr) return false;
   VESSELSTATUS status{};
   focus->GetStatus(status);
   if (status.base == nullptr) return false;
   // The list and its current mark stay: NXT moves on from the listed target.
-  mfd.targetHandle = status.base;
-  hapiGetObjectName(status.base, mfd.targetName, kBaseNameCapacity);
+  rec.targetHandle = status.base;
+  hapiGetObjectName(status.base, rec.targetName, kBaseNameCapacity);
+  refreshSelectedTarget(rec);
   return true;
 }

@@ -3,24 +3,25 @@
 
 #include "targets/target_list.h"
 
-class GyrelleMFD;
+struct InstanceRecord;
 
-void enterTargetMode(GyrelleMFD& mfd);
-void closestTarget(GyrelleMFD& mfd);
-void nextTarget(GyrelleMFD& mfd);
-void previousTarget(GyrelleMFD& mfd);
-bool selectTargetByName(GyrelleMFD& mfd, const char* name);
-// Input-box callback of "Select Target"; userData is the instance.
+void enterTargetMode(InstanceRecord& rec);
+void closestTarget(InstanceRecord& rec);
+void nextTarget(InstanceRecord& rec);
+void previousTarget(InstanceRecord& rec);
+bool selectTargetByName(InstanceRecord& rec, const char* name);
+// Input-box callback of "Select Target"; userData is the instance's token
+// (module/module_state.h).
 bool targetNameEntered(void* id, char* text, void* userData);
-bool selectBaseTarget(GyrelleMFD& mfd);
+bool selectBaseTarget(InstanceRecord& rec);
 
-void refreshTargetList(GyrelleMFD& mfd);
-void rebuildTargetList(GyrelleMFD& mfd);
+void refreshTargetList(InstanceRecord& rec);
+void rebuildTargetList(InstanceRecord& rec);
 void sortTargetList(TargetList& list);
 bool isFarther(const TargetNode* a, const TargetNode* b);
-void selectCurrentTarget(GyrelleMFD& mfd);
+void selectCurrentTarget(InstanceRecord& rec);
 
 // Whether the selected target still exists in the host's world. A target that
 // has gone is dropped: no target, no figures, and a hold or trim on it ends.
 // Returns true when a target is selected and exists.
-bool checkTarget(GyrelleMFD& mfd);
+bool checkTarget(InstanceRecord& rec);

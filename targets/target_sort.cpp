@@ -5,7 +5,7 @@
 #include <limits>
 #include <vector>
 
-#include "mfd/gyrelle_mfd.h"
+#include "instance/instance_record.h"
 #include "targets/host_objects.h"
 #include "targets/target_commands.h"
 
@@ -24,21 +24,21 @@ bool allEntriesExist(const TargetList& list) {
 }
 }  // namespace
 
-void refreshTargetList(GyrelleMFD& mfd) {
-  if (mfd.targetList.count != hapiGetObjectCount() || !allEntriesExist(mfd.targetList)) {
-    rebuildTargetList(mfd);
+void refreshTargetList(InstanceRecord& rec) {
+  if (rec.targetList.count != hapiGetObjectCount() || !allEntriesExist(rec.targetList)) {
+    rebuildTargetList(rec);
   } else {
-    sortTargetList(mfd.targetList);
+    sortTargetList(rec.targetList);
   }
 }
 
-void rebuildTargetList(GyrelleMFD& mfd) {
-  clearTargetList(mfd.targetList);
+void rebuildTargetList(InstanceRecord& rec) {
+  clearTargetList(rec.targetList);
   // The host's index order; current ends on the entry of the object at index 0.
   for (uint32_t i = 0; i < hapiGetObjectCount(); ++i) {
-    appendTarget(mfd.targetList, hapiGetObjectByIndex(static_cast<int>(i)));
+    appendTarget(rec.targetList, hapiGetObjectByIndex(static_cast<int>(i)));
   }
-  sortTargetList(mfd.targetList);
+  sortTargetList(rec.targetList);
 }
 
 bool isFarther(const TargetNode* a, const TargetNode* b) {

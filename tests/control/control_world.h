@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "control/trim_selection.h"
 #include "control/vessel_control.h"
 #include "host/world.h"
 #include "mfd/gyrelle_mfd.h"

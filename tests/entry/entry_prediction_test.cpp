@@ -197,3 +197,43 @@ TEST(PropagateConic, AgreesWithKeplersEquationOnRandomEllipses) {
     EXPECT_LT(vectorLength(v - vTrue), 1e-3) << "case " << k;
   }
 }
+
+namespace {
+
+// Newton steps the prediction's propagation takes for a state, from the
+// first guess s dt / a that the propagation uses; -1 when it did not converge.
+int newtonSteps(const VECTOR3& pos, const VECTOR3& vel) {
+  const EntryPrediction p = predict(pos, vel);
+  OrbitalElements el{};
+  computeElements(pos, vel, kMu, el);
+  const double s = std::sqrt(kMu);
+  double chi = s * p.timeToGo / el.a;
+  double z = chi * chi / el.a;
+  return solveUniversalAnomalyCounted(el.position, el.velocity, el.a, p.timeToGo, s, chi, z);
+}
+
+// Nearly radial (e = 0.9997): 4,629.53 m/s at 88.6 deg above the horizontal,
+// rising from 14,799 km. The iteration wanders before it converges.
+TEST(NewtonBound, AnEccentricOrbitConvergesAfterTheTenthStepOnTheInterface) {
+  const double gamma = 88.6 * 3.14159265358979 / 180.0;  // flight-path angle [rad]
+  const VECTOR3 pos{1.47988e7, 0, 0};
+  const VECTOR3 vel{4629.53 * std::sin(gamma), 4629.53 * std::cos(gamma), 0};
+  EXPECT_GT(newtonSteps(pos, vel), 10);
+  const EntryPrediction p = predict(pos, vel);
+  ASSERT_TRUE(p.valid);
+  EXPECT_NEAR(vectorLength(p.eiPosition), kEiRadius, 1.0);  // not 58,472 km out
+}
+
+// An orbit on which the iteration never meets its tolerance: no prediction,
+// rather than the last step's point reported as the crossing.
+TEST(NewtonBound, AnIterationThatDoesNotConvergeLeavesThePredictionUndefined) {
+  const VECTOR3 pos{23191540.109274104, 0, 0};
+  const VECTOR3 vel{-130.63943582948303, 24.227290712110385, 0};
+  ASSERT_EQ(newtonSteps(pos, vel), -1);
+  const EntryPrediction p = predict(pos, vel);
+  EXPECT_FALSE(p.valid);
+  VECTOR3 r, v;
+  EXPECT_FALSE(propagateConic(pos, vel, 1.16e7, kMu, 1e15, r, v));  // no double resolves 1e-4 s
+}
+
+}  // namespace

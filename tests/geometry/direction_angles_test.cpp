@@ -30,3 +30,21 @@ TEST(DirectionAngles, DegenerateDirectionsGiveNaNYaw) {
   EXPECT_TRUE(std::isnan(directionAngles({0, 0, 0}).y));
   EXPECT_TRUE(std::isnan(directionAngles({0, 2, 0}).y));  // on the y axis: h = 0
 }
+
+TEST(DirectionAngles, DirectionsNextToTheVerticalPlaneHaveAYaw) {
+  // About one in eight of these carried |d.z / h| past 1 before the clamp.
+  int checked = 0;
+  for (int i = 1; i <= 2000; ++i) {
+    const double y = std::sin(0.37 * i) * 3.0;  // [m]
+    const double z = std::cos(0.91 * i) * 5.0;  // [m]
+    const double x = (i % 3 - 1) * 1e-10 * i;   // within 1e-9 of the plane, either side
+    const VECTOR3 a = directionAngles({x, y, z});
+    ASSERT_FALSE(std::isnan(a.y)) << "d = (" << x << ", " << y << ", " << z << ")";
+    // h carries the rounding of sin(acos(q)), most where d is near vertical.
+    if (std::fabs(z) > std::fabs(y)) {
+      EXPECT_NEAR(std::fabs(a.y), z >= 0.0 ? 0.0 : kPi, 1e-6) << i;
+    }
+    ++checked;
+  }
+  EXPECT_EQ(checked, 2000);
+}

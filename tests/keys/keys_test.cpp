@@ -174,12 +174,33 @@ TEST_F(Keys, OffsetTextsReadAsDegrees) {
 TEST_F(Keys, OffsetTextsThatAreNotFiniteAreRefused) {
   ASSERT_TRUE(key(25));
   ASSERT_TRUE(world->answerInput(screen, "2"));
-  for (const char* text : {"nan", "inf", "-inf", "1e999", "infinity"}) {
+  // The decimal number in front overflows: refused, nothing changed.
+  for (const char* text : {"1e999", "-1e999", "1e400xyz"}) {
     ASSERT_TRUE(key(25));
     EXPECT_FALSE(world->answerInput(screen, text)) << text;
     EXPECT_DOUBLE_EQ(record().attOffset.x, 2 * kDegToRad) << text;
     world->cancelInput(screen);
   }
+  // No decimal number in front: 0 by the grammar, whatever a C library reads there.
+  for (const char* text : {"0x1p2000", "nan", "inf", "-infinity"}) {
+    ASSERT_TRUE(key(25));
+    EXPECT_TRUE(world->answerInput(screen, text)) << text;
+    EXPECT_EQ(record().attOffset.x, 0.0) << text;
+  }
+}
+
+TEST_F(Keys, OffsetTextsOfAnyLengthReadTheirLeadingNumber) {
+  const std::string digitsThenJunk = "7" + std::string(5000, 'x');
+  const std::string longFraction = "0." + std::string(3000, '0') + "5";  // 5e-3001, read as 0
+  ASSERT_TRUE(key(25));
+  EXPECT_TRUE(world->answerInput(screen, digitsThenJunk));
+  EXPECT_DOUBLE_EQ(record().attOffset.x, 7 * kDegToRad);
+  ASSERT_TRUE(key(25));
+  EXPECT_TRUE(world->answerInput(screen, "-12 5" + std::string(1000, ' ')));
+  EXPECT_DOUBLE_EQ(record().attOffset.x, -12.5 * kDegToRad);
+  ASSERT_TRUE(key(25));
+  EXPECT_TRUE(world->answerInput(screen, longFraction));
+  EXPECT_EQ(record().attOffset.x, 0.0);
 }
 
 TEST_F(Keys, CallbackForADestroyedInstanceIsRefused) {

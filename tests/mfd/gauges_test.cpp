@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 #include "mfd/display.h"
 #include "mfd/page_fixture.h"
 
@@ -174,6 +176,41 @@ TEST_F(Gauges, LevelsOfTheRedrawChooseTheBrushes) {
   }
   EXPECT_EQ(brushes, (std::vector<COLORREF>{kNegativeBrush, kPositiveBrush, kNegativeBrush}));
   EXPECT_EQ(screen.selected, stockBrush());
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(Gauges, LevelsThatAreNotNumbersDrawAsZero) {
+  drawRollArc(*mfd, 197, 0.0);
+  const std::string zeroRoll = geometry(dc->ops, 5);
+  drawPitchBar(*mfd, 197, 0.0);
+  drawYawBar(*mfd, 197, 0.0);
+  const size_t zeroOps = dc->ops.size();
+  const std::string zero = geometry(dc->ops);
+  dc->ops.clear();
+  drawRollArc(*mfd, 197, std::nan(""));
+  EXPECT_EQ(geometry(dc->ops, 5), zeroRoll);
+  drawPitchBar(*mfd, 197, std::nan(""));
+  drawYawBar(*mfd, 197, std::nan(""));
+  EXPECT_EQ(dc->ops.size(), zeroOps);
+  EXPECT_EQ(geometry(dc->ops), zero);
+  // The brush by the rule: NaN is not >= 0.
+  EXPECT_EQ(fillBrushes(), (std::vector<COLORREF>{kNegativeBrush, kNegativeBrush, kNegativeBrush}));
+  dc->ops.clear();
+  drawPitchBar(*mfd, 197, HUGE_VAL);
+  EXPECT_EQ(geometry(dc->ops, 5), "[ M25,242 L35,242 L35,242 L25,242 L25,242 ] F");
+}
+
+TEST_F(Gauges, RollRingOnATallScreenClosesAtTheCentre) {
+  makeInstance(1400, 256);  // lineHeight 50: the ring would be 45 - 50 = -5 thick
+  dc->ops.clear();
+  mfd->drawDc = dc.get();
+  drawRollArc(*mfd, 500, 1.0);
+  // The inner arc has radius 0 and the lines run to the centre (225, 570), not past it.
+  EXPECT_EQ(geometry(dc->ops, 5),
+            "[ M225,525 A225,570,45,90,-90 L225,570 A225,570,0,0,90 L225,525 ] F");
 }
 
 }  // namespace

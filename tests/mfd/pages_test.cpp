@@ -212,17 +212,33 @@ TEST_F(TargetPage, TrimmedAxesHaveWhiteLabels) {
   EXPECT_TRUE(hasText(redraw(), 5, 70, "Vertical", kGreen));
 }
 
+TEST_F(Pages, AttitudeLinesPrintNoNegativeZero) {
+  GyrelleMFD& m = makeInstance();
+  m.refAttitude = VECTOR3{-1e-9, -0.04 * kRadPerDeg, -0.06 * kRadPerDeg};
+  m.status.orientation = VECTOR3{-0.0, 0.04 * kRadPerDeg, -179.96 * kRadPerDeg};
+  const auto ops = redraw();
+  EXPECT_TRUE(hasText(ops, 5, 30, "Reference Att: 0.0 0.0 -0.1", kGreen));
+  EXPECT_TRUE(hasText(ops, 5, 40, "Current Att:   0.0 0.0 -180.0", kGreen));
+}
+
 TEST_F(TargetPage, DroppedTargetShowsNoFigures) {
   GyrelleMFD& m = targetInstance(0);
   m.targetHandle = nullptr;
   m.attDeviation = VECTOR3{0.0, 0.0, 0.0};
+  m.status.angVel = VECTOR3{0.02, -0.01, 0.0};  // [rad/s]
   const auto ops = redraw();
   EXPECT_TRUE(hasText(ops, 5, 30, "Target: ", kGreen));
   EXPECT_TRUE(hasText(ops, 5, 40, "Distance:", kGreen));
   EXPECT_TRUE(hasText(ops, 5, 50, "Rad Vel:", kGreen));
   EXPECT_TRUE(hasText(ops, 5, 80, "Lateral", kGreen));
-  for (int line : {4, 5, 7, 8, 9}) EXPECT_EQ(textAt(ops, 100, line * 10), nullptr) << line;
-  EXPECT_TRUE(hasText(ops, 100, 120, "+0.00", kGreen));
+  // No deviation of a line of sight that is not there ("+0.00" would read
+  // "on target"); the vessel's own rates stay.
+  for (int line : {4, 5, 7, 8, 9, 12, 13}) EXPECT_EQ(textAt(ops, 100, line * 10), nullptr) << line;
+  EXPECT_TRUE(hasText(ops, 5, 120, "Pitch:", kGreen));
+  EXPECT_TRUE(hasText(ops, 5, 130, "Yaw:", kGreen));
+  EXPECT_TRUE(hasText(ops, 200, 120, "+1.15", kGreen));
+  EXPECT_TRUE(hasText(ops, 200, 130, "-0.57", kGreen));
+  EXPECT_TRUE(hasText(ops, 100, 140, "+0.00", kGreen));
   EXPECT_TRUE(hasText(ops, 200, 140, "+0.00", kGreen));
 }
 

@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstring>
 
+#include "control/trim_selection.h"
 #include "mfd/gyrelle_mfd.h"
 #include "module/mode_registration.h"
 #include "module/module_state.h"
@@ -152,10 +153,11 @@ TEST_F(Instances, RefreshRunsOncePerQuarterSecondOfSimulationTime) {
 
 TEST_F(Instances, LiveInstancesAreTracked) {
   GyrelleMFD* mfd = open();
-  EXPECT_TRUE(isLiveInstance(mfd));
+  void* token = instanceToken(mfd->serial);
+  EXPECT_EQ(liveInstance(token), static_cast<InstanceRecord*>(mfd));
   delete mfd;
-  EXPECT_FALSE(isLiveInstance(mfd));
-  EXPECT_FALSE(isLiveInstance(nullptr));
+  EXPECT_EQ(liveInstance(token), nullptr);
+  EXPECT_EQ(liveInstance(nullptr), nullptr);
 }
 
 }  // namespace

@@ -56,6 +56,25 @@ TEST_F(LoadedModule, LoadsUnloadsAndLoadsAgainInOneProcess) {
   }
 }
 
+TEST_F(LoadedModule, UnloadingOneOfTwoLoadsLeavesTheOthersMode) {
+  for (int first = 0; first < 2; ++first) {
+    std::unique_ptr<halcyra::ModuleLoader> loads[2] = {
+        std::make_unique<halcyra::ModuleLoader>(GYRELLE_MODULE_PATH),
+        std::make_unique<halcyra::ModuleLoader>(GYRELLE_MODULE_PATH)};
+    ASSERT_EQ(world->modes().size(), 1u);
+    const size_t screen = world->addScreen(256, 280);
+    ASSERT_TRUE(world->setScreenMode(screen, "Gyrelle"));
+    loads[first]->unload();
+    ASSERT_EQ(world->modes().size(), 1u) << "unloaded load " << first;
+    EXPECT_NE(world->screen(screen).instance, nullptr);
+    EXPECT_TRUE(world->setScreenMode(screen, "Gyrelle"));  // a new instance of the other load
+    world->redraw(screen);
+    loads[1 - first]->unload();
+    EXPECT_TRUE(world->modes().empty());
+    EXPECT_EQ(world->screen(screen).instance, nullptr);
+  }
+}
+
 TEST_F(LoadedModule, StepWithoutInstanceTouchesNothing) {
   loader = std::make_unique<halcyra::ModuleLoader>(GYRELLE_MODULE_PATH);
   focus().SetAttitudeRotLevel(VECTOR3{0.5, -0.25, 0.125});

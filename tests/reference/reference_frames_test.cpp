@@ -1,6 +1,6 @@
 // The reference attitudes of the four modes and the target-relative
 // quantities, on an instance constructed in the test with a world installed.
-#include "geometry/reference_frames.h"
+#include "reference/reference_frames.h"
 
 #include <gtest/gtest.h>
 
@@ -10,6 +10,7 @@
 #include "mfd/gyrelle_mfd.h"
 #include "module/module_state.h"
 #include "support/instance_fixture.h"
+#include "targets/target_relative.h"
 
 namespace {
 

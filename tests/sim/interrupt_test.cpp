@@ -75,9 +75,12 @@ class Interrupt : public simtest::SimRun {
 
   // The outputs are this run's, complete up to the time it stopped at.
   void expectCommittedAt(const simtest::RunResult& r) {
+    // The last line, after the flight report's summary.
     const std::string prefix = "gyrelle-sim: interrupted at t = ";
-    ASSERT_EQ(r.err.rfind(prefix, 0), 0u) << r.err;
-    const std::string t = r.err.substr(prefix.size(), r.err.find('\n') - prefix.size());
+    const size_t at = r.err.rfind(prefix);
+    ASSERT_NE(at, std::string::npos) << r.err;
+    const std::string t = r.err.substr(at + prefix.size(), r.err.size() - 1 - at - prefix.size());
+    EXPECT_EQ(r.err.back(), '\n');
     EXPECT_GT(std::stod(t), 0.0);
 
     const auto rows = simtest::lines(simtest::readFile(path("t.csv")));

@@ -6,6 +6,7 @@
 #include <stdlib.h>
 #include <sys/wait.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -66,7 +67,9 @@ class SimRun : public ::testing::Test {
     RunResult r;
 #ifdef GYRELLE_SIM_PATH
     std::string cmd = quoted(GYRELLE_SIM_PATH);
-    cmd += " --module " + quoted(GYRELLE_MODULE_PATH);
+    // The module built with the tests, unless the test names one.
+    if (std::find(args.begin(), args.end(), "--module") == args.end())
+      cmd += " --module " + quoted(GYRELLE_MODULE_PATH);
     for (const std::string& a : args) cmd += " " + quoted(a);
     cmd += " >" + quoted(path("stdout.txt")) + " 2>" + quoted(path("stderr.txt")) + " </dev/null";
     const int raw = std::system(cmd.c_str());

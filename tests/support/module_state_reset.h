@@ -11,6 +11,8 @@ namespace gyrelle_test {
 inline void resetModuleState() {
   instanceSlot[0] = instanceSlot[1] = nullptr;
   settingsSaved = false;
+  initCount = 0;
+  attachCount = 0;
   focusVessel = nullptr;
   controlVessel = nullptr;
 }

@@ -84,7 +84,7 @@ TEST_F(TargetList3, TypedNames) {
   EXPECT_FALSE(selectTargetByName(*mfd, nullptr));
   EXPECT_EQ(target(), focus);
   char text[] = "Mid";
-  EXPECT_TRUE(targetNameEntered(nullptr, text, mfd.get()));
+  EXPECT_TRUE(targetNameEntered(nullptr, text, instanceToken(mfd->serial)));
   EXPECT_EQ(target(), mid);
   int notAnInstance = 0;
   EXPECT_FALSE(targetNameEntered(nullptr, text, &notAnInstance));

@@ -1,0 +1,19 @@
+#include "control/vessel_release.h"
+
+#include "control/velocity_trim.h"
+#include "control/vessel_control.h"
+#include "instance/instance_record.h"
+#include "module/module_state.h"
+
+void releaseVessel(const InstanceRecord& rec) {
+  if (rec.holdActive) {
+    // The hold commands the vessel whose characteristics it holds; the hold's
+    // own switches zero the focus vessel. Both, should they differ.
+    const VECTOR3 still{0.0, 0.0, 0.0};
+    if (controlVessel != nullptr) controlVessel->SetAttitudeRotLevel(still);
+    if (focusVessel != nullptr && focusVessel != controlVessel) {
+      focusVessel->SetAttitudeRotLevel(still);
+    }
+  }
+  if (rec.trimActive) stopTrimLevels(rec.trimSelection);
+}

@@ -1,0 +1,16 @@
+// CSV fields of the runner's tables (RFC 4180 quoting).
+#pragma once
+
+#include <string>
+
+namespace sim {
+
+// A CSV field: quoted (quotes doubled) when it holds a comma, quote or line break.
+inline std::string csvField(const std::string& text) {
+  if (text.find_first_of(",\"\r\n") == std::string::npos) return text;
+  std::string out = "\"";
+  for (char c : text) out += c == '"' ? std::string("\"\"") : std::string(1, c);
+  return out + "\"";
+}
+
+}  // namespace sim

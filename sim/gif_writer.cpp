@@ -1,0 +1,165 @@
+#include "sim/gif_writer.h"
+
+#include <gif_lib.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cmath>
+#include <cstring>
+#include <filesystem>
+#include <optional>
+
+#include "render/picture.h"
+#include "sim/gif_palette.h"
+#include "sim/output_file.h"
+
+namespace sim {
+namespace {
+
+constexpr double kTimeSlack = 1e-9;      // [s] the runner's slack for due times
+constexpr double kTicksPerSecond = 100;  // GIF delays are in hundredths of a second
+constexpr int kMaxDelay = 65535;         // [ticks] the field's range
+
+// The animation tick at which a frame of simulation time t starts.
+long tickOf(double t, double speed) { return std::lround(t * kTicksPerSecond / speed); }
+
+}  // namespace
+
+// One screen's file and the frame waiting for its delay.
+struct GifWriter::Animation {
+  OutputFile file;
+  GifFileType* gif = nullptr;
+  uint32_t width, height;  // [pixels]
+  std::optional<IndexedPicture> pending;
+  double pendingT = 0.0;  // [s]
+
+  Animation(const std::string& path, uint32_t w, uint32_t h) : file(path), width(w), height(h) {
+    int error = 0;
+    gif = EGifOpen(this, &Animation::output, &error);
+    if (!gif) fail(error);
+    try {
+      begin();
+    } catch (...) {
+      EGifCloseFile(gif, nullptr);  // the destructor does not run for a failed constructor
+      throw;
+    }
+  }
+  void begin() {
+    EGifSetGifVersion(gif, true);  // GIF89a: delays and looping are extensions
+    if (EGifPutScreenDesc(gif, int(width), int(height), 8, 0, nullptr) == GIF_ERROR)
+      fail(gif->Error);
+    // The application extension that makes players loop: NETSCAPE2.0, loop count 0 = forever.
+    const GifByteType loop[3] = {1, 0, 0};
+    if (EGifPutExtensionLeader(gif, APPLICATION_EXT_FUNC_CODE) == GIF_ERROR ||
+        EGifPutExtensionBlock(gif, 11, "NETSCAPE2.0") == GIF_ERROR ||
+        EGifPutExtensionBlock(gif, 3, loop) == GIF_ERROR ||
+        EGifPutExtensionTrailer(gif) == GIF_ERROR)
+      fail(gif->Error);
+  }
+  ~Animation() {
+    if (gif) EGifCloseFile(gif, nullptr);  // unfinished: the file is discarded with `file`
+  }
+
+  static int output(GifFileType* g, const GifByteType* data, int length) {
+    auto* self = static_cast<Animation*>(g->UserData);
+    return self->file.write(data, size_t(length)) ? length : 0;
+  }
+
+  [[noreturn]] void fail(int error) {
+    file.check();  // a failed write names the file and the reason
+    const char* what = GifErrorString(error);
+    throw OutputError(file.path() + ": cannot write: " + (what ? what : "giflib error"));
+  }
+
+  void write(const IndexedPicture& frame, int delay) {
+    GraphicsControlBlock control{};
+    control.DisposalMode = DISPOSE_DO_NOT;
+    control.UserInputFlag = false;
+    control.DelayTime = std::clamp(delay, 1, kMaxDelay);
+    control.TransparentColor = NO_TRANSPARENT_COLOR;
+    GifByteType extension[4];
+    const size_t length = EGifGCBToExtension(&control, extension);
+    if (EGifPutExtension(gif, GRAPHICS_EXT_FUNC_CODE, int(length), extension) == GIF_ERROR)
+      fail(gif->Error);
+    std::vector<GifColorType> colours;
+    for (uint32_t c : frame.palette)
+      colours.push_back(GifColorType{GifByteType(c >> 16), GifByteType(c >> 8), GifByteType(c)});
+    ColorMapObject* map = GifMakeMapObject(int(colours.size()), colours.data());
+    if (!map) fail(E_GIF_ERR_NOT_ENOUGH_MEM);
+    const int status = EGifPutImageDesc(gif, 0, 0, int(width), int(height), false, map);
+    GifFreeMapObject(map);
+    if (status == GIF_ERROR) fail(gif->Error);
+    std::vector<GifPixelType> row(width);
+    for (uint32_t y = 0; y < height; ++y) {
+      std::copy_n(frame.indexes.begin() + ptrdiff_t(size_t(y) * width), width, row.begin());
+      if (EGifPutLine(gif, row.data(), int(width)) == GIF_ERROR) fail(gif->Error);
+    }
+  }
+
+  void close() {
+    int error = 0;
+    GifFileType* g = gif;
+    gif = nullptr;
+    if (EGifCloseFile(g, &error) == GIF_ERROR) fail(error);
+  }
+};
+
+GifWriter::GifWriter(const std::string& dir, double speed, double every, double interval,
+                     halcyra::World& world)
+    : speed_(speed), every_(every), interval_(every > 0.0 ? every : interval) {
+  std::error_code ec;
+  std::filesystem::create_directories(dir, ec);
+  if (ec) throw OutputError(dir + ": cannot create the folder: " + ec.message());
+  if (!std::filesystem::is_directory(dir, ec))
+    throw OutputError(dir + ": cannot write: not a folder");
+  for (size_t i = 0; i < world.screenCount(); ++i) {
+    const halcyra::Screen& s = world.screen(i);
+    screens_.push_back(std::make_unique<Animation>(dir + "/screen" + std::to_string(i) + ".gif",
+                                                   s.width, s.height));
+  }
+}
+
+GifWriter::~GifWriter() = default;
+
+void GifWriter::add(double t, size_t screen, const halcyra::Screen& s) {
+  if (screen >= screens_.size()) return;
+  Animation& a = *screens_[screen];
+  IndexedPicture frame = indexPicture(render::renderDrawing(s.lastDrawing, s.width, s.height),
+                                      drawingColours(s.lastDrawing));
+  if (a.pending) {
+    const long delay = tickOf(t, speed_) - tickOf(a.pendingT, speed_);
+    if (delay <= 0) {  // shown for no time at all: the newer picture takes its place
+      a.pending = std::move(frame);
+      return;
+    }
+    a.write(*a.pending, int(std::min<long>(delay, kMaxDelay)));
+  }
+  a.pending = std::move(frame);
+  a.pendingT = t;
+}
+
+void GifWriter::redrawn(double t, size_t screen, const halcyra::Screen& s) {
+  if (every_ <= 0.0) add(t, screen, s);
+}
+
+void GifWriter::sample(double t, halcyra::World& world) {
+  if (every_ <= 0.0 || t < next_ - kTimeSlack) return;
+  next_ = (std::floor(t / every_ + kTimeSlack) + 1.0) * every_;
+  lastSampled_ = t;
+  for (size_t i = 0; i < world.screenCount(); ++i) add(t, i, world.screen(i));
+}
+
+void GifWriter::finish(double t, halcyra::World& world) {
+  // With an interval, the end is a frame of its own, as for the pictures.
+  if (every_ > 0.0 && lastSampled_ != t)
+    for (size_t i = 0; i < world.screenCount(); ++i) add(t, i, world.screen(i));
+  const int last = int(std::max(1L, tickOf(interval_, speed_)));
+  for (auto& a : screens_) {
+    if (a->pending) a->write(*a->pending, last);
+    a->close();
+    a->file.commit();
+  }
+}
+
+}  // namespace sim

@@ -1,0 +1,126 @@
+#include "sim/page_reading.h"
+
+#include <charconv>
+#include <map>
+#include <string_view>
+
+namespace sim {
+namespace {
+
+constexpr double kAstronomicalUnit = 149597870700.0;  // [m], as the page divides by it
+
+// The headings of the help pages, by page: the pilot tells the page by them.
+struct Heading {
+  const char* text;
+  int page;
+};
+constexpr Heading kHelpHeadings[] = {
+    {"KEY CONCEPTS", 1},    {"USER ATTITUDE", 2},         {"VELOCITY VECTOR", 3},
+    {"TARGET RELATIVE", 4}, {"EARTH ENTRY INTERFACE", 5}, {"DISPLAY", 6},
+    {"MISCELLANY", 7},
+};
+
+constexpr std::string_view kHoldSuffix = " (Hold)";
+
+bool startsWith(std::string_view text, std::string_view prefix) {
+  return text.substr(0, prefix.size()) == prefix;
+}
+
+bool endsWith(std::string_view text, std::string_view suffix) {
+  return text.size() >= suffix.size() && text.substr(text.size() - suffix.size()) == suffix;
+}
+
+std::string_view trimmed(std::string_view s) {
+  while (!s.empty() && s.front() == ' ') s.remove_prefix(1);
+  while (!s.empty() && s.back() == ' ') s.remove_suffix(1);
+  return s;
+}
+
+// The pieces of each line: y -> x -> text (a later piece at the same spot
+// comes after the earlier one).
+using Line = std::multimap<int32_t, std::string>;
+std::map<int32_t, Line> linesOf(const std::vector<GdiOp>& ops) {
+  std::map<int32_t, Line> lines;
+  for (const GdiOp& op : ops)
+    if (op.kind == GdiOpKind::Text) lines[op.y].emplace(op.x, op.text);
+  return lines;
+}
+
+// The n-th piece after the first of a line, as a figure.
+std::optional<double> figureAfterLabel(const Line& line, size_t n) {
+  auto it = line.begin();
+  for (size_t i = 0; i <= n; ++i)
+    if (++it == line.end()) return std::nullopt;
+  return readFigure(it->second);
+}
+
+int helpPageOf(std::string_view text) {
+  for (const Heading& h : kHelpHeadings) {
+    if (text == h.text) return h.page;
+    // "USER ATTITUDE (Attitude mode)": the heading with a note after it.
+    if (startsWith(text, h.text) && startsWith(text.substr(std::string_view(h.text).size()), " ("))
+      return h.page;
+  }
+  return 0;
+}
+
+}  // namespace
+
+bool PageReading::showsAttitude() const {
+  for (int i = 0; i < 3; ++i)
+    if (!deviation[i] || !rate[i]) return false;
+  return true;
+}
+
+std::optional<double> readFigure(const std::string& text) {
+  std::string_view s = trimmed(text);
+  if (!s.empty() && s.front() == '+') s.remove_prefix(1);
+  if (s.empty()) return std::nullopt;
+  double value = 0.0;
+  const auto [end, error] = std::from_chars(s.data(), s.data() + s.size(), value);
+  if (error != std::errc() || end == s.data()) return std::nullopt;
+  const std::string_view suffix(end, size_t(s.data() + s.size() - end));
+  if (suffix.empty()) return value;
+  if (suffix == "k") return value * 1e3;
+  if (suffix == "M") return value * 1e6;
+  if (suffix == "AU") return value * kAstronomicalUnit;
+  return std::nullopt;
+}
+
+PageReading readPage(const std::vector<GdiOp>& ops) {
+  PageReading page;
+  bool modeRow = false;
+  int helpPage = 0;
+  for (const auto& [y, line] : linesOf(ops)) {
+    const std::string_view label = trimmed(line.begin()->second);
+    if (label == "Ref Mode:") {
+      modeRow = true;
+      std::string_view name;
+      if (line.size() > 1) name = std::next(line.begin())->second;
+      page.hold = endsWith(name, kHoldSuffix);
+      if (page.hold) name.remove_suffix(kHoldSuffix.size());
+      page.mode = std::string(name);
+    } else if (label == "Pitch:" || label == "Yaw:" || label == "Roll:") {
+      const size_t axis = label == "Pitch:" ? 0 : label == "Yaw:" ? 1 : 2;
+      page.deviation[axis] = figureAfterLabel(line, 0);
+      page.rate[axis] = figureAfterLabel(line, 1);
+    } else if (startsWith(label, "Target:")) {
+      page.target = std::string(trimmed(label.substr(7)));
+    } else if (label == "Distance:") {
+      page.distance = figureAfterLabel(line, 0);
+    } else if (label == "Rad Vel:") {
+      page.rangeRate = figureAfterLabel(line, 0);
+    } else if (startsWith(label, "Entry Angle:")) {
+      page.entryAngle = readFigure(std::string(label.substr(12)));
+    } else if (startsWith(label, "Time To Go:")) {
+      page.timeToGo = readFigure(std::string(label.substr(11)));
+    } else if (helpPage == 0) {
+      helpPage = helpPageOf(label);
+    }
+  }
+  // A page with the mode row is a value page, whatever its text says.
+  if (!modeRow) page.helpPage = helpPage;
+  return page;
+}
+
+}  // namespace sim

@@ -1,0 +1,39 @@
+// The screen log (--screens): one CSV row per screen per redraw, read off the
+// page as the pilot reads it (sim/page_reading.h). Columns, in this order:
+//   t           redraw time [s], 3 decimals
+//   screen      screen index
+//   mode        reference mode shown, without " (Hold)"; empty for another page
+//   hold        1 while the mode line shows " (Hold)", else 0
+//   target      target name shown; empty when none
+//   dev_pitch, dev_yaw, dev_roll     deviations shown [deg]
+//   rate_pitch, rate_yaw, rate_roll  rates shown [deg/s]
+//   distance    to the target [m] (a "k", "M" or "AU" figure converted)
+//   range_rate  radial velocity to the target [m/s]
+//   entry_angle at the entry interface [deg]
+//   time_to_go  to the entry interface [s]
+//   help_page   0, or 1..7 while a help page is shown
+// A figure the page does not show is an empty field.
+#pragma once
+
+#include <string>
+
+#include "sim/output_file.h"
+#include "sim/page_reading.h"
+
+namespace sim {
+
+class ScreenLogWriter {
+ public:
+  explicit ScreenLogWriter(const std::string& path);  // throws OutputError
+  void write(double t, size_t screen, const PageReading& page);
+  void commit() { file_.commit(); }
+  OutputFile& file() { return file_; }
+
+ private:
+  OutputFile file_;
+};
+
+// The header line, without its line break.
+extern const char* const kScreenLogHeader;
+
+}  // namespace sim

@@ -1,0 +1,44 @@
+// What a person does to a screen from the cockpit or the HTTP API: a key, a
+// button, an answer to the open input box, or closing it. Each is applied on
+// the simulation thread exactly as the scenario event of the same kind, and
+// the ones that acted are written back as that event (--record).
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+#include "host/world.h"
+
+namespace sim {
+
+enum class ActionKind { Key, Button, Input, Cancel };
+
+struct Action {
+  ActionKind kind = ActionKind::Key;
+  size_t screen = 0;
+  uint32_t key = 0;           // scan code
+  std::optional<int> button;  // index, or
+  std::string buttonLabel;    // a label the screen shows, resolved when applied
+  bool release = false;       // a button release instead of a press
+  std::string text;           // input text
+};
+
+// HTTP-like status: 200 done, 400 refused as meaningless (a label no button
+// has), 409 cannot act now (no input box open), 503 the flight has ended.
+struct ActionResult {
+  int status = 200;
+  std::string message;  // why, when not 200
+  bool taken = false;   // the module consumed the key or button / accepted the text
+  double t = 0.0;       // [s] when it was applied
+  bool recorded = false;
+  Action applied;  // as applied: a button label resolved to its index
+};
+
+// Applies a to the world at t [s]; marks touched[a.screen] when it reached the screen.
+ActionResult applyAction(halcyra::World& world, const Action& a, double t);
+
+// The scenario event that repeats an applied action: an [[event]] table.
+std::string eventTable(const Action& applied, double t);
+
+}  // namespace sim

@@ -1,0 +1,181 @@
+#include "sim/serve/http_server.h"
+
+#include <httplib.h>
+
+#include <nlohmann/json.hpp>
+#include <stdexcept>
+
+#include "sim/serve/bounded_queue.h"
+#include "sim/serve/http_guard.h"
+#include "sim/serve/requests.h"
+
+namespace sim {
+namespace {
+
+using nlohmann::json;
+
+constexpr std::chrono::milliseconds kActionWait{5000};  // for the simulation to take an action
+constexpr std::chrono::milliseconds kStreamPoll{1000};  // a stream's keep-alive comment period
+
+void answer(httplib::Response& res, int status, const json& body) {
+  res.status = status;
+  res.set_header("Cache-Control", "no-store");
+  res.set_content(body.dump(-1, ' ', false, json::error_handler_t::replace), "application/json");
+}
+
+void fail(httplib::Response& res, int status, const std::string& why) {
+  answer(res, status, json{{"error", why}});
+}
+
+json clockJson(const FlightClock& c) {
+  return json{{"t", c.t}, {"speed", c.speed}, {"paused", c.paused}, {"running", c.running}};
+}
+
+json resultJson(const ActionResult& r) {
+  json j{{"t", r.t}, {"taken", r.taken}};
+  if (!r.message.empty()) j["note"] = r.message;
+  if (r.applied.kind == ActionKind::Button && r.applied.button) j["button"] = *r.applied.button;
+  return j;
+}
+
+}  // namespace
+
+CockpitServer::CockpitServer(LiveSession& session, const std::string& assetsDir)
+    : session_(session), assets_(assetsDir), server_(std::make_unique<httplib::Server>()) {
+  server_->new_task_queue = [] { return new BoundedTaskQueue(kWorkers, kMaxWaiting); };
+  server_->set_payload_max_length(kMaxBody);
+  server_->set_keep_alive_timeout(2);
+  server_->set_read_timeout(5, 0);
+  server_->set_write_timeout(2, 0);  // a stream reader that stops reading is dropped after this
+  routes();
+}
+
+CockpitServer::~CockpitServer() { stop(); }
+
+int CockpitServer::bind(const std::string& address, int port) {
+  const bool ok = port == 0 ? (port_ = server_->bind_to_any_port(address)) > 0
+                            : server_->bind_to_port(address, port);
+  if (!ok) throw std::runtime_error("cannot serve on " + address + " port " + std::to_string(port));
+  if (port != 0) port_ = port;
+  return port_;
+}
+
+void CockpitServer::start() {
+  thread_ = std::thread([this] { server_->listen_after_bind(); });
+}
+
+void CockpitServer::stop() {
+  stopping_ = true;
+  if (thread_.joinable()) {
+    server_->stop();
+    thread_.join();
+  }
+}
+
+void CockpitServer::routes() {
+  httplib::Server& s = *server_;
+
+  s.set_pre_routing_handler([this](const httplib::Request& req, httplib::Response& res) {
+    RequestHeaders h;
+    h.hasHost = req.has_header("Host");
+    h.host = req.get_header_value("Host");
+    h.hasOrigin = req.has_header("Origin");
+    h.origin = req.get_header_value("Origin");
+    h.fetchSite = req.get_header_value("Sec-Fetch-Site");
+    const std::string why = refusal(h, port_, req.path.rfind("/api/", 0) == 0);
+    if (why.empty()) {
+      if (req.method != "POST") return httplib::Server::HandlerResponse::Unhandled;
+      // A JSON body: a form on another site cannot send one without asking first.
+      if (req.get_header_value("Content-Type").rfind("application/json", 0) == 0)
+        return httplib::Server::HandlerResponse::Unhandled;
+      fail(res, 415, "the body must be JSON (Content-Type: application/json)");
+      return httplib::Server::HandlerResponse::Handled;
+    }
+    fail(res, 403, why);
+    return httplib::Server::HandlerResponse::Handled;
+  });
+
+  s.set_exception_handler([](const httplib::Request&, httplib::Response& res, std::exception_ptr) {
+    fail(res, 500, "the request could not be answered");
+  });
+
+  s.Get("/api/state", [this](const httplib::Request&, httplib::Response& res) {
+    const Snapshot snap = session_.latest();
+    if (!snap.json) return fail(res, 503, "the flight has not started yet");
+    res.set_header("Cache-Control", "no-store");
+    res.set_content(*snap.json, "application/json");
+  });
+
+  s.Get("/api/stream", [this](const httplib::Request&, httplib::Response& res) {
+    if (++streams_ > kMaxStreams) {
+      --streams_;
+      return fail(res, 503, "too many streams are open");
+    }
+    res.set_header("Cache-Control", "no-store");
+    res.set_header("X-Accel-Buffering", "no");
+    auto last = std::make_shared<uint64_t>(0);
+    res.set_chunked_content_provider(
+        "text/event-stream",
+        [this, last](size_t, httplib::DataSink& sink) {
+          if (stopping_) return false;
+          const Snapshot snap = session_.waitNewer(*last, kStreamPoll);
+          if (stopping_) return false;
+          if (!snap.json || snap.serial == *last) {
+            if (session_.ended()) {  // the last state was sent: the stream ends
+              sink.done();
+              return true;
+            }
+            static const char kKeepAlive[] = ": waiting\n\n";
+            return sink.write(kKeepAlive, sizeof kKeepAlive - 1);
+          }
+          *last = snap.serial;  // states published meanwhile are skipped, never queued
+          std::string event = "data: ";
+          event.reserve(snap.json->size() + 8);
+          event += *snap.json;
+          event += "\n\n";
+          return sink.write(event.data(), event.size());
+        },
+        [this](bool) { --streams_; });
+  });
+
+  auto action = [this](Action (*parse)(const std::string&, size_t)) {
+    return [this, parse](const httplib::Request& req, httplib::Response& res) {
+      Action a;
+      try {
+        a = parse(req.body, session_.screenCount());
+      } catch (const RequestError& e) {
+        return fail(res, 400, e.what());
+      }
+      const ActionResult r = session_.submit(a, kActionWait);
+      if (r.status != 200) return fail(res, r.status, r.message);
+      answer(res, 200, resultJson(r));
+    };
+  };
+  s.Post("/api/key", action(parseKeyRequest));
+  s.Post("/api/button", action(parseButtonRequest));
+  s.Post("/api/input", action(parseInputRequest));
+
+  s.Post("/api/sim", [this](const httplib::Request& req, httplib::Response& res) {
+    SimCommand c;
+    try {
+      c = parseSimRequest(req.body);
+    } catch (const RequestError& e) {
+      return fail(res, 400, e.what());
+    }
+    if (session_.ended()) return fail(res, 503, "the flight has ended");
+    answer(res, 200, clockJson(session_.command(c)));
+  });
+
+  s.Get(R"(/.*)", [this](const httplib::Request& req, httplib::Response& res) {
+    const Asset* a = assets_.find(req.path);
+    if (!a) {
+      if (req.path.rfind("/api/", 0) == 0) return fail(res, 404, "no such API call");
+      return fail(res, 404, assets_.size() ? "no such file" : "the cockpit page is not installed");
+    }
+    res.set_header("Cache-Control", "no-cache");
+    res.set_header("X-Content-Type-Options", "nosniff");
+    res.set_content(a->content, a->mimeType);
+  });
+}
+
+}  // namespace sim

@@ -1,0 +1,142 @@
+#include "sim/serve/requests.h"
+
+#include <cmath>
+#include <initializer_list>
+#include <nlohmann/json.hpp>
+
+#include "sim/key_names.h"
+
+namespace sim {
+namespace {
+
+using nlohmann::json;
+
+json parseObject(const std::string& body, std::initializer_list<const char*> fields) {
+  json j = json::parse(body, nullptr, /*allow_exceptions=*/false);
+  if (j.is_discarded()) throw RequestError("the body is not JSON");
+  if (!j.is_object()) throw RequestError("the body is not a JSON object");
+  for (const auto& item : j.items()) {
+    bool known = false;
+    for (const char* f : fields) known = known || item.key() == f;
+    if (!known) throw RequestError("unknown field \"" + item.key() + "\"");
+  }
+  return j;
+}
+
+// A whole number within [lo, hi]; JSON numbers like 3.0 count as whole.
+long long integer(const json& j, const char* field, long long lo, long long hi) {
+  const json& v = j.at(field);
+  double d = 0.0;
+  if (v.is_number_integer()) {
+    d = double(v.get<long long>());
+  } else if (v.is_number_float()) {
+    d = v.get<double>();
+  } else {
+    throw RequestError(std::string("\"") + field + "\" is not a number");
+  }
+  if (!std::isfinite(d) || d != std::floor(d) || d < double(lo) || d > double(hi))
+    throw RequestError(std::string("\"") + field + "\" must be a whole number from " +
+                       std::to_string(lo) + " to " + std::to_string(hi));
+  return static_cast<long long>(d);
+}
+
+size_t screenOf(const json& j, size_t screens) {
+  if (!j.contains("screen")) {
+    if (screens == 0) throw RequestError("the flight has no screens");
+    return 0;
+  }
+  if (screens == 0) throw RequestError("the flight has no screens");
+  return size_t(integer(j, "screen", 0, (long long)screens - 1));
+}
+
+// Printable text: no control characters (they would end a line of the record
+// or reach the module's parser as something no keyboard types).
+std::string printable(const json& v, const char* field, size_t maxBytes) {
+  if (!v.is_string()) throw RequestError(std::string("\"") + field + "\" is not a string");
+  const std::string s = v.get<std::string>();
+  if (s.size() > maxBytes)
+    throw RequestError(std::string("\"") + field + "\" is longer than " + std::to_string(maxBytes) +
+                       " bytes");
+  for (unsigned char c : s)
+    if (c < 0x20 || c == 0x7f)
+      throw RequestError(std::string("\"") + field + "\" holds a control character");
+  return s;
+}
+
+}  // namespace
+
+Action parseKeyRequest(const std::string& body, size_t screens) {
+  const json j = parseObject(body, {"screen", "key"});
+  Action a;
+  a.kind = ActionKind::Key;
+  a.screen = screenOf(j, screens);
+  if (!j.contains("key")) throw RequestError("\"key\" is missing");
+  if (j["key"].is_string()) {
+    const std::string name = printable(j["key"], "key", kMaxLabel);
+    const std::optional<uint32_t> code = scanCodeOfKey(name);
+    if (!code) throw RequestError("no key is named \"" + name + "\"");
+    a.key = *code;
+  } else {
+    a.key = uint32_t(integer(j, "key", 0, kMaxKeyCode));
+  }
+  return a;
+}
+
+Action parseButtonRequest(const std::string& body, size_t screens) {
+  const json j = parseObject(body, {"screen", "button", "release"});
+  Action a;
+  a.kind = ActionKind::Button;
+  a.screen = screenOf(j, screens);
+  if (!j.contains("button")) throw RequestError("\"button\" is missing");
+  if (j["button"].is_string()) {
+    a.buttonLabel = printable(j["button"], "button", kMaxLabel);
+    if (a.buttonLabel.empty()) throw RequestError("\"button\" is empty");
+  } else {
+    a.button = int(integer(j, "button", 0, kMaxButtonIndex));
+  }
+  if (j.contains("release")) {
+    if (!j["release"].is_boolean()) throw RequestError("\"release\" is not true or false");
+    a.release = j["release"].get<bool>();
+  }
+  return a;
+}
+
+Action parseInputRequest(const std::string& body, size_t screens) {
+  const json j = parseObject(body, {"screen", "text", "cancel"});
+  Action a;
+  a.screen = screenOf(j, screens);
+  const bool hasText = j.contains("text");
+  const bool cancel = j.contains("cancel");
+  if (hasText == cancel) throw RequestError("give either \"text\" or \"cancel\": true");
+  if (cancel) {
+    if (!j["cancel"].is_boolean() || !j["cancel"].get<bool>())
+      throw RequestError("\"cancel\" must be true");
+    a.kind = ActionKind::Cancel;
+  } else {
+    a.kind = ActionKind::Input;
+    a.text = printable(j["text"], "text", kMaxInputText);
+  }
+  return a;
+}
+
+SimCommand parseSimRequest(const std::string& body) {
+  const json j = parseObject(body, {"pause", "step", "speed"});
+  SimCommand c;
+  if (j.contains("pause")) {
+    if (!j["pause"].is_boolean()) throw RequestError("\"pause\" is not true or false");
+    c.pause = j["pause"].get<bool>();
+  }
+  if (j.contains("step")) c.step = int(integer(j, "step", 1, kMaxStepsAsked));
+  if (j.contains("speed")) {
+    const json& v = j["speed"];
+    if (!v.is_number()) throw RequestError("\"speed\" is not a number");
+    const double s = v.get<double>();
+    if (!std::isfinite(s) || s < 0.0 || s > kMaxSpeed)
+      throw RequestError("\"speed\" must be from 0 to " + std::to_string(int(kMaxSpeed)));
+    c.speed = s;
+  }
+  if (!c.pause && !c.step && !c.speed) throw RequestError("give \"pause\", \"step\" or \"speed\"");
+  return c;
+}
+
+}  // namespace sim

@@ -1,0 +1,77 @@
+#include "sim/serve/serve.h"
+
+#include <unistd.h>
+
+#include <climits>
+#include <cstdio>
+#include <optional>
+
+#include "sim/serve/http_guard.h"
+#include "sim/serve/http_server.h"
+#include "sim/serve/record.h"
+#include "sim/serve/session.h"
+
+namespace sim {
+namespace {
+
+std::string besideExecutable(const std::string& name) {
+  char buffer[PATH_MAX];
+  const ssize_t n = readlink("/proc/self/exe", buffer, sizeof buffer - 1);
+  if (n <= 0) return name;
+  const std::string exe(buffer, size_t(n));
+  return exe.substr(0, exe.find_last_of('/') + 1) + name;
+}
+
+std::string url(const std::string& address, int port) {
+  const bool v6 = address.find(':') != std::string::npos;
+  return "http://" + (v6 ? "[" + address + "]" : address) + ":" + std::to_string(port) + "/";
+}
+
+}  // namespace
+
+void addServeOptions(CLI::App& app, ServeOptions& o) {
+  CLI::Option* serve =
+      app.add_flag("--serve", o.serve, "fly live, paced, with a web cockpit and an HTTP API");
+  app.add_option("--port", o.port, "port of the cockpit (0 = any free one)")
+      ->capture_default_str()
+      ->check(CLI::Range(0, 65535))
+      ->needs(serve);
+  app.add_option("--bind", o.bind, "address the cockpit listens on")
+      ->capture_default_str()
+      ->needs(serve);
+  app.add_option("--speed", o.speed, "multiple of real time (0 = as fast as possible)")
+      ->capture_default_str()
+      ->check(CLI::Range(0.0, 1000.0))
+      ->needs(serve);
+  app.add_option("--record", o.recordPath,
+                 "write the scenario with the live actions as [[event]] tables to this file")
+      ->needs(serve);
+}
+
+RunEnd serveScenario(const Scenario& s, const std::string& scenarioText, RunOptions run,
+                     const ServeOptions& o) {
+  std::optional<ActionRecord> record;
+  if (!o.recordPath.empty()) record.emplace(o.recordPath, scenarioText, s.file);
+  LiveSession session(o.speed, s.step, run.until, record ? &*record : nullptr);
+  CockpitServer server(session, o.assetsDir.empty() ? besideExecutable("cockpit") : o.assetsDir);
+  const int port = server.bind(o.bind, o.port);
+  if (!isLoopback(o.bind))
+    std::fprintf(stderr,
+                 "gyrelle-sim: warning: --bind %s lets other machines reach the cockpit; "
+                 "whoever reaches it can fly the vessel\n",
+                 o.bind.c_str());
+  if (server.assetCount() == 0)
+    std::fprintf(stderr,
+                 "gyrelle-sim: warning: the cockpit page is not installed; the API works\n");
+  std::printf("gyrelle-sim: cockpit at %s\n", url(o.bind, port).c_str());
+  std::fflush(stdout);
+  server.start();
+  run.live = &session;
+  // The server stops with `server` on the way out, also on an exception.
+  const RunEnd end = runScenario(s, run);
+  server.stop();
+  if (record) record->finish(session.latestTime());
+  return end;
+}
+
+}  // namespace sim

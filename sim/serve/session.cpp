@@ -1,0 +1,208 @@
+#include "sim/serve/session.h"
+
+#include <algorithm>
+
+namespace sim {
+
+using Clock = Pacer::Clock;
+
+LiveSession::LiveSession(double speed, double step, double until, ActionRecord* record)
+    : pacer_(speed), step_(step), until_(until), record_(record) {
+  pacer_.rebase(Clock::now(), 0.0);
+}
+
+// ---- HTTP side --------------------------------------------------------------
+
+ActionResult LiveSession::submit(const Action& action, std::chrono::milliseconds wait) {
+  auto pending = std::make_shared<Pending>();
+  pending->action = action;
+  std::future<ActionResult> result = pending->done.get_future();
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    ActionResult refused;
+    refused.status = 503;
+    if (ended_) {
+      refused.message = "the flight has ended";
+      return refused;
+    }
+    if (queue_.size() >= kMaxQueued) {
+      refused.message = "too many actions are waiting for the simulation";
+      return refused;
+    }
+    queue_.push_back(pending);
+  }
+  changed_.notify_all();
+  if (result.wait_for(wait) != std::future_status::ready) {
+    ActionResult late;
+    late.status = 503;
+    late.message = "the simulation has not taken the action yet; it may still do so";
+    return late;
+  }
+  return result.get();
+}
+
+FlightClock LiveSession::command(const SimCommand& c) {
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    const Clock::time_point now = Clock::now();
+    if (c.speed) pacer_.setSpeed(*c.speed, now, t_);
+    if (c.pause) {
+      if (paused_ && !*c.pause) pacer_.rebase(now, t_);  // resume from here, no catching up
+      paused_ = *c.pause;
+      if (paused_) stepCredit_ = 0;
+    }
+    if (c.step) {
+      paused_ = true;
+      stepCredit_ = std::min(kMaxStepCredit, stepCredit_ + *c.step);
+    }
+  }
+  changed_.notify_all();
+  std::lock_guard<std::mutex> lock(mutex_);
+  return clockLocked();
+}
+
+Snapshot LiveSession::latest() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return snapshot_;
+}
+
+Snapshot LiveSession::waitNewer(uint64_t after, std::chrono::milliseconds wait) const {
+  std::unique_lock<std::mutex> lock(mutex_);
+  changed_.wait_for(lock, wait, [&] { return snapshot_.serial > after || ended_; });
+  return snapshot_;
+}
+
+bool LiveSession::ended() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return ended_;
+}
+
+double LiveSession::latestTime() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return t_;
+}
+
+FlightClock LiveSession::clockLocked() const {
+  FlightClock c;
+  c.t = t_;
+  c.speed = pacer_.speed();
+  c.paused = paused_;
+  c.running = !ended_;
+  c.step = step_;
+  c.until = until_;
+  return c;
+}
+
+// ---- Simulation side --------------------------------------------------------
+
+void LiveSession::begin(halcyra::World& world) {
+  world_ = &world;
+  screens_ = world.screenCount();
+}
+
+void LiveSession::publish(bool force) {
+  const Clock::time_point now = Clock::now();
+  if (!force && (!dirty_ || now - published_ < kPublishEvery)) return;
+  FlightClock clock;
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    clock = clockLocked();
+  }
+  // Built outside the lock: only this thread touches the world.
+  auto json = std::make_shared<const std::string>(stateJson(*world_, clock));
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    snapshot_.json = std::move(json);
+    ++snapshot_.serial;
+  }
+  changed_.notify_all();
+  published_ = now;
+  dirty_ = false;
+  for (auto& [pending, result] : unanswered_) pending->done.set_value(std::move(result));
+  unanswered_.clear();
+}
+
+void LiveSession::applyActions(double t, std::vector<bool>& touched) {
+  std::deque<std::shared_ptr<Pending>> batch;
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    t_ = t;
+    batch.swap(queue_);
+  }
+  for (const std::shared_ptr<Pending>& p : batch) {
+    ActionResult r = applyAction(*world_, p->action, t);
+    if (r.status == 200 && p->action.screen < touched.size()) touched[p->action.screen] = true;
+    if (r.recorded && record_) record_->add(eventTable(r.applied, t));
+    unanswered_.emplace_back(p, std::move(r));
+  }
+  if (!batch.empty()) dirty_ = true;
+}
+
+void LiveSession::redrawn(double /*t*/, size_t /*screen*/) { dirty_ = true; }
+
+void LiveSession::pace(double t) {
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    t_ = t;
+  }
+  dirty_ = true;  // a step was taken
+  publish(false);
+  std::unique_lock<std::mutex> lock(mutex_);
+  for (;;) {
+    if (!queue_.empty()) return;  // act at once, paused or not
+    const Clock::time_point now = Clock::now();
+    Clock::time_point until = Clock::time_point::max();
+    if (paused_) {
+      if (stepCredit_ > 0) {
+        --stepCredit_;
+        return;
+      }
+    } else {
+      const Clock::time_point due = pacer_.due(t);
+      if (now >= due) {
+        pacer_.ran(t, now);
+        return;
+      }
+      until = due;
+    }
+    if (dirty_) {  // a change not yet shown: publish it once its turn comes
+      const Clock::time_point turn = published_ + kPublishEvery;
+      if (now >= turn) {
+        lock.unlock();
+        publish(false);
+        lock.lock();
+        continue;
+      }
+      until = std::min(until, turn);
+    }
+    if (until == Clock::time_point::max()) {
+      changed_.wait(lock);
+    } else {
+      changed_.wait_until(lock, until);
+    }
+  }
+}
+
+void LiveSession::end(double t) {
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    t_ = t;
+    ended_ = true;
+  }
+  publish(true);
+  std::deque<std::shared_ptr<Pending>> left;
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    left.swap(queue_);
+  }
+  for (const std::shared_ptr<Pending>& p : left) {
+    ActionResult r;
+    r.status = 503;
+    r.message = "the flight has ended";
+    p->done.set_value(std::move(r));
+  }
+  changed_.notify_all();
+  world_ = nullptr;
+}
+
+}  // namespace sim

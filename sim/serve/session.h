@@ -1,0 +1,99 @@
+// The meeting point of the simulation thread and the HTTP threads of a live
+// flight. The simulation thread owns the world and never waits for the
+// network: HTTP threads only queue actions and sim commands here, and read
+// the latest published state. A state is published at most every 50 ms of
+// wall time, whenever a redraw or a step has changed what it shows; a reader
+// that is slow simply gets a later one (frames are dropped, never queued).
+#pragma once
+
+#include <chrono>
+#include <condition_variable>
+#include <deque>
+#include <future>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <string>
+
+#include "sim/live_hooks.h"
+#include "sim/serve/actions.h"
+#include "sim/serve/pacer.h"
+#include "sim/serve/record.h"
+#include "sim/serve/state_json.h"
+
+namespace sim {
+
+struct SimCommand {
+  std::optional<bool> pause;
+  std::optional<int> step;      // pauses, then takes this many steps
+  std::optional<double> speed;  // multiple of real time, 0 = as fast as possible
+};
+
+struct Snapshot {
+  uint64_t serial = 0;  // counts published states from 1
+  std::shared_ptr<const std::string> json;
+};
+
+class LiveSession : public LiveHooks {
+ public:
+  static constexpr size_t kMaxQueued = 64;       // actions waiting for the simulation
+  static constexpr int kMaxStepCredit = 100000;  // steps asked for while paused
+  static constexpr std::chrono::milliseconds kPublishEvery{50};
+
+  // record: may be null. step, until [s] of the run.
+  LiveSession(double speed, double step, double until, ActionRecord* record);
+
+  // HTTP side ---------------------------------------------------------------
+  // Queues an action and waits (up to `wait`) until the simulation applied it
+  // and published a state that shows it.
+  ActionResult submit(const Action& action, std::chrono::milliseconds wait);
+  // Applies a sim command; returns the clock as it now stands.
+  FlightClock command(const SimCommand& c);
+  Snapshot latest() const;
+  // Waits up to `wait` for a state newer than `after`; returns it, or the
+  // latest one (possibly the same) on timeout or when the flight has ended.
+  Snapshot waitNewer(uint64_t after, std::chrono::milliseconds wait) const;
+  bool ended() const;
+  double latestTime() const;  // [s] the time last run
+  size_t screenCount() const { return screens_; }
+
+  // Simulation side (LiveHooks) ------------------------------------------------
+  void begin(halcyra::World& world) override;
+  void applyActions(double t, std::vector<bool>& touched) override;
+  void redrawn(double t, size_t screen) override;
+  void pace(double t) override;
+  void end(double t) override;
+
+ private:
+  struct Pending {
+    Action action;
+    std::promise<ActionResult> done;
+  };
+
+  FlightClock clockLocked() const;
+  // Builds and publishes the state when something changed and kPublishEvery
+  // has passed (or always when forced). Simulation thread; takes the lock itself.
+  void publish(bool force);
+
+  mutable std::mutex mutex_;
+  mutable std::condition_variable changed_;  // actions, commands, new states
+  std::deque<std::shared_ptr<Pending>> queue_;
+  Pacer pacer_;
+  bool paused_ = false;
+  int stepCredit_ = 0;
+  bool ended_ = false;
+  double t_ = 0.0;  // [s] the time last run
+  Snapshot snapshot_;
+
+  // Simulation thread only.
+  halcyra::World* world_ = nullptr;
+  size_t screens_ = 0;  // fixed for the run: screens are made with the world
+  const double step_, until_;
+  ActionRecord* record_;
+  bool dirty_ = true;
+  // Applied actions whose answer waits for the next publication.
+  std::vector<std::pair<std::shared_ptr<Pending>, ActionResult>> unanswered_;
+  Pacer::Clock::time_point published_{};
+};
+
+}  // namespace sim

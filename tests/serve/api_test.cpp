@@ -1,0 +1,195 @@
+// The HTTP API of gyrelle-sim --serve, against a live server on loopback.
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+
+#include "serve/live_server.h"
+
+namespace {
+
+using servetest::json;
+using servetest::LiveServer;
+using servetest::page;
+
+class LiveApi : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    server = std::make_unique<LiveServer>(
+        servetest::writeTemp("live_api.toml", servetest::kOneScreen), std::vector<std::string>{});
+    ASSERT_TRUE(server->up());
+  }
+  std::unique_ptr<LiveServer> server;
+};
+
+TEST_F(LiveApi, KeyButtonTypedOffsetAndCancelShowAsTheScriptedEventsWould) {
+  json s = server->state();
+  ASSERT_FALSE(s.is_null());
+  EXPECT_EQ(page(s).find("(Hold)"), std::string::npos);
+  ASSERT_EQ(s["screens"][0]["buttons"][5], "HLD");
+
+  auto [status, r] = server->post("/api/button", R"({"screen": 0, "button": "HLD"})");
+  ASSERT_EQ(status, 200) << r;
+  EXPECT_EQ(r["button"], 5);
+  EXPECT_TRUE(r["taken"]);
+  EXPECT_NE(page(server->state()).find("Attitude (Hold)"), std::string::npos)
+      << page(server->state());
+
+  // P opens the pitch box; the typed text sets the offset and closes it.
+  std::tie(status, r) = server->post("/api/key", R"({"screen": 0, "key": "P"})");
+  ASSERT_EQ(status, 200) << r;
+  s = server->state();
+  ASSERT_TRUE(s["screens"][0]["input"].is_object());
+  EXPECT_EQ(s["screens"][0]["input"]["title"], "Select Pitch");
+  std::tie(status, r) = server->post("/api/input", R"({"screen": 0, "text": "-10.5"})");
+  ASSERT_EQ(status, 200) << r;
+  s = server->state();
+  EXPECT_TRUE(s["screens"][0]["input"].is_null());
+  EXPECT_NE(page(s).find("Set Pitch -10.50"), std::string::npos) << page(s);
+
+  // Y by its scan code opens the yaw box; cancel closes it and changes nothing.
+  std::tie(status, r) = server->post("/api/key", R"({"screen": 0, "key": 21})");
+  ASSERT_EQ(status, 200) << r;
+  EXPECT_EQ(server->state()["screens"][0]["input"]["title"], "Select Yaw");
+  std::tie(status, r) = server->post("/api/input", R"({"screen": 0, "cancel": true})");
+  ASSERT_EQ(status, 200) << r;
+  s = server->state();
+  EXPECT_TRUE(s["screens"][0]["input"].is_null());
+  EXPECT_NE(page(s).find("Set Yaw  +0.00"), std::string::npos) << page(s);
+  // With no box open, an answer cannot act.
+  EXPECT_EQ(server->post("/api/input", R"({"cancel": true})").first, 409);
+}
+
+TEST_F(LiveApi, PauseHoldsTimeStepAdvancesExactlyAndSpeedPaces) {
+  auto [status, r] = server->post("/api/sim", R"({"pause": true})");
+  ASSERT_EQ(status, 200) << r;
+  EXPECT_TRUE(r["paused"]);
+  std::this_thread::sleep_for(std::chrono::milliseconds(150));  // the last publication lands
+  const double t0 = server->state()["t"];
+  std::this_thread::sleep_for(std::chrono::milliseconds(300));
+  EXPECT_EQ(server->state()["t"].get<double>(), t0);
+
+  ASSERT_EQ(server->post("/api/sim", R"({"step": 5})").first, 200);
+  std::this_thread::sleep_for(std::chrono::milliseconds(300));
+  EXPECT_NEAR(server->state()["t"].get<double>(), t0 + 5 * 0.02, 1e-9);
+
+  // As fast as possible: far ahead of the wall clock.
+  ASSERT_EQ(server->post("/api/sim", R"({"pause": false, "speed": 0})").first, 200);
+  std::this_thread::sleep_for(std::chrono::milliseconds(500));
+  EXPECT_GT(server->state()["t"].get<double>(), t0 + 5.0);
+
+  // 10x real time.
+  ASSERT_EQ(server->post("/api/sim", R"({"speed": 10})").first, 200);
+  std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  const double t1 = server->state()["t"];
+  std::this_thread::sleep_for(std::chrono::milliseconds(1000));
+  const double t2 = server->state()["t"];
+  EXPECT_NEAR(t2 - t1, 10.0, 2.0);
+  EXPECT_EQ(server->state()["speed"], 10.0);
+}
+
+TEST_F(LiveApi, BadRequestsGetAMessageAndChangeNothing) {
+  const struct {
+    const char* path;
+    const char* body;
+    int status;
+  } cases[] = {
+      {"/api/key", "not json", 400},
+      {"/api/key", "[35]", 400},
+      {"/api/key", R"({"screen": 0})", 400},
+      {"/api/key", R"({"screen": 1, "key": 35})", 400},  // one screen only
+      {"/api/key", R"({"screen": -1, "key": 35})", 400},
+      {"/api/key", R"({"screen": 0, "key": 999})", 400},
+      {"/api/key", R"({"screen": 0, "key": 35.5})", 400},
+      {"/api/key", R"({"screen": 0, "key": "NoSuchKey"})", 400},
+      {"/api/key", R"({"screen": 0, "key": 35, "extra": 1})", 400},
+      {"/api/button", R"({"screen": 0, "button": "XYZ"})", 400},  // no such label
+      {"/api/button", R"({"screen": 0, "button": 64})", 400},
+      {"/api/button", R"({"screen": 0, "button": ""})", 400},
+      {"/api/input", R"({"screen": 0})", 400},
+      {"/api/input", R"({"screen": 0, "text": "1", "cancel": true})", 400},
+      {"/api/input", R"({"screen": 0, "text": "1\n2"})", 400},
+      {"/api/input", R"({"screen": 0, "cancel": false})", 400},
+      {"/api/sim", R"({})", 400},
+      {"/api/sim", R"({"speed": -1})", 400},
+      {"/api/sim", R"({"speed": 1e300})", 400},
+      {"/api/sim", R"({"step": 0})", 400},
+      {"/api/sim", R"({"pause": "yes"})", 400},
+  };
+  for (const auto& c : cases) {
+    const auto [status, r] = server->post(c.path, c.body);
+    EXPECT_EQ(status, c.status) << c.path << " " << c.body;
+    EXPECT_TRUE(r.contains("error") && !r["error"].get<std::string>().empty())
+        << c.path << " " << c.body << " -> " << r;
+  }
+  // An input text over the host's buffer.
+  EXPECT_EQ(server->post("/api/input", json{{"text", std::string(300, '1')}}.dump()).first, 400);
+  // A body that is not JSON by its type, and one over the size limit.
+  auto c = server->client();
+  EXPECT_EQ(c->Post("/api/key", R"({"key": 35})", "text/plain")->status, 415);
+  EXPECT_EQ(c->Post("/api/key", std::string(100000, ' '), "application/json")->status, 413);
+  EXPECT_EQ(c->Get("/../../etc/passwd")->status, 404);
+  EXPECT_EQ(c->Get("/%2e%2e/%2e%2e/etc/passwd")->status, 404);
+
+  const json s = server->state();
+  ASSERT_FALSE(s.is_null()) << "the server must still answer";
+  EXPECT_EQ(page(s).find("(Hold)"), std::string::npos);
+  EXPECT_TRUE(s["screens"][0]["input"].is_null());
+}
+
+TEST_F(LiveApi, PagesOfOtherSitesAndForeignHostNamesAreRefused) {
+  const auto [status, r] =
+      server->post("/api/button", R"({"button": "HLD"})", {{"Origin", "http://evil.example"}});
+  EXPECT_EQ(status, 403);
+  EXPECT_NE(r["error"].get<std::string>().find("another site"), std::string::npos) << r;
+  // Another port of this machine is another site too.
+  EXPECT_EQ(
+      server->post("/api/button", R"({"button": "HLD"})", {{"Origin", "http://127.0.0.1:1"}}).first,
+      403);
+  EXPECT_EQ(page(server->state()).find("(Hold)"), std::string::npos);
+
+  // DNS rebinding: a foreign name pointing here.
+  auto c = server->client();
+  c->set_default_headers({{"Host", "rebind.example:" + std::to_string(server->port())}});
+  EXPECT_EQ(c->Get("/api/state")->status, 403);
+  EXPECT_EQ(c->Get("/")->status, 403);
+
+  // The page's own origin drives it.
+  EXPECT_EQ(
+      server->post("/api/button", R"({"button": "HLD"})", {{"Origin", "http://" + server->host()}})
+          .first,
+      200);
+  EXPECT_NE(page(server->state()).find("(Hold)"), std::string::npos);
+}
+
+TEST_F(LiveApi, ReadersThatStopReadingDoNotSlowTheFlight) {
+  // Clients that ask for the stream and never read it.
+  std::vector<int> stalled;
+  for (int i = 0; i < 3; ++i) {
+    const int fd = socket(AF_INET, SOCK_STREAM, 0);
+    int small = 4096;
+    setsockopt(fd, SOL_SOCKET, SO_RCVBUF, &small, sizeof small);
+    sockaddr_in a{};
+    a.sin_family = AF_INET;
+    a.sin_port = htons(uint16_t(server->port()));
+    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    ASSERT_EQ(connect(fd, reinterpret_cast<sockaddr*>(&a), sizeof a), 0);
+    const std::string req = "GET /api/stream HTTP/1.1\r\nHost: " + server->host() + "\r\n\r\n";
+    ASSERT_EQ(send(fd, req.data(), req.size(), 0), ssize_t(req.size()));
+    stalled.push_back(fd);
+  }
+  const double t0 = server->state()["t"];
+  const auto wall0 = std::chrono::steady_clock::now();
+  std::this_thread::sleep_for(std::chrono::seconds(4));
+  const double t1 = server->state()["t"];
+  const double wall =
+      std::chrono::duration<double>(std::chrono::steady_clock::now() - wall0).count();
+  // Paced at 1x, the flight keeps up with the wall clock (published every 50 ms).
+  EXPECT_GT(t1 - t0, wall - 0.5) << "the flight fell behind while readers stalled";
+  // And the API still answers at once.
+  const auto before = std::chrono::steady_clock::now();
+  EXPECT_EQ(server->post("/api/button", R"({"button": "HLD"})").first, 200);
+  EXPECT_LT(std::chrono::steady_clock::now() - before, std::chrono::milliseconds(500));
+  for (int fd : stalled) close(fd);
+}
+
+}  // namespace

@@ -1,0 +1,213 @@
+// The animated screens: the files decode, hold one frame per redraw of the
+// screen's size with the delays the speed asks for, loop, and show the page's
+// pixels (exactly when the frame has at most 256 colours; the page's own
+// colours exactly always).
+#include <gif_lib.h>
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <map>
+
+#include "render/picture.h"
+#include "sim/gif_palette.h"
+#include "sim/gif_writer.h"
+#include "sim_run.h"
+#include "support/world_fixture.h"
+
+namespace {
+
+struct Decoded {
+  int width = 0, height = 0;
+  bool loops = false;
+  std::vector<int> delays;                    // [1/100 s]
+  std::vector<std::vector<uint32_t>> frames;  // 0x00RRGGBB per pixel
+};
+
+// Reads a GIF with giflib's own decoder.
+Decoded decode(const std::string& path) {
+  Decoded d;
+  int error = 0;
+  GifFileType* gif = DGifOpenFileName(path.c_str(), &error);
+  EXPECT_NE(gif, nullptr) << GifErrorString(error);
+  if (!gif) return d;
+  EXPECT_EQ(DGifSlurp(gif), GIF_OK) << GifErrorString(gif->Error);
+  d.width = gif->SWidth;
+  d.height = gif->SHeight;
+  for (int i = 0; i < gif->ImageCount; ++i) {
+    const SavedImage& image = gif->SavedImages[i];
+    for (int e = 0; e < image.ExtensionBlockCount; ++e) {
+      const ExtensionBlock& b = image.ExtensionBlocks[e];
+      if (b.Function == APPLICATION_EXT_FUNC_CODE && b.ByteCount == 11 &&
+          std::string(reinterpret_cast<char*>(b.Bytes), 11) == "NETSCAPE2.0")
+        d.loops = true;
+    }
+    GraphicsControlBlock control{};
+    EXPECT_EQ(DGifSavedExtensionToGCB(gif, i, &control), GIF_OK) << i;
+    d.delays.push_back(control.DelayTime);
+    const ColorMapObject* map =
+        image.ImageDesc.ColorMap ? image.ImageDesc.ColorMap : gif->SColorMap;
+    EXPECT_NE(map, nullptr);
+    EXPECT_EQ(image.ImageDesc.Width, gif->SWidth);
+    EXPECT_EQ(image.ImageDesc.Height, gif->SHeight);
+    std::vector<uint32_t> pixels;
+    for (int p = 0; p < image.ImageDesc.Width * image.ImageDesc.Height; ++p) {
+      const GifColorType c = map->Colors[image.RasterBits[p]];
+      pixels.push_back(uint32_t(c.Red) << 16 | uint32_t(c.Green) << 8 | c.Blue);
+    }
+    d.frames.push_back(std::move(pixels));
+  }
+  DGifCloseFile(gif, &error);
+  return d;
+}
+
+int distanceSquared(uint32_t a, uint32_t b) {
+  const int dr = int(a >> 16) - int(b >> 16), dg = int(a >> 8 & 0xff) - int(b >> 8 & 0xff),
+            db = int(a & 0xff) - int(b & 0xff);
+  return dr * dr + dg * dg + db * db;
+}
+
+TEST(GifPalette, KeepsThePagesColoursThenTheFrequentOnesThenTheNearest) {
+  render::Picture p;
+  // 200 shades three times each, 100 others once each (300 colours), then the
+  // page's own colours once each: they are not frequent, only kept.
+  for (int repeat = 0; repeat < 3; ++repeat)
+    for (uint32_t i = 0; i < 200; ++i) p.pixels.push_back(0x001000 + i * 0x000101);
+  for (uint32_t i = 0; i < 100; ++i) p.pixels.push_back(0x800000 + i * 0x020000 / 2 + 7);
+  const std::vector<uint32_t> page = {0x000000, 0x00ff00, 0xffffff, 0xc0c0c0, 0xff0000, 0x00ffff};
+  for (uint32_t c : page) p.pixels.push_back(c);
+  p.width = uint32_t(p.pixels.size());
+  p.height = 1;
+  const sim::IndexedPicture indexed = sim::indexPicture(p, page);
+  ASSERT_EQ(indexed.palette.size(), 256u);
+  ASSERT_EQ(indexed.indexes.size(), p.pixels.size());
+  for (size_t i = 0; i < p.pixels.size(); ++i) {
+    const uint32_t shown = indexed.palette[indexed.indexes[i]], wanted = p.pixels[i];
+    if (i >= 700) {
+      EXPECT_EQ(shown, wanted) << "a page colour, " << i;
+    }
+    // Every colour is exact or the nearest the palette has, and close: the
+    // shades are spread over their ramps.
+    for (uint32_t c : indexed.palette)
+      EXPECT_LE(distanceSquared(shown, wanted), distanceSquared(c, wanted)) << i;
+    EXPECT_LE(distanceSquared(shown, wanted), 2) << i;
+  }
+}
+
+TEST(GifPalette, AFewColoursAreKeptExactlyInAPowerOfTwoTable) {
+  render::Picture p;
+  p.width = 3;
+  p.height = 1;
+  p.pixels = {0x123456, 0x000000, 0x123456};
+  const sim::IndexedPicture indexed = sim::indexPicture(p, {});
+  EXPECT_EQ(indexed.palette.size(), 2u);
+  for (size_t i = 0; i < 3; ++i) EXPECT_EQ(indexed.palette[indexed.indexes[i]], p.pixels[i]);
+}
+
+class LoadedGif : public gyrelle_test::WorldFixture {
+ protected:
+  void TearDown() override {
+    if (!dir.empty()) std::filesystem::remove_all(dir);
+    WorldFixture::TearDown();
+  }
+  std::string dir;
+};
+
+TEST_F(LoadedGif, FramesAreThePagesAsRendered) {
+  std::string tmpl = ::testing::TempDir() + "gif-XXXXXX";
+  ASSERT_NE(mkdtemp(tmpl.data()), nullptr);
+  dir = tmpl;
+  const size_t screen = loadModuleWithScreen(300, 300);
+  world->vessel(vessel)->angVel = VECTOR3{0.02, -0.03, 0.01};
+  std::vector<render::Picture> shown;
+  std::vector<std::vector<GdiOp>> drawings;
+  {
+    sim::GifWriter gif(dir, 4.0, 0.0, 1.0, *world);
+    for (int k = 0; k <= 6; ++k) {
+      const double t = k * 0.5;  // [s]
+      for (int i = 0; i < 25; ++i) {
+        world->step(0.02);
+        loader->postStep(t + i * 0.02, 0.02, 0.0);
+      }
+      if (k == 3) {
+        ASSERT_TRUE(world->pressKey(screen, 82));  // a help page, other colours
+      }
+      world->redraw(screen);
+      gif.redrawn(t, screen, world->screen(screen));
+      const halcyra::Screen& s = world->screen(screen);
+      shown.push_back(render::renderDrawing(s.lastDrawing, s.width, s.height));
+      drawings.push_back(s.lastDrawing);
+    }
+    world->redraw(screen);  // a second redraw at the same time replaces the frame
+    gif.redrawn(3.0, screen, world->screen(screen));
+    gif.finish(3.0, *world);
+  }
+  const Decoded d = decode(dir + "/screen0.gif");
+  EXPECT_EQ(d.width, 300);
+  EXPECT_EQ(d.height, 300);
+  EXPECT_TRUE(d.loops);
+  ASSERT_EQ(d.frames.size(), 7u);
+  // 0.5 s at 4 times real time: 12.5 hundredths, rounded on the running total.
+  EXPECT_EQ(d.delays, (std::vector<int>{13, 12, 13, 12, 13, 12, 25}));
+  std::map<uint32_t, int> colours;
+  for (size_t f = 0; f < d.frames.size(); ++f) {
+    std::map<uint32_t, int> frameColours;
+    for (uint32_t c : shown[f].pixels) ++frameColours[c];
+    for (const auto& [c, n] : frameColours) colours[c] += n;
+    if (frameColours.size() <= 256) {  // every pixel exact
+      EXPECT_TRUE(d.frames[f] == shown[f].pixels) << "frame " << f;
+      continue;
+    }
+    // More shades of text edges than a GIF frame holds: the page's colours
+    // exact, most pixels exact, the others within a few levels.
+    const std::vector<uint32_t> page = sim::drawingColours(drawings[f]);
+    size_t exact = 0;
+    for (size_t p = 0; p < d.frames[f].size(); ++p) {
+      const uint32_t wanted = shown[f].pixels[p], got = d.frames[f][p];
+      if (std::find(page.begin(), page.end(), wanted) != page.end()) {
+        ASSERT_EQ(got, wanted) << "frame " << f << " pixel " << p;
+      }
+      exact += got == wanted;
+      EXPECT_LE(distanceSquared(got, wanted), 3 * 4 * 4) << "frame " << f << " pixel " << p;
+    }
+    EXPECT_GT(exact, d.frames[f].size() * 95 / 100) << "frame " << f;
+  }
+  // The page's own colours are there (title grey, green, white), not only
+  // shades of them.
+  for (uint32_t c : {0xc0c0c0u, 0x00ff00u, 0xffffffu}) EXPECT_GT(colours[c], 0) << c;
+}
+
+class GifRun : public simtest::SimRun {};
+
+TEST_F(GifRun, OneFramePerRedrawPerScreenAtTheAskedSpeed) {
+  std::string text = std::string(simtest::kTwoVessels) +
+                     "[[screen]]\nmode = \"Gyrelle\"\n[[screen]]\nwidth = 128\nheight = 140\n"
+                     "[[event]]\nt = 1.25\nkey = \"H\"\n";
+  text.replace(text.find("redraw = 100.0"), 14, "redraw = 1.0");
+  const simtest::RunResult r =
+      run({writeScenario("g.toml", text), "--gif", path("gifs"), "--gif-speed", "2", "--quiet"});
+  ASSERT_EQ(r.status, 0) << r.err;
+  const Decoded first = decode(path("gifs/screen0.gif"));
+  // Redraws at 0, 1, 1.25 (the key), 2, 3, 4, 5.
+  EXPECT_EQ(first.delays, (std::vector<int>{50, 13, 37, 50, 50, 50, 50}));
+  EXPECT_EQ(first.width, 256);
+  const Decoded second = decode(path("gifs/screen1.gif"));
+  EXPECT_EQ(second.width, 128);
+  EXPECT_EQ(second.height, 140);
+  EXPECT_EQ(second.frames.size(), 6u);  // the key touched screen 0 only
+  EXPECT_TRUE(second.loops);
+
+  // With --frame-every the frames come at that interval and at the end.
+  ASSERT_EQ(
+      run({writeScenario("g.toml", text), "--gif", path("every"), "--frame-every", "2", "--quiet"})
+          .status,
+      0);
+  EXPECT_EQ(decode(path("every/screen0.gif")).delays, (std::vector<int>{20, 20, 10, 20}));
+}
+
+TEST_F(GifRun, ASpeedThatIsNotPositiveIsACommandLineError) {
+  const simtest::RunResult r = run({"--gif", path("g"), "--gif-speed", "0"});
+  EXPECT_EQ(r.status, 2);
+  EXPECT_FALSE(std::filesystem::exists(path("g")));
+}
+
+}  // namespace
