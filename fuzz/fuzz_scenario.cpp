@@ -31,6 +31,10 @@ const std::string& outputFolder() {
   static const std::string dir = [] {
     std::string tmpl = (std::filesystem::temp_directory_path() / "fuzz_scenario-XXXXXX").string();
     if (mkdtemp(tmpl.data()) == nullptr) violated("cannot make a temporary folder");
+    std::atexit([] {
+      std::error_code ec;
+      std::filesystem::remove_all(outputFolder(), ec);
+    });
     return tmpl;
   }();
   return dir;
