@@ -8,6 +8,11 @@
 // I = diag(pmi) * mass (pmi is mass-normalised). Thrust and mass flow are
 // constant over a step (levels change only between steps); after the step R is
 // pulled back onto the rotations and the propellant is kept non-negative.
+//
+// The state is 19 flat doubles and the derivative is written out term by term,
+// so that the compiler keeps the whole step in registers and loops; every sum
+// and product is taken in the order of the vector and matrix operations of
+// host/frames.h, which the results match bit for bit.
 #include "host/dynamics.h"
 
 #include <cmath>
@@ -18,49 +23,105 @@ namespace halcyra {
 
 namespace {
 
+// Offsets into the flat state.
+constexpr int kPos = 0;     // global position [m], 3 values
+constexpr int kVel = 3;     // global velocity [m/s], 3 values
+constexpr int kRot = 6;     // vessel -> global rotation, row-major, 9 values
+constexpr int kOmega = 15;  // body rate, right-handed sense (= -w) [rad/s], 3 values
+constexpr int kProp = 18;   // propellant [kg]
+constexpr int kSize = 20;   // 19 values and a zero, an even count that the compiler vectorises
+
 struct State {
-  VECTOR3 pos;    // global [m]
-  VECTOR3 vel;    // global [m/s]
-  Matrix3 rot;    // vessel -> global
-  VECTOR3 omega;  // body rate, right-handed sense (= -w) [rad/s]
-  double prop;    // [kg]
+  double v[kSize];
 };
 
-State add(const State& s, const State& d, double h) {
-  State r;
-  r.pos = s.pos + d.pos * h;
-  r.vel = s.vel + d.vel * h;
-  for (int i = 0; i < 3; ++i)
-    for (int j = 0; j < 3; ++j) r.rot.m[i][j] = s.rot.m[i][j] + d.rot.m[i][j] * h;
-  r.omega = s.omega + d.omega * h;
-  r.prop = s.prop + d.prop * h;
-  return r;
+// r = s + d h, value by value.
+inline void add(State& r, const State& s, const State& d, double h) {
+  for (int i = 0; i < kSize; ++i) r.v[i] = s.v[i] + d.v[i] * h;
 }
 
-// [v]x: the matrix of u -> v x u.
-Matrix3 crossMatrix(const VECTOR3& v) {
-  return Matrix3{{{0, -v.z, v.y}, {v.z, 0, -v.x}, {-v.y, v.x, 0}}};
-}
+// What the derivative needs besides the state, copied out of the vessel once
+// a step, so that writing the derivative cannot alias any of it.
+struct Model {
+  const Body* bodies;
+  size_t bodyCount;
+  double dryMass;                    // [kg]
+  double pmiX, pmiY, pmiZ;           // [m^2]
+  double forceX, forceY, forceZ;     // vessel axes [N]
+  double torqueX, torqueY, torqueZ;  // [N m]
+  double massFlow;                   // [kg/s]
 
-struct Derivative {
-  const Vessel& vessel;
-  const std::vector<Body>& bodies;
-  const ThrustSum& thrust;
+  // The derivative of the state s into d.
+  void derivative(const State& state, State& deriv) const {
+    const double* s = state.v;
+    double* __restrict d = deriv.v;
+    // The propellant is kept non-negative ("not greater than 0" counts as 0,
+    // as fmax would; the dry mass absorbs the sign of a zero).
+    const double mass = dryMass + (s[kProp] > 0.0 ? s[kProp] : 0.0);    // [kg]
+    const double ix = pmiX * mass, iy = pmiY * mass, iz = pmiZ * mass;  // [kg m^2]
+    const double r0 = s[kRot], r1 = s[kRot + 1], r2 = s[kRot + 2], r3 = s[kRot + 3],
+                 r4 = s[kRot + 4], r5 = s[kRot + 5], r6 = s[kRot + 6], r7 = s[kRot + 7],
+                 r8 = s[kRot + 8];
+    const double wx = s[kOmega], wy = s[kOmega + 1], wz = s[kOmega + 2];
 
-  State operator()(const State& s) const {
-    const double mass = vessel.dryMass + std::fmax(s.prop, 0.0);  // [kg]
-    const VECTOR3 inertia = vessel.pmi * mass;                    // [kg m^2]
-    State d;
-    d.pos = s.vel;
-    d.vel = gravityAcceleration(s.pos, bodies) + s.rot * thrust.forceLocal * (1.0 / mass);
-    d.rot = s.rot * crossMatrix(s.omega);
-    const VECTOR3 iw{inertia.x * s.omega.x, inertia.y * s.omega.y, inertia.z * s.omega.z};
-    const VECTOR3 rhs = thrust.torqueLocal - cross(s.omega, iw);
-    d.omega = {rhs.x / inertia.x, rhs.y / inertia.y, rhs.z / inertia.z};
-    d.prop = -thrust.massFlow;
-    return d;
+    // Gravity of every body.
+    const double x = s[kPos], y = s[kPos + 1], z = s[kPos + 2];
+    double gx = 0.0, gy = 0.0, gz = 0.0;
+    for (size_t i = 0; i < bodyCount; ++i) {
+      const Body& b = bodies[i];
+      const double dx = b.position.x - x, dy = b.position.y - y, dz = b.position.z - z;
+      const double dist2 = dx * dx + dy * dy + dz * dz;
+      if (dist2 == 0.0) continue;  // no direction to pull in at the centre
+      const double k = b.mu / (dist2 * std::sqrt(dist2));
+      gx = gx + dx * k;
+      gy = gy + dy * k;
+      gz = gz + dz * k;
+    }
+
+    d[kPos] = s[kVel];
+    d[kPos + 1] = s[kVel + 1];
+    d[kPos + 2] = s[kVel + 2];
+    const double perMass = 1.0 / mass;
+    d[kVel] = gx + (r0 * forceX + r1 * forceY + r2 * forceZ) * perMass;
+    d[kVel + 1] = gy + (r3 * forceX + r4 * forceY + r5 * forceZ) * perMass;
+    d[kVel + 2] = gz + (r6 * forceX + r7 * forceY + r8 * forceZ) * perMass;
+
+    // R [Omega]x, with [Omega]x = [0 -wz wy; wz 0 -wx; -wy wx 0] (its zero
+    // terms kept: they decide the sign of a zero result).
+    const double nwx = -wx, nwy = -wy, nwz = -wz;
+    d[kRot] = r0 * 0.0 + r1 * wz + r2 * nwy;
+    d[kRot + 1] = r0 * nwz + r1 * 0.0 + r2 * wx;
+    d[kRot + 2] = r0 * wy + r1 * nwx + r2 * 0.0;
+    d[kRot + 3] = r3 * 0.0 + r4 * wz + r5 * nwy;
+    d[kRot + 4] = r3 * nwz + r4 * 0.0 + r5 * wx;
+    d[kRot + 5] = r3 * wy + r4 * nwx + r5 * 0.0;
+    d[kRot + 6] = r6 * 0.0 + r7 * wz + r8 * nwy;
+    d[kRot + 7] = r6 * nwz + r7 * 0.0 + r8 * wx;
+    d[kRot + 8] = r6 * wy + r7 * nwx + r8 * 0.0;
+
+    // Euler's equations: (torque - Omega x (I Omega)) / I.
+    const double iwx = ix * wx, iwy = iy * wy, iwz = iz * wz;
+    d[kOmega] = (torqueX - (wy * iwz - wz * iwy)) / ix;
+    d[kOmega + 1] = (torqueY - (wz * iwx - wx * iwz)) / iy;
+    d[kOmega + 2] = (torqueZ - (wx * iwy - wy * iwx)) / iz;
+
+    d[kProp] = -massFlow;
+    d[kSize - 1] = 0.0;
   }
 };
+
+// The thrust at the vessel's levels, summed again only when they changed.
+const ThrustSum& currentThrust(Vessel& v) {
+  ThrustCache& cache = v.thrust;
+  const bool fuelled = v.propellant > 0.0;
+  if (!cache.valid || cache.fuelled != fuelled || cache.levels != v.groupLevel) {
+    cache.sum = thrustSum(v);
+    cache.levels = v.groupLevel;
+    cache.fuelled = fuelled;
+    cache.valid = true;
+  }
+  return cache.sum;
+}
 
 }  // namespace
 
@@ -95,26 +156,33 @@ ThrustSum thrustSum(const Vessel& v) {
 
 namespace {
 
-// One classical Runge-Kutta step of length dt from s.
-State rungeKuttaStep(const Derivative& f, const State& s0, double dt) {
-  const State k1 = f(s0);
-  const State k2 = f(add(s0, k1, dt / 2));
-  const State k3 = f(add(s0, k2, dt / 2));
-  const State k4 = f(add(s0, k3, dt));
-  State s = s0;
-  s = add(s, k1, dt / 6);
-  s = add(s, k2, dt / 3);
-  s = add(s, k3, dt / 3);
-  s = add(s, k4, dt / 6);
-  s.rot = reorthonormalise(s.rot);
-  return s;
+// One classical Runge-Kutta step of dt, s replaced by its result; R is pulled
+// back onto the rotations.
+void rungeKuttaStep(const Model& model, State& s, double dt) {
+  State k1, k2, k3, k4, t;
+  model.derivative(s, k1);
+  add(t, s, k1, dt / 2);
+  model.derivative(t, k2);
+  add(t, s, k2, dt / 2);
+  model.derivative(t, k3);
+  add(t, s, k3, dt);
+  model.derivative(t, k4);
+  // s + k1 dt/6 + k2 dt/3 + k3 dt/3 + k4 dt/6, summed left to right.
+  const double h6 = dt / 6, h3 = dt / 3;
+  for (int i = 0; i < kSize; ++i)
+    s.v[i] = s.v[i] + k1.v[i] * h6 + k2.v[i] * h3 + k3.v[i] * h3 + k4.v[i] * h6;
+  Matrix3 rot;
+  for (int i = 0; i < 3; ++i)
+    for (int j = 0; j < 3; ++j) rot.m[i][j] = s.v[kRot + 3 * i + j];
+  rot = reorthonormalise(rot);
+  for (int i = 0; i < 3; ++i)
+    for (int j = 0; j < 3; ++j) s.v[kRot + 3 * i + j] = rot.m[i][j];
 }
 
 bool finite(const State& s) {
-  bool ok = isFinite(s.pos) && isFinite(s.vel) && isFinite(s.omega) && std::isfinite(s.prop);
-  for (const auto& row : s.rot.m)
-    for (double x : row) ok = ok && std::isfinite(x);
-  return ok;
+  for (int i = 0; i < kSize; ++i)
+    if (!std::isfinite(s.v[i])) return false;
+  return true;
 }
 
 }  // namespace
@@ -127,21 +195,50 @@ int subSteps(const VECTOR3& angVel, double dt) {
 
 bool advanceVessel(Vessel& v, const std::vector<Body>& bodies, double dt) {
   if (!(dt > 0.0) || !std::isfinite(dt)) return true;
-  const ThrustSum thrust = thrustSum(v);
-  const Derivative f{v, bodies, thrust};
-  const State s0{v.position, v.velocity, v.rotation, v.angVel * -1.0, v.propellant};
-  State s = s0;
+  const ThrustSum& thrust = currentThrust(v);
+  const Model model{bodies.data(),
+                    bodies.size(),
+                    v.dryMass,
+                    v.pmi.x,
+                    v.pmi.y,
+                    v.pmi.z,
+                    thrust.forceLocal.x,
+                    thrust.forceLocal.y,
+                    thrust.forceLocal.z,
+                    thrust.torqueLocal.x,
+                    thrust.torqueLocal.y,
+                    thrust.torqueLocal.z,
+                    thrust.massFlow};
+  State s0;
+  s0.v[kPos] = v.position.x;
+  s0.v[kPos + 1] = v.position.y;
+  s0.v[kPos + 2] = v.position.z;
+  s0.v[kVel] = v.velocity.x;
+  s0.v[kVel + 1] = v.velocity.y;
+  s0.v[kVel + 2] = v.velocity.z;
+  for (int i = 0; i < 3; ++i)
+    for (int j = 0; j < 3; ++j) s0.v[kRot + 3 * i + j] = v.rotation.m[i][j];
+  s0.v[kOmega] = v.angVel.x * -1.0;
+  s0.v[kOmega + 1] = v.angVel.y * -1.0;
+  s0.v[kOmega + 2] = v.angVel.z * -1.0;
+  s0.v[kProp] = v.propellant;
+  s0.v[kSize - 1] = 0.0;
+
   // The integration of the rotation is only accurate, and only stable against
   // the gyroscopic term of Euler's equations, while the vessel turns through a
   // small angle per step: a fast spinner is integrated in shorter steps.
+  State s = s0;
   const int n = subSteps(v.angVel, dt);
-  for (int i = 0; i < n && finite(s); ++i) s = rungeKuttaStep(f, s, dt / n);
-  v.position = s.pos;
-  v.velocity = s.vel;
-  v.rotation = s.rot;
-  v.angVel = s.omega * -1.0;
-  v.propellant = std::fmax(s.prop, 0.0);
-  recordBurn(v, thrust, s0.prop);
+  for (int i = 0; i < n && finite(s); ++i) rungeKuttaStep(model, s, n == 1 ? dt : dt / n);
+
+  const double* r = s.v;
+  v.position = {r[kPos], r[kPos + 1], r[kPos + 2]};
+  v.velocity = {r[kVel], r[kVel + 1], r[kVel + 2]};
+  for (int i = 0; i < 3; ++i)
+    for (int j = 0; j < 3; ++j) v.rotation.m[i][j] = r[kRot + 3 * i + j];
+  v.angVel = {r[kOmega] * -1.0, r[kOmega + 1] * -1.0, r[kOmega + 2] * -1.0};
+  v.propellant = std::fmax(r[kProp], 0.0);
+  recordBurn(v, thrust, s0.v[kProp]);
   return finite(s);
 }
 

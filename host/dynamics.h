@@ -11,15 +11,7 @@ namespace halcyra {
 // Gravitational acceleration at a global position from every body [m/s^2].
 VECTOR3 gravityAcceleration(const VECTOR3& position, const std::vector<Body>& bodies);
 
-// The thrust of the vessel's thrusters at their group levels, in vessel axes,
-// and its torque about the centre of mass; zero for a vessel out of propellant.
-struct ThrustSum {
-  VECTOR3 forceLocal{};                               // [N]
-  VECTOR3 torqueLocal{};                              // [N m]
-  double massFlow = 0.0;                              // propellant burnt [kg/s]
-  double thrust = 0.0;                                // sum of the thrusters' thrust magnitudes [N]
-  std::array<double, THGROUP_COUNT> groupMassFlow{};  // [kg/s]
-};
+// The thrust at the vessel's present levels (ThrustSum in host/world.h).
 ThrustSum thrustSum(const Vessel& v);
 
 // A vessel turning fast is integrated in sub-steps, each turning it through at

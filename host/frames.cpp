@@ -22,41 +22,6 @@ VECTOR3 orientationAngles(const Matrix3& r) {
 
 Matrix3 identity3() { return Matrix3{{{1, 0, 0}, {0, 1, 0}, {0, 0, 1}}}; }
 
-Matrix3 operator*(const Matrix3& a, const Matrix3& b) {
-  Matrix3 c{};
-  for (int i = 0; i < 3; ++i)
-    for (int j = 0; j < 3; ++j)
-      c.m[i][j] = a.m[i][0] * b.m[0][j] + a.m[i][1] * b.m[1][j] + a.m[i][2] * b.m[2][j];
-  return c;
-}
-
-VECTOR3 operator*(const Matrix3& a, const VECTOR3& v) {
-  return {a.m[0][0] * v.x + a.m[0][1] * v.y + a.m[0][2] * v.z,
-          a.m[1][0] * v.x + a.m[1][1] * v.y + a.m[1][2] * v.z,
-          a.m[2][0] * v.x + a.m[2][1] * v.y + a.m[2][2] * v.z};
-}
-
-Matrix3 transpose(const Matrix3& a) {
-  Matrix3 t{};
-  for (int i = 0; i < 3; ++i)
-    for (int j = 0; j < 3; ++j) t.m[i][j] = a.m[j][i];
-  return t;
-}
-
-Matrix3 reorthonormalise(const Matrix3& r) {
-  const Matrix3 rtr = transpose(r) * r;
-  Matrix3 k{};
-  for (int i = 0; i < 3; ++i)
-    for (int j = 0; j < 3; ++j) k.m[i][j] = ((i == j ? 3.0 : 0.0) - rtr.m[i][j]) * 0.5;
-  return r * k;
-}
-
-double dot(const VECTOR3& a, const VECTOR3& b) { return a.x * b.x + a.y * b.y + a.z * b.z; }
-
-VECTOR3 cross(const VECTOR3& a, const VECTOR3& b) {
-  return {a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x};
-}
-
 double length(const VECTOR3& a) { return std::sqrt(dot(a, a)); }
 
 bool isFinite(const VECTOR3& a) {

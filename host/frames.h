@@ -16,16 +16,46 @@ Matrix3 orientationMatrix(const VECTOR3& angles);  // (alpha, beta, gamma) [rad]
 VECTOR3 orientationAngles(const Matrix3& r);       // [rad]
 
 Matrix3 identity3();
-Matrix3 operator*(const Matrix3& a, const Matrix3& b);
-VECTOR3 operator*(const Matrix3& a, const VECTOR3& v);
-Matrix3 transpose(const Matrix3& a);
-// The nearest rotation to a matrix that has drifted slightly from one (one
-// Newton step of the polar decomposition: R (3I - R^T R) / 2).
-Matrix3 reorthonormalise(const Matrix3& r);
-
-double dot(const VECTOR3& a, const VECTOR3& b);
-VECTOR3 cross(const VECTOR3& a, const VECTOR3& b);
 double length(const VECTOR3& a);
 bool isFinite(const VECTOR3& a);
+
+// The small operations are defined here so that the dynamics, which run them
+// at every step of every vessel, get them inlined.
+inline Matrix3 operator*(const Matrix3& a, const Matrix3& b) {
+  Matrix3 c{};
+  for (int i = 0; i < 3; ++i)
+    for (int j = 0; j < 3; ++j)
+      c.m[i][j] = a.m[i][0] * b.m[0][j] + a.m[i][1] * b.m[1][j] + a.m[i][2] * b.m[2][j];
+  return c;
+}
+
+inline VECTOR3 operator*(const Matrix3& a, const VECTOR3& v) {
+  return {a.m[0][0] * v.x + a.m[0][1] * v.y + a.m[0][2] * v.z,
+          a.m[1][0] * v.x + a.m[1][1] * v.y + a.m[1][2] * v.z,
+          a.m[2][0] * v.x + a.m[2][1] * v.y + a.m[2][2] * v.z};
+}
+
+inline Matrix3 transpose(const Matrix3& a) {
+  Matrix3 t{};
+  for (int i = 0; i < 3; ++i)
+    for (int j = 0; j < 3; ++j) t.m[i][j] = a.m[j][i];
+  return t;
+}
+
+// The nearest rotation to a matrix that has drifted slightly from one (one
+// Newton step of the polar decomposition: R (3I - R^T R) / 2).
+inline Matrix3 reorthonormalise(const Matrix3& r) {
+  const Matrix3 rtr = transpose(r) * r;
+  Matrix3 k{};
+  for (int i = 0; i < 3; ++i)
+    for (int j = 0; j < 3; ++j) k.m[i][j] = ((i == j ? 3.0 : 0.0) - rtr.m[i][j]) * 0.5;
+  return r * k;
+}
+
+inline double dot(const VECTOR3& a, const VECTOR3& b) { return a.x * b.x + a.y * b.y + a.z * b.z; }
+
+inline VECTOR3 cross(const VECTOR3& a, const VECTOR3& b) {
+  return {a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x};
+}
 
 }  // namespace halcyra

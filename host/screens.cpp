@@ -170,9 +170,15 @@ bool World::cancelInput(size_t index) {
 
 const std::vector<GdiOp>& World::redraw(size_t index) {
   Screen& s = screen(index);
+  // The last drawing's lists are recorded into again: after the first few
+  // redraws a page costs no allocation.
   DeviceContext dc(s.width, s.height);
+  dc.ops.swap(s.lastDrawing);
+  dc.spareText.swap(s.spareText);
+  dc.recycle();
   if (s.instance != nullptr) s.instance->Redraw(&dc);
-  s.lastDrawing = std::move(dc.ops);
+  s.lastDrawing.swap(dc.ops);
+  s.spareText.swap(dc.spareText);
   return s.lastDrawing;
 }
 

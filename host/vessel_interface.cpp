@@ -87,7 +87,16 @@ void VESSEL::Global2Local(const VECTOR3& global, VECTOR3& local) const {
 void VESSEL::GetRelativePos(OBJHANDLE object, VECTOR3& pos) const {
   const Vessel* v = find(handle_);
   World* w = World::current();
-  if (v == nullptr || !w->exists(toId(object))) {
+  if (v == nullptr) {
+    pos = VECTOR3{};
+    return;
+  }
+  // Vessels first, with one look-up: target lists ask this of every object.
+  if (const Vessel* other = w->vessel(toId(object))) {
+    pos = v->position - other->position;
+    return;
+  }
+  if (!w->exists(toId(object))) {
     pos = VECTOR3{};
     return;
   }

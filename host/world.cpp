@@ -59,6 +59,7 @@ ObjectId World::addBody(const std::string& name, double mu, double radius,
   requireFinite(position, "position of body '" + name + "'");
   if (mu <= 0.0 || radius < 0.0)
     throw std::invalid_argument("body '" + name + "' needs mu > 0 and radius >= 0");
+  ++generation_;
   bodies_.push_back(Body{nextId_++, name, mu, radius, position});
   idByName_[name] = bodies_.back().id;
   return bodies_.back().id;
@@ -72,6 +73,7 @@ ObjectId World::addBase(const std::string& name, const std::string& bodyName,
   const ObjectId b = findByName(bodyName);
   if (body(b) == nullptr)
     throw std::invalid_argument("base '" + name + "': unknown body '" + bodyName + "'");
+  ++generation_;
   bases_.push_back(Base{nextId_++, name, b, relPos});
   idByName_[name] = bases_.back().id;
   return bases_.back().id;
@@ -154,6 +156,7 @@ ObjectId World::addVessel(const VesselSpec& spec) {
 }
 
 bool World::deleteObject(ObjectId id) {
+  ++generation_;
   auto b = std::find_if(bodies_.begin(), bodies_.end(), [&](const Body& x) { return x.id == id; });
   if (b != bodies_.end()) {
     idByName_.erase(b->name);

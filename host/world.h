@@ -73,6 +73,40 @@ struct VesselSpec {
   std::vector<Thruster> extraThrusters;  // added to the class's
 };
 
+// The thrust of a vessel's thrusters at their group levels, in vessel axes,
+// and its torque about the centre of mass; zero for a vessel out of propellant.
+struct ThrustSum {
+  VECTOR3 forceLocal{};                               // [N]
+  VECTOR3 torqueLocal{};                              // [N m]
+  double massFlow = 0.0;                              // propellant burnt [kg/s]
+  double thrust = 0.0;                                // sum of the thrusters' thrust magnitudes [N]
+  std::array<double, THGROUP_COUNT> groupMassFlow{};  // [kg/s]
+};
+
+// The thrust last summed and what it was summed for: the dynamics sum a
+// vessel's thrusters again only when a level or the propellant's running out
+// has changed since (thrusters are fixed once the vessel exists).
+struct ThrustCache {
+  std::array<double, THGROUP_COUNT> levels{};
+  bool fuelled = false;
+  bool valid = false;
+  ThrustSum sum;
+};
+
+// A vessel's status as last computed, with everything it was computed from;
+// it is answered again while none of that has changed (a vessel moved by an
+// event, a test or a step computes afresh at its next GetStatus).
+struct StatusCache {
+  bool valid = false;
+  uint64_t worldGeneration = 0;  // World::generation() it was computed in
+  VECTOR3 position{};
+  VECTOR3 velocity{};
+  VECTOR3 angVel{};
+  Matrix3 rotation{};
+  ObjectId base = 0;
+  VESSELSTATUS status{};
+};
+
 struct Vessel {
   ObjectId id = 0;
   std::string name;
@@ -92,6 +126,8 @@ struct Vessel {
   std::array<double, THGROUP_COUNT> propellantBurnt{};  // by group [kg]
   double rocketDeltaV = 0.0;      // sum of ve ln(m0 / m1) over the steps [m/s]
   std::unique_ptr<VESSEL> iface;  // handed to modules; kept until the world ends
+  ThrustCache thrust;             // kept by the dynamics
+  mutable StatusCache status;     // kept by World::getStatus
 };
 
 struct InputBox {
@@ -108,7 +144,8 @@ struct Screen {
   std::string mode;         // registered mode name, empty = none
   MFD* instance = nullptr;  // owned by the screen while the mode is shown
   std::optional<InputBox> inputBox;
-  std::vector<GdiOp> lastDrawing;  // ops of the last redraw
+  std::vector<GdiOp> lastDrawing;      // ops of the last redraw
+  std::vector<std::string> spareText;  // text buffers for the next redraw
 };
 
 struct ModeRegistration {
@@ -156,8 +193,12 @@ class World {
   ObjectId focus() const { return focus_; }
   bool setFocus(ObjectId vessel);
 
-  // Status and frames.
+  // Status and frames. A vessel's status is computed once and answered again
+  // until the vessel or the set of objects changes.
   void getStatus(const Vessel& v, VESSELSTATUS& status) const;
+  // Counts additions and deletions of objects (bodies move the reference
+  // body, a deleted base leaves the status).
+  uint64_t generation() const { return generation_; }
   ObjectId referenceBody(const Vessel& v) const;  // strongest pull
 
   // Docking (design: docked vessels keep flying independently).
@@ -202,6 +243,7 @@ class World {
   std::vector<Screen> screens_;
   std::vector<ModeRegistration> modes_;
   ObjectId nextId_ = 1;
+  uint64_t generation_ = 0;
   ObjectId focus_ = 0;
   int nextModeId_ = 1;
   std::optional<size_t> activeScreen_;  // the screen handling a key or button

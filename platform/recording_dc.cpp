@@ -9,6 +9,13 @@
 DeviceContext::DeviceContext(uint32_t width_, uint32_t height_)
     : width(width_), height(height_), selected(stockBrush()) {}
 
+void DeviceContext::recycle() {
+  for (GdiOp& op : ops)
+    if (op.text.capacity() > std::string().capacity())  // beyond the in-place buffer
+      spareText.push_back(std::move(op.text));
+  ops.clear();
+}
+
 namespace {
 
 GdiOp& record(HDC dc, GdiOpKind kind) {
@@ -31,6 +38,10 @@ BOOL TextOutA(HDC dc, int x, int y, const char* text, int length) {
   op.x = x;
   op.y = y;
   op.colour = dc->textColour;
+  if (!dc->spareText.empty()) {
+    op.text = std::move(dc->spareText.back());
+    dc->spareText.pop_back();
+  }
   // Never read past a terminator, even when the length claims more.
   op.text.assign(text, strnlen(text, static_cast<size_t>(length)));
   return 1;

@@ -46,6 +46,13 @@ struct GYRELLE_PLATFORM_API DeviceContext {
   uint32_t width;   // [pixels]
   uint32_t height;  // [pixels]
   std::vector<GdiOp> ops;
+  // Text buffers of an earlier recording, taken by TextOutA before it
+  // allocates a new one: a host that redraws into the same lists again
+  // (recycle) records a page without allocating.
+  std::vector<std::string> spareText;
+
+  // Empties ops for a new recording, keeping its storage and its texts' buffers.
+  void recycle();
 
   // Drawing state. The host's screen starts with a green one-pixel pen, a
   // green text colour and a stock brush; the background is black.

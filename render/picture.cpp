@@ -4,11 +4,11 @@
 #include <fontconfig/fontconfig.h>
 
 #include <algorithm>
-#include <cerrno>
 #include <cmath>
 #include <cstdio>
-#include <cstring>
 #include <memory>
+
+#include "render/png_writer.h"
 
 namespace render {
 namespace {
@@ -75,16 +75,24 @@ struct Canvas {
 
 Picture renderDrawing(const std::vector<GdiOp>& ops, uint32_t width, uint32_t height) {
   Picture picture;
+  renderDrawing(ops, width, height, picture);
+  return picture;
+}
+
+void renderDrawing(const std::vector<GdiOp>& ops, uint32_t width, uint32_t height,
+                   Picture& picture) {
   picture.width = width;
   picture.height = height;
   picture.pixels.assign(size_t(width) * height, 0u);
-  if (width == 0 || height == 0) return picture;
+  if (width == 0 || height == 0) return;
 
-  const int stride = cairo_format_stride_for_width(CAIRO_FORMAT_RGB24, int(width));
-  std::vector<unsigned char> buffer(size_t(stride) * height, 0);
-  Canvas canvas{cairo_image_surface_create_for_data(buffer.data(), CAIRO_FORMAT_RGB24, int(width),
-                                                    int(height), stride),
-                nullptr};
+  // Cairo draws straight into the picture: an RGB24 row is width 32-bit
+  // pixels, 0xXXRRGGBB with the top byte unused (cleared at the end).
+  const int stride = int(width) * 4;
+  Canvas canvas{
+      cairo_image_surface_create_for_data(reinterpret_cast<unsigned char*>(picture.pixels.data()),
+                                          CAIRO_FORMAT_RGB24, int(width), int(height), stride),
+      nullptr};
   canvas.cr = cairo_create(canvas.surface);
   cairo_t* cr = canvas.cr;
 
@@ -160,53 +168,11 @@ Picture renderDrawing(const std::vector<GdiOp>& ops, uint32_t width, uint32_t he
     }
   }
   cairo_surface_flush(canvas.surface);
-
-  for (uint32_t y = 0; y < height; ++y) {
-    const auto* row = reinterpret_cast<const uint32_t*>(buffer.data() + size_t(y) * stride);
-    for (uint32_t x = 0; x < width; ++x) picture.pixels[size_t(y) * width + x] = row[x] & 0xffffffu;
-  }
-  return picture;
-}
-
-bool encodePng(const Picture& picture, std::string& png) {
-  png.clear();
-  if (picture.width == 0 || picture.height == 0) return false;
-  const int stride = cairo_format_stride_for_width(CAIRO_FORMAT_RGB24, int(picture.width));
-  std::vector<unsigned char> buffer(size_t(stride) * picture.height, 0);
-  for (uint32_t y = 0; y < picture.height; ++y) {
-    auto* row = reinterpret_cast<uint32_t*>(buffer.data() + size_t(y) * stride);
-    for (uint32_t x = 0; x < picture.width; ++x) row[x] = picture.at(x, y);
-  }
-  cairo_surface_t* surface = cairo_image_surface_create_for_data(
-      buffer.data(), CAIRO_FORMAT_RGB24, int(picture.width), int(picture.height), stride);
-  auto append = [](void* out, const unsigned char* data, unsigned int length) {
-    static_cast<std::string*>(out)->append(reinterpret_cast<const char*>(data), length);
-    return CAIRO_STATUS_SUCCESS;
-  };
-  const cairo_status_t status = cairo_surface_write_to_png_stream(surface, append, &png);
-  cairo_surface_destroy(surface);
-  return status == CAIRO_STATUS_SUCCESS;
+  for (uint32_t& pixel : picture.pixels) pixel &= 0xffffffu;
 }
 
 bool writePng(const Picture& picture, const std::string& path, std::string& error) {
-  std::string png;
-  if (!encodePng(picture, png)) {
-    error = path + ": cannot write an empty picture";
-    return false;
-  }
-  FILE* f = std::fopen(path.c_str(), "wb");
-  if (f == nullptr) {
-    error = path + ": cannot write: " + std::strerror(errno);
-    return false;
-  }
-  const bool written = std::fwrite(png.data(), 1, png.size(), f) == png.size();
-  const int err = errno;
-  if (std::fclose(f) != 0 || !written) {
-    error = path + ": cannot write: " + std::strerror(written ? errno : err);
-    std::remove(path.c_str());
-    return false;
-  }
-  return true;
+  return PngWriter().write(picture, path, error);
 }
 
 void releaseFontCaches() {

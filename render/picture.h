@@ -23,13 +23,13 @@ struct Picture {
 
 // Rasterises a drawing of a width x height screen.
 Picture renderDrawing(const std::vector<GdiOp>& ops, uint32_t width, uint32_t height);
+// The same into a picture that is kept from frame to frame: its pixel buffer is
+// reused when the size stays.
+void renderDrawing(const std::vector<GdiOp>& ops, uint32_t width, uint32_t height,
+                   Picture& picture);
 
-// The picture as the bytes of a PNG file; false for an empty picture.
-bool encodePng(const Picture& picture, std::string& png);
-
-// Writes a picture as PNG straight to path. Returns false and sets error when
-// the file cannot be written; the file is then not left behind. (gyrelle-sim
-// writes its frames through its own output files, which commit atomically.)
+// Writes a picture as PNG (render/png_writer.h). Returns false and sets error
+// when the file cannot be written; the file is then not left behind.
 bool writePng(const Picture& picture, const std::string& path, std::string& error);
 
 // Frees the font caches of Cairo and fontconfig, which otherwise live to the

@@ -13,4 +13,18 @@ inline std::string csvField(const std::string& text) {
   return out + "\"";
 }
 
+// The same appended to a row being built, without a string of its own.
+inline void appendCsvField(std::string& out, const std::string& text) {
+  if (text.find_first_of(",\"\r\n") == std::string::npos) {
+    out += text;
+    return;
+  }
+  out += '"';
+  for (char c : text) {
+    out += c;
+    if (c == '"') out += '"';
+  }
+  out += '"';
+}
+
 }  // namespace sim

@@ -10,16 +10,13 @@
 #include <string>
 
 #include "render/picture.h"
+#include "sim/csv_field.h"
+#include "sim/number_text.h"
 
 namespace sim {
 namespace {
 
 constexpr double kTimeSlack = 1e-9;  // [s] the same slack as for events
-
-// RRGGBB of a COLORREF (0x00BBGGRR).
-void hexColour(OutputFile& f, COLORREF c) {
-  f.printf("%02x%02x%02x", GetRValue(c), GetGValue(c), GetBValue(c));
-}
 
 // The next multiple of every after t.
 double nextMultiple(double t, double every) {
@@ -28,53 +25,64 @@ double nextMultiple(double t, double every) {
 
 // The drawn text on one line: a line break inside it would end the dump's
 // line early, so line breaks are written as blanks.
-std::string oneLine(const std::string& text) {
-  std::string out = text;
-  for (char& c : out)
-    if (c == '\n' || c == '\r') c = ' ';
-  return out;
-}
-
-// A CSV field: quoted (quotes doubled) when it holds a comma, quote or line break.
-std::string csvField(const std::string& text) {
-  if (text.find_first_of(",\"\r\n") == std::string::npos) return text;
-  std::string out = "\"";
-  for (char c : text) out += c == '"' ? std::string("\"\"") : std::string(1, c);
-  return out + "\"";
+void appendOneLine(std::string& out, const std::string& text) {
+  for (char c : text) out += c == '\n' || c == '\r' ? ' ' : c;
 }
 
 }  // namespace
 
 void DumpWriter::write(double t, size_t screen, const std::vector<GdiOp>& ops) {
-  OutputFile& f = file_;
-  f.printf("frame %.3f %zu\n", t, screen);
+  std::string& out = text_;  // kept between redraws, so that its buffer is reused
+  out.clear();
+  out += "frame ";
+  appendFixed3(out, t);
+  out += ' ';
+  appendInt(out, screen);
+  out += '\n';
   for (const GdiOp& op : ops) {
     switch (op.kind) {
       case GdiOpKind::Text:
-        f.printf("text %d %d ", op.x, op.y);
-        hexColour(f, op.colour);
-        f.put(" " + oneLine(op.text) + "\n");
+        out += "text ";
+        appendInt(out, op.x);
+        out += ' ';
+        appendInt(out, op.y);
+        out += ' ';
+        appendHexColour(out, op.colour);
+        out += ' ';
+        appendOneLine(out, op.text);
+        out += '\n';
         break;
       case GdiOpKind::MoveTo:
-        f.printf("move %d %d\n", op.x, op.y);
-        break;
       case GdiOpKind::LineTo:
-        f.printf("line %d %d\n", op.x, op.y);
+        out += op.kind == GdiOpKind::MoveTo ? "move " : "line ";
+        appendInt(out, op.x);
+        out += ' ';
+        appendInt(out, op.y);
+        out += '\n';
         break;
       case GdiOpKind::AngleArc:
-        f.printf("arc %d %d %u %g %g\n", op.x, op.y, op.radius, double(op.startDeg),
-                 double(op.sweepDeg));
+        out += "arc ";
+        appendInt(out, op.x);
+        out += ' ';
+        appendInt(out, op.y);
+        out += ' ';
+        appendInt(out, op.radius);
+        out += ' ';
+        appendGeneral(out, double(op.startDeg), 6);  // %g
+        out += ' ';
+        appendGeneral(out, double(op.sweepDeg), 6);
+        out += '\n';
         break;
       case GdiOpKind::BeginPath:
-        f.put("begin-path\n");
+        out += "begin-path\n";
         break;
       case GdiOpKind::EndPath:
-        f.put("end-path\n");
+        out += "end-path\n";
         break;
       case GdiOpKind::StrokeAndFill:
-        f.put("stroke-fill ");
-        hexColour(f, op.colour);
-        f.put("\n");
+        out += "stroke-fill ";
+        appendHexColour(out, op.colour);
+        out += '\n';
         break;
       case GdiOpKind::SetTextColor:  // state changes show in the operations that use them
       case GdiOpKind::SetBkMode:
@@ -82,6 +90,7 @@ void DumpWriter::write(double t, size_t screen, const std::vector<GdiOp>& ops) {
         break;
     }
   }
+  file_.put(out);
 }
 
 TelemetryWriter::TelemetryWriter(const std::string& path, double every)
@@ -94,15 +103,19 @@ TelemetryWriter::TelemetryWriter(const std::string& path, double every)
 void TelemetryWriter::sample(double t, halcyra::World& world) {
   if (t < next_ - kTimeSlack) return;
   next_ = nextMultiple(t, every_);
-  OutputFile& f = file_;
+  std::string& out = text_;  // kept between samples, so that its buffer is reused
+  out.clear();
   for (halcyra::Vessel* v : world.vessels()) {
     VESSELSTATUS s{};
     world.getStatus(*v, s);
     const auto& L = v->groupLevel;
     bool docked = false;
     for (const halcyra::DockPort& p : v->ports) docked = docked || p.docked != 0;
-    f.printf("%.3f,%s,%s", t, csvField(v->name).c_str(),
-             csvField(world.objectName(halcyra::toId(s.refBody))).c_str());
+    appendFixed3(out, t);
+    out += ',';
+    appendCsvField(out, v->name);
+    out += ',';
+    appendCsvField(out, world.objectName(halcyra::toId(s.refBody)));
     const double values[] = {s.relPos.x,
                              s.relPos.y,
                              s.relPos.z,
@@ -126,14 +139,16 @@ void TelemetryWriter::sample(double t, halcyra::World& world) {
                              L[THGROUP_MAIN],
                              L[THGROUP_RETRO],
                              L[THGROUP_HOVER]};
-    for (double x : values) f.printf(",%.10g", x == 0.0 ? 0.0 : x);  // no "-0"
-    f.printf(",%d\n", docked ? 1 : 0);
+    for (double x : values) {
+      out += ',';
+      appendG10(out, x == 0.0 ? 0.0 : x);  // no "-0"
+    }
+    out += docked ? ",1\n" : ",0\n";
   }
+  file_.put(out);
 }
 
 FrameWriter::FrameWriter(const std::string& dir, double every) : dir_(dir), every_(every) {
-  // Made now, as the parent folders of every output are, and found unusable
-  // before the run rather than at its first picture.
   std::error_code ec;
   std::filesystem::create_directories(dir, ec);
   if (ec) throw OutputError(dir + ": cannot create the folder: " + ec.message());
@@ -154,11 +169,13 @@ std::string frameName(size_t screen, double t) {
 void FrameWriter::write(double t, halcyra::World& world) {
   for (size_t i = 0; i < world.screenCount(); ++i) {
     const halcyra::Screen& s = world.screen(i);
-    std::string png;
-    if (!render::encodePng(render::renderDrawing(s.lastDrawing, s.width, s.height), png))
-      throw OutputError(dir_ + "/" + frameName(i, t) + ": cannot write: empty picture");
+    render::renderDrawing(s.lastDrawing, s.width, s.height, picture_);
     OutputFile file(dir_ + "/" + frameName(i, t));
-    file.put(png);
+    std::string error;
+    if (!png_.write(picture_, file.stream(), file.path(), error)) {
+      file.check();  // a failed write names the reason
+      throw OutputError(error);
+    }
     file.commit();
   }
   lastWritten_ = t;

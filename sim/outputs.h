@@ -15,6 +15,8 @@
 #include <vector>
 
 #include "host/world.h"
+#include "render/picture.h"
+#include "render/png_writer.h"
 #include "sim/output_file.h"
 
 namespace sim {
@@ -29,6 +31,7 @@ class DumpWriter {
 
  private:
   OutputFile file_;
+  std::string text_;  // one redraw's lines
 };
 
 // One CSV row per vessel at t = 0 and every `every` seconds.
@@ -44,6 +47,7 @@ class TelemetryWriter {
   OutputFile file_;
   double every_;
   double next_ = 0.0;  // [s]
+  std::string text_;   // one sample's rows
 };
 
 // screenN-TTTTTT.mmm.png of every screen every `every` seconds and at the
@@ -61,6 +65,8 @@ class FrameWriter {
   double every_;
   double next_ = 0.0;        // [s]
   double lastWritten_ = -1;  // [s]
+  render::Picture picture_;  // reused from frame to frame
+  render::PngWriter png_;
 };
 
 // A picture's name: "screenN-TTTTTT.mmm.png" for screen N at t [s].

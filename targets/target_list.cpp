@@ -28,6 +28,7 @@ void clearTargetList(TargetList& list) {
   }
   list.head = nullptr;
   list.current = nullptr;
+  list.hostOrder.clear();
 }
 
 void swapTargetEntries(TargetList& list, TargetNode* a, TargetNode* b) {

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
 #include "module/host_api.h"
 
@@ -17,6 +18,10 @@ struct TargetList {
   TargetNode* head = nullptr;     // nearest entry; head->prev is the farthest
   TargetNode* current = nullptr;  // where NXT, PVT and a typed name move from
   uint32_t count = 0;
+  // The host's objects by index when the entries were last found to be
+  // exactly those objects (empty: not known). While the host still lists
+  // these, index by index, every entry names an object of the host's world.
+  std::vector<OBJHANDLE> hostOrder;
 };
 
 void appendTarget(TargetList& list, OBJHANDLE object);

@@ -6,9 +6,11 @@
 
 #include <cstdio>
 #include <string>
+#include <vector>
 
 #include "render/page_text.h"
 #include "render/picture.h"
+#include "render/png_writer.h"
 
 namespace {
 
@@ -144,6 +146,76 @@ TEST(Renderer, WrittenPngDecodesWithTheScreenSize) {
 
   EXPECT_FALSE(render::writePng(pic, "/nonexistent-dir/x.png", error));
   EXPECT_NE(error.find("/nonexistent-dir/x.png"), std::string::npos);
+}
+
+// The pixels of a PNG file as a Picture, decoded by Cairo (not by the writer's
+// libpng code).
+render::Picture readPng(const std::string& path) {
+  render::Picture p;
+  cairo_surface_t* s = cairo_image_surface_create_from_png(path.c_str());
+  if (cairo_surface_status(s) == CAIRO_STATUS_SUCCESS) {
+    p.width = uint32_t(cairo_image_surface_get_width(s));
+    p.height = uint32_t(cairo_image_surface_get_height(s));
+    const int stride = cairo_image_surface_get_stride(s);
+    const unsigned char* data = cairo_image_surface_get_data(s);
+    for (uint32_t y = 0; y < p.height; ++y)
+      for (uint32_t x = 0; x < p.width; ++x)
+        p.pixels.push_back(reinterpret_cast<const uint32_t*>(data + size_t(y) * stride)[x] &
+                           0xffffffu);
+  }
+  cairo_surface_destroy(s);
+  return p;
+}
+
+TEST(PngWriter, FilesDecodeToExactlyThePixelsWritten) {
+  const std::string path = testing::TempDir() + "png_writer_" + std::to_string(getpid()) + ".png";
+  render::PngWriter writer;
+  std::string error;
+  // A drawing with text, lines, arcs and a filled path in several colours.
+  GdiOp fill = pointOp(GdiOpKind::StrokeAndFill, 0, 0, RGB(10, 20, 200));
+  fill.penColour = RGB(255, 255, 0);
+  const render::Picture page = render::renderDrawing(
+      {textOp(3, 2, RGB(0, 255, 0), "Pitch +12.34"), textOp(40, 200, RGB(255, 128, 0), "Hold"),
+       pointOp(GdiOpKind::MoveTo, 5, 5), pointOp(GdiOpKind::LineTo, 250, 270, RGB(0, 0, 255)),
+       arcOp(128, 140, 60, 90.0f, 270.0f), pointOp(GdiOpKind::BeginPath, 0, 0),
+       pointOp(GdiOpKind::MoveTo, 100, 100, 0, true),
+       pointOp(GdiOpKind::LineTo, 150, 100, RGB(0, 255, 0), true),
+       pointOp(GdiOpKind::LineTo, 125, 150, RGB(0, 255, 0), true),
+       pointOp(GdiOpKind::EndPath, 0, 0), fill},
+      256, 280);
+  // Every byte value in every channel, with an odd width (rows not a multiple of 4 bytes).
+  render::Picture noise;
+  noise.width = 77;
+  noise.height = 31;
+  uint32_t state = 12345u;
+  for (size_t i = 0; i < size_t(noise.width) * noise.height; ++i) {
+    state = state * 1664525u + 1013904223u;
+    noise.pixels.push_back(state >> 8);
+  }
+  for (const render::Picture* picture :
+       {&page, static_cast<const render::Picture*>(&noise), &page}) {  // the writer reused
+    ASSERT_TRUE(writer.write(*picture, path, error)) << error;
+    const render::Picture back = readPng(path);
+    EXPECT_EQ(back.width, picture->width);
+    EXPECT_EQ(back.height, picture->height);
+    EXPECT_TRUE(back.pixels == picture->pixels);
+  }
+  std::remove(path.c_str());
+
+  EXPECT_FALSE(writer.write(render::Picture{}, path, error));
+  EXPECT_FALSE(writer.write(page, "/nonexistent-dir/x.png", error));
+  EXPECT_NE(error.find("/nonexistent-dir/x.png"), std::string::npos);
+}
+
+TEST(Renderer, RenderingIntoAKeptPictureGivesTheSamePixels) {
+  const std::vector<GdiOp> ops = {textOp(10, 10, RGB(255, 0, 0), "ABC"),
+                                  arcOp(50, 50, 20, 0.0f, 180.0f)};
+  render::Picture kept;
+  render::renderDrawing({textOp(0, 0, RGB(0, 0, 255), "old frame")}, 64, 64, kept);
+  render::renderDrawing(ops, 64, 64, kept);
+  EXPECT_TRUE(kept.pixels == render::renderDrawing(ops, 64, 64).pixels);
+  render::renderDrawing(ops, 32, 16, kept);  // a new size
+  EXPECT_EQ(kept.pixels.size(), 32u * 16u);
 }
 
 TEST(PageText, GroupsTextByLineTopToBottomAndOrdersPiecesByX) {

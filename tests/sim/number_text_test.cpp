@@ -1,0 +1,111 @@
+// The output files' number formats against printf, the formatting they
+// replace: every figure must come out byte for byte as printf writes it.
+#include "sim/number_text.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <limits>
+#include <random>
+#include <string>
+#include <vector>
+
+namespace {
+
+std::string printed(const char* format, double v) {
+  char buf[512];
+  std::snprintf(buf, sizeof buf, format, v);
+  return buf;
+}
+
+// Values that exercise rounding at the 10th and 3rd digit, exponent
+// boundaries, zeros, subnormals and non-numbers, and values of the kind the
+// telemetry carries.
+std::vector<double> samples() {
+  std::vector<double> v = {0.0,
+                           -0.0,
+                           1.0,
+                           -1.0,
+                           0.5,
+                           2.5,
+                           0.0005,
+                           0.0015,
+                           1e-5,
+                           1e-4,
+                           9.9999999995e-5,
+                           123456789.05,
+                           1234567890.5,
+                           9999999999.5,
+                           1e10,
+                           1e15,
+                           1e16,
+                           1e300,
+                           6671010.0,
+                           7655.7227,
+                           -3.14159265358979,
+                           0.017453292519943278,
+                           57.29577951308239,
+                           240.0,
+                           0.02 * 3,
+                           std::numeric_limits<double>::min(),
+                           std::numeric_limits<double>::denorm_min(),
+                           std::numeric_limits<double>::max(),
+                           std::numeric_limits<double>::lowest(),
+                           std::numeric_limits<double>::infinity(),
+                           -std::numeric_limits<double>::infinity(),
+                           std::numeric_limits<double>::quiet_NaN(),
+                           -std::numeric_limits<double>::quiet_NaN()};
+  std::mt19937_64 random(7);
+  std::uniform_real_distribution<double> mantissa(-10.0, 10.0);
+  std::uniform_int_distribution<int> exponent(-30, 30);
+  for (int i = 0; i < 20000; ++i) v.push_back(mantissa(random) * std::pow(10.0, exponent(random)));
+  for (int i = 0; i < 20000; ++i) {  // any bit pattern
+    const uint64_t bits = random();
+    double d;
+    std::memcpy(&d, &bits, sizeof d);
+    v.push_back(d);
+  }
+  for (int i = 0; i < 20000; ++i) v.push_back(double(i) * 0.02);  // times of a 50 Hz run
+  return v;
+}
+
+TEST(NumberText, TenSignificantDigitsAsPrintfWritesThem) {
+  for (double x : samples()) {
+    std::string out;
+    sim::appendG10(out, x);
+    ASSERT_EQ(out, printed("%.10g", x)) << "for the bits of " << x;
+  }
+}
+
+TEST(NumberText, ThreeDecimalsAsPrintfWritesThem) {
+  for (double x : samples()) {
+    std::string out;
+    sim::appendFixed3(out, x);
+    ASSERT_EQ(out, printed("%.3f", x)) << "for the bits of " << x;
+  }
+}
+
+TEST(NumberText, ShortestGeneralFormOfAFloatAsPrintfWritesIt) {
+  for (double x : samples()) {
+    const double f = double(float(x));  // arcs carry float angles
+    std::string out;
+    sim::appendGeneral(out, f, 6);
+    ASSERT_EQ(out, printed("%g", f)) << "for the bits of " << f;
+  }
+}
+
+TEST(NumberText, IntegersAndColours) {
+  std::string out;
+  sim::appendInt(out, -2147483647 - 1);
+  out += ' ';
+  sim::appendInt(out, 4294967295u);
+  out += ' ';
+  sim::appendInt(out, size_t(0));
+  out += ' ';
+  sim::appendHexColour(out, RGB(0x12, 0xab, 0x0f));
+  EXPECT_EQ(out, "-2147483648 4294967295 0 12ab0f");
+}
+
+}  // namespace
