@@ -47,6 +47,23 @@ class Objects {
   std::map<COLORREF, HBRUSH> brushes_;
 };
 
+// AngleArc as the operation means it. Wine draws an arc through ArcTo between
+// its end points, and ArcTo draws a whole circle when those round to the same
+// pixel; an arc of a sweep that small (a gauge at level 0 draws one of sweep
+// 0) is only the line from the current point to the arc's start.
+void angleArc(HDC dc, const GdiOp& op) {
+  constexpr double kRadPerDeg = 3.14159265358979323846 / 180.0;
+  const double r = op.radius;
+  const double a0 = op.startDeg * kRadPerDeg, a1 = (double(op.startDeg) + op.sweepDeg) * kRadPerDeg;
+  const long x0 = std::lround(op.x + r * std::cos(a0)), y0 = std::lround(op.y - r * std::sin(a0));
+  const long x1 = std::lround(op.x + r * std::cos(a1)), y1 = std::lround(op.y - r * std::sin(a1));
+  if (x0 == x1 && y0 == y1 && std::fabs(op.sweepDeg) < 180.0f) {
+    LineTo(dc, int(x0), int(y0));
+    return;
+  }
+  AngleArc(dc, op.x, op.y, op.radius, op.startDeg, op.sweepDeg);
+}
+
 void play(HDC dc, const std::vector<GdiOp>& ops) {
   Objects objects(dc);
   for (const GdiOp& op : ops) {
@@ -70,7 +87,7 @@ void play(HDC dc, const std::vector<GdiOp>& ops) {
         break;
       case GdiOpKind::AngleArc:
         objects.pen(op.colour);
-        AngleArc(dc, op.x, op.y, op.radius, op.startDeg, op.sweepDeg);
+        angleArc(dc, op);
         break;
       case GdiOpKind::BeginPath:
         BeginPath(dc);

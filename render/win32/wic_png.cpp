@@ -111,6 +111,24 @@ bool PngWriter::write(const Picture& picture, const std::string& path, std::stri
   return true;
 }
 
+bool PngWriter::write(const Picture& picture, FILE* file, const std::string& name,
+                      std::string& error) {
+  if (picture.width == 0 || picture.height == 0) {
+    error = name + ": cannot write an empty picture";
+    return false;
+  }
+  std::string png;
+  if (!encode(picture, png)) {
+    error = name + ": cannot write: the imaging component failed to encode the picture";
+    return false;
+  }
+  if (std::fwrite(png.data(), 1, png.size(), file) != png.size()) {
+    error = name + ": cannot write";
+    return false;
+  }
+  return true;
+}
+
 bool writePng(const Picture& picture, const std::string& path, std::string& error) {
   return PngWriter().write(picture, path, error);
 }
