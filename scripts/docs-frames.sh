@@ -18,6 +18,13 @@ cp "$(frame 0 148)" docs/gauges-deflected.png
 cp "$(frame 0 240)" docs/mode4-entry.png
 cp "$(frame 1 210)" docs/help-page1.png
 cp "$work/gif/screen0.gif" docs/default-flight.gif
+# The deflected-gauges page drawn by real GDI: the Windows build under Wine.
+if [ -x build-windows/bin/gyrelle-sim.exe ]; then
+  scripts/wine-prefix "$PWD/build-windows/wineprefix" start
+  scripts/wine-run "$PWD/build-windows/wineprefix" build-windows/bin/gyrelle-sim.exe --quiet \
+    --frames "$work/gdi" --frame-every 1 >/dev/null
+  cp "$(ls "$work/gdi/screen0-000148"*.png | head -n 1)" docs/gauges-deflected-gdi.png
+fi
 # The cockpit as the browser test sees it (ctest's Cockpit.FlownFromARealBrowser takes it).
 if [ -f build/cockpit.png ]; then cp build/cockpit.png docs/cockpit.png; fi
 echo "docs/ updated"

@@ -61,6 +61,9 @@ int main(int argc, char** argv) {
   CLI::App app{
       "gyrelle-sim: flies a scenario with the Gyrelle module loaded, headless.\n"
       "Without SCENARIO it flies the built-in default scenario."};
+  // Options are --name on every platform: on Windows CLI11 would otherwise
+  // take an argument starting with '/' (an absolute path under Wine) as one.
+  app.allow_windows_style_options(false);
   std::string scenarioPath;
   sim::CommandLineTimes times;
   sim::RunOptions o;

@@ -1,14 +1,14 @@
 // PNG through the Windows Imaging Component: the picture is encoded into a
 // stream in memory, whose bytes are then written out. (PngWriter keeps no
 // buffers here: the imaging component allocates its own.)
-#include "render/picture.h"  // first: <windows.h> as the platform layer includes it
-#include "render/png_writer.h"
-
 #include <objbase.h>
 #include <wincodec.h>
 
 #include <cstdio>
 #include <fstream>
+
+#include "render/picture.h"  // first: <windows.h> as the platform layer includes it
+#include "render/png_writer.h"
 
 namespace render {
 namespace {

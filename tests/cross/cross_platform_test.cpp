@@ -95,7 +95,8 @@ class BothPlatforms : public ::testing::Test {
 std::vector<std::string> scenarioSet() {
   std::vector<std::string> files{""};
   for (const char* folder : {"tests", "scenarios"}) {
-    for (const auto& entry : fs::recursive_directory_iterator(fs::path(GYRELLE_SOURCE_DIR) / folder))
+    for (const auto& entry :
+         fs::recursive_directory_iterator(fs::path(GYRELLE_SOURCE_DIR) / folder))
       if (entry.path().extension() == ".toml") files.push_back(entry.path().string());
   }
   std::sort(files.begin() + 1, files.end());
@@ -113,9 +114,8 @@ std::vector<std::string> scenarioSet() {
     const std::string x = i < la.size() ? la[i] : "(end)", y = i < lb.size() ? lb[i] : "(end)";
     if (x.rfind("frame ", 0) == 0) frame = x;
     if (x != y)
-      return ::testing::AssertionFailure()
-             << "first difference at line " << i + 1 << " (" << frame << "):\n  Linux:   " << x
-             << "\n  Windows: " << y;
+      return ::testing::AssertionFailure() << "first difference at line " << i + 1 << " (" << frame
+                                           << "):\n  Linux:   " << x << "\n  Windows: " << y;
   }
   return ::testing::AssertionFailure() << "the dumps differ in their line ends";
 }
@@ -126,8 +126,8 @@ std::vector<std::string> scenarioSet() {
   const auto la = lines(readFile(a)), lb = lines(readFile(b));
   if (la.empty()) return ::testing::AssertionFailure() << a << " is empty";
   if (la.size() != lb.size())
-    return ::testing::AssertionFailure() << la.size() << " rows on Linux, " << lb.size()
-                                         << " on Windows";
+    return ::testing::AssertionFailure()
+           << la.size() << " rows on Linux, " << lb.size() << " on Windows";
   const auto header = split(la[0], ',');
   for (size_t row = 0; row < la.size(); ++row) {
     const auto fa = split(la[row], ','), fb = split(lb[row], ',');
@@ -143,8 +143,8 @@ std::vector<std::string> scenarioSet() {
       const double scale = std::max({1.0, std::fabs(x), std::fabs(y)});
       if (numbers && std::fabs(x - y) <= 1e-9 * scale) continue;
       return ::testing::AssertionFailure()
-             << "first difference beyond 1e-9 relative at row " << row << " (t = " << fa[0]
-             << ", " << (fa.size() > 1 ? fa[1] : "") << "), column "
+             << "first difference beyond 1e-9 relative at row " << row << " (t = " << fa[0] << ", "
+             << (fa.size() > 1 ? fa[1] : "") << "), column "
              << (col < header.size() ? header[col] : std::to_string(col)) << ": Linux " << fa[col]
              << ", Windows " << fb[col];
     }
@@ -252,8 +252,7 @@ TEST_F(BothPlatforms, GdiPagesMatchTheCairoPictures) {
     int seconds;
   };
   for (const Page& page : {Page{"attitude", 0, 40}, Page{"velocity", 0, 100},
-                           Page{"target", 0, 130}, Page{"entry", 0, 240},
-                           Page{"help", 1, 210}}) {
+                           Page{"target", 0, 130}, Page{"entry", 0, 240}, Page{"help", 1, 210}}) {
     SCOPED_TRACE(page.what);
     const fs::path cairoPng = frameFile(root / "linux/frames", page.screen, page.seconds);
     const fs::path gdiPng = frameFile(root / "windows/frames", page.screen, page.seconds);
