@@ -36,31 +36,43 @@ struct LiveInstance {
   uintptr_t serial;
   InstanceRecord* instance;
 };
-// Never destroyed: an instance owned by a host object with static storage may
-// be destroyed at process exit after this list would have been.
-std::vector<LiveInstance>& liveInstances() {
-  static auto* live = new std::vector<LiveInstance>();
-  return *live;
-}
+// Made with the first live instance and deleted with the last, not a static
+// object: an instance owned by a host object with static storage may be
+// destroyed at process exit after such a list would have been, and a list
+// left behind when the library is unloaded would leak.
+std::vector<LiveInstance>* live = nullptr;
 uintptr_t lastSerial = 0;
 }  // namespace
 
 uintptr_t registerLiveInstance(InstanceRecord* instance) {
-  liveInstances().push_back(LiveInstance{lastSerial + 1, instance});
+  if (live == nullptr) live = new std::vector<LiveInstance>();
+  try {
+    live->push_back(LiveInstance{lastSerial + 1, instance});
+  } catch (...) {
+    if (live->empty()) {
+      delete live;
+      live = nullptr;
+    }
+    throw;
+  }
   return ++lastSerial;  // counted only once the entry is stored
 }
 
 void unregisterLiveInstance(uintptr_t serial) {
-  auto& live = liveInstances();
-  live.erase(std::remove_if(live.begin(), live.end(),
-                            [serial](const LiveInstance& l) { return l.serial == serial; }),
-             live.end());
+  if (live == nullptr) return;
+  live->erase(std::remove_if(live->begin(), live->end(),
+                             [serial](const LiveInstance& l) { return l.serial == serial; }),
+              live->end());
+  if (live->empty()) {
+    delete live;
+    live = nullptr;
+  }
 }
 
 InstanceRecord* liveInstance(const void* token) {
   const auto serial = reinterpret_cast<uintptr_t>(token);
-  if (serial == 0) return nullptr;
-  for (const LiveInstance& l : liveInstances()) {
+  if (serial == 0 || live == nullptr) return nullptr;
+  for (const LiveInstance& l : *live) {
     if (l.serial == serial) return l.instance;
   }
   return nullptr;

@@ -18,4 +18,6 @@ cp "$(frame 0 148)" docs/gauges-deflected.png
 cp "$(frame 0 240)" docs/mode4-entry.png
 cp "$(frame 1 210)" docs/help-page1.png
 cp "$work/gif/screen0.gif" docs/default-flight.gif
+# The cockpit as the browser test sees it (ctest's Cockpit.FlownFromARealBrowser takes it).
+if [ -f build/cockpit.png ]; then cp build/cockpit.png docs/cockpit.png; fi
 echo "docs/ updated"

@@ -7,15 +7,20 @@
 namespace sim {
 namespace {
 
+// cpp-httplib compresses a body for a client that accepts it when its type is
+// text/* or exactly "application/javascript" or "application/json"; with
+// brotli at its slowest setting that takes seconds for three.js. Scripts are
+// therefore typed "application/javascript; charset=utf-8" (still a JavaScript
+// type to the browser), and never compressed: the cockpit is served on loopback.
 std::string mimeTypeOf(const std::string& extension) {
   static const std::map<std::string, std::string> kTypes = {
       {".html", "text/html; charset=utf-8"},
-      {".js", "text/javascript; charset=utf-8"},
-      {".mjs", "text/javascript; charset=utf-8"},
+      {".js", "application/javascript; charset=utf-8"},
+      {".mjs", "application/javascript; charset=utf-8"},
       {".css", "text/css; charset=utf-8"},
       {".png", "image/png"},
       {".svg", "image/svg+xml"},
-      {".json", "application/json"},
+      {".json", "application/json; charset=utf-8"},
       {".txt", "text/plain; charset=utf-8"}};
   const auto it = kTypes.find(extension);
   return it == kTypes.end() ? "application/octet-stream" : it->second;

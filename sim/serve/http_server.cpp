@@ -16,11 +16,14 @@ using nlohmann::json;
 
 constexpr std::chrono::milliseconds kActionWait{5000};  // for the simulation to take an action
 constexpr std::chrono::milliseconds kStreamPoll{1000};  // a stream's keep-alive comment period
+// With a parameter, so that cpp-httplib does not compress it for every reader
+// (assets.cpp says why).
+constexpr const char* kJson = "application/json; charset=utf-8";
 
 void answer(httplib::Response& res, int status, const json& body) {
   res.status = status;
   res.set_header("Cache-Control", "no-store");
-  res.set_content(body.dump(-1, ' ', false, json::error_handler_t::replace), "application/json");
+  res.set_content(body.dump(-1, ' ', false, json::error_handler_t::replace), kJson);
 }
 
 void fail(httplib::Response& res, int status, const std::string& why) {
@@ -44,6 +47,15 @@ CockpitServer::CockpitServer(LiveSession& session, const std::string& assetsDir)
     : session_(session), assets_(assetsDir), server_(std::make_unique<httplib::Server>()) {
   server_->new_task_queue = [] { return new BoundedTaskQueue(kWorkers, kMaxWaiting); };
   server_->set_payload_max_length(kMaxBody);
+  server_->set_tcp_nodelay(true);  // small answers and stream events go out at once
+  server_->set_socket_options([](socket_t sock) {
+    const int yes = 1;
+    setsockopt(sock, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
+    // Accepted connections inherit this: a reader that stops reading fills it
+    // soon, its writes then time out and its stream is dropped.
+    const int sendBuffer = kSendBuffer;
+    setsockopt(sock, SOL_SOCKET, SO_SNDBUF, &sendBuffer, sizeof sendBuffer);
+  });
   server_->set_keep_alive_timeout(2);
   server_->set_read_timeout(5, 0);
   server_->set_write_timeout(2, 0);  // a stream reader that stops reading is dropped after this
@@ -103,7 +115,7 @@ void CockpitServer::routes() {
     const Snapshot snap = session_.latest();
     if (!snap.json) return fail(res, 503, "the flight has not started yet");
     res.set_header("Cache-Control", "no-store");
-    res.set_content(*snap.json, "application/json");
+    res.set_content(*snap.json, kJson);
   });
 
   s.Get("/api/stream", [this](const httplib::Request&, httplib::Response& res) {

@@ -27,8 +27,12 @@ class CockpitServer {
  public:
   static constexpr size_t kMaxBody = 16 * 1024;  // [bytes]
   static constexpr int kMaxStreams = 4;          // open /api/stream connections
-  static constexpr size_t kWorkers = 8;          // threads answering connections
-  static constexpr size_t kMaxWaiting = 32;      // accepted connections waiting for a thread
+  static constexpr int kSendBuffer = 64 * 1024;  // [bytes] socket send buffer per connection
+  // Threads answering connections. A browser holds several idle keep-alive
+  // connections and opens speculative ones that each take a thread until
+  // they time out, so there are plenty; they cost memory only.
+  static constexpr size_t kWorkers = 32;
+  static constexpr size_t kMaxWaiting = 64;  // accepted connections waiting for a thread
 
   CockpitServer(LiveSession& session, const std::string& assetsDir);
   ~CockpitServer();  // stops

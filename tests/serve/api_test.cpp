@@ -73,17 +73,24 @@ TEST_F(LiveApi, PauseHoldsTimeStepAdvancesExactlyAndSpeedPaces) {
   EXPECT_NEAR(server->state()["t"].get<double>(), t0 + 5 * 0.02, 1e-9);
 
   // As fast as possible: far ahead of the wall clock.
+  using Clock = std::chrono::steady_clock;
+  auto rate = [&](std::chrono::milliseconds over) {  // simulated seconds per wall second
+    const double ta = server->state()["t"];
+    const auto wa = Clock::now();
+    std::this_thread::sleep_for(over);
+    const double tb = server->state()["t"];
+    return (tb - ta) / std::chrono::duration<double>(Clock::now() - wa).count();
+  };
   ASSERT_EQ(server->post("/api/sim", R"({"pause": false, "speed": 0})").first, 200);
-  std::this_thread::sleep_for(std::chrono::milliseconds(500));
-  EXPECT_GT(server->state()["t"].get<double>(), t0 + 5.0);
+  EXPECT_GT(rate(std::chrono::milliseconds(600)), 20.0);
 
-  // 10x real time.
+  // 10x real time: far from 1x and from as fast as possible (the run at speed 0
+  // above went well beyond 20x). Loose bounds: the machine may be busy.
   ASSERT_EQ(server->post("/api/sim", R"({"speed": 10})").first, 200);
   std::this_thread::sleep_for(std::chrono::milliseconds(100));
-  const double t1 = server->state()["t"];
-  std::this_thread::sleep_for(std::chrono::milliseconds(1000));
-  const double t2 = server->state()["t"];
-  EXPECT_NEAR(t2 - t1, 10.0, 2.0);
+  const double at10 = rate(std::chrono::milliseconds(1000));
+  EXPECT_GT(at10, 6.0);
+  EXPECT_LT(at10, 12.0);
   EXPECT_EQ(server->state()["speed"], 10.0);
 }
 
@@ -179,17 +186,27 @@ TEST_F(LiveApi, ReadersThatStopReadingDoNotSlowTheFlight) {
   }
   const double t0 = server->state()["t"];
   const auto wall0 = std::chrono::steady_clock::now();
-  std::this_thread::sleep_for(std::chrono::seconds(4));
+  std::this_thread::sleep_for(std::chrono::seconds(5));
   const double t1 = server->state()["t"];
   const double wall =
       std::chrono::duration<double>(std::chrono::steady_clock::now() - wall0).count();
   // Paced at 1x, the flight keeps up with the wall clock (published every 50 ms).
-  EXPECT_GT(t1 - t0, wall - 0.5) << "the flight fell behind while readers stalled";
+  EXPECT_GT(t1 - t0, 0.8 * wall) << "the flight fell behind while readers stalled";
   // And the API still answers at once.
   const auto before = std::chrono::steady_clock::now();
   EXPECT_EQ(server->post("/api/button", R"({"button": "HLD"})").first, 200);
   EXPECT_LT(std::chrono::steady_clock::now() - before, std::chrono::milliseconds(500));
-  for (int fd : stalled) close(fd);
+  // The stalled readers were dropped: reading now finds the end of their stream.
+  for (int fd : stalled) {
+    timeval limit{3, 0};
+    setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &limit, sizeof limit);
+    char buffer[65536];
+    ssize_t n = 0;
+    while ((n = recv(fd, buffer, sizeof buffer, 0)) > 0) {
+    }
+    EXPECT_EQ(n, 0) << "the server still holds a stream nobody reads";
+    close(fd);
+  }
 }
 
 }  // namespace

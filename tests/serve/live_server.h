@@ -85,6 +85,9 @@ class LiveServer {
         while (std::fread(buffer, 1, sizeof buffer, f) > 0) {
         }
       });
+    // The address is printed before the flight starts; wait for its first state.
+    for (int i = 0; i < 250 && up() && state().is_null(); ++i)
+      std::this_thread::sleep_for(std::chrono::milliseconds(20));
   }
   ~LiveServer() {
     if (pid_ > 0 && !exited_) {
