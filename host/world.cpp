@@ -108,6 +108,7 @@ ObjectId World::addVessel(const VesselSpec& spec) {
   auto v = std::make_unique<Vessel>();
   v->name = n;
   v->position = origin + spec.position;
+  requireFinite(v->position, "global position of vessel '" + n + "'");
   v->velocity = spec.velocity;
   v->rotation = orientationMatrix(spec.orientation);
   v->angVel = spec.angularVelocity;

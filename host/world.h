@@ -205,8 +205,9 @@ class World {
   bool dock(ObjectId vessel, uint32_t port, ObjectId other);
   bool undock(ObjectId vessel, uint32_t port);
 
-  // Dynamics: advance every vessel by dt with the levels in force.
-  void step(double dt);  // [s]
+  // Dynamics: advance every vessel by dt with the levels in force. Returns the
+  // first vessel whose state is no longer finite, or 0.
+  ObjectId step(double dt);  // [s]
 
   // Modes.
   int registerMode(const MFDMODESPEC& spec);

@@ -60,6 +60,22 @@ bool encode(FILE* file, const Picture& picture, unsigned char* row, char* messag
 
 }  // namespace
 
+bool PngWriter::write(const Picture& picture, FILE* file, const std::string& name,
+                      std::string& error) {
+  if (picture.width == 0 || picture.height == 0 ||
+      picture.pixels.size() != size_t(picture.width) * picture.height) {
+    error = name + ": cannot write an empty picture";
+    return false;
+  }
+  row_.resize(size_t(picture.width) * 3);
+  char message[128] = {};
+  if (!encode(file, picture, row_.data(), message)) {
+    error = name + ": cannot write: " + message;
+    return false;
+  }
+  return true;
+}
+
 bool PngWriter::write(const Picture& picture, const std::string& path, std::string& error) {
   if (picture.width == 0 || picture.height == 0 ||
       picture.pixels.size() != size_t(picture.width) * picture.height) {

@@ -67,12 +67,13 @@ struct GifWriter::Animation {
 
   static int output(GifFileType* g, const GifByteType* data, int length) {
     auto* self = static_cast<Animation*>(g->UserData);
-    return int(std::fwrite(data, 1, size_t(length), self->file.stream()));
+    return self->file.write(data, size_t(length)) ? length : 0;
   }
 
   [[noreturn]] void fail(int error) {
+    file.check();  // a failed write names the file and the reason
     const char* what = GifErrorString(error);
-    throw OutputError(std::string("cannot write a GIF: ") + (what ? what : "giflib error"));
+    throw OutputError(file.path() + ": cannot write: " + (what ? what : "giflib error"));
   }
 
   void write(const IndexedPicture& frame, int delay) {
