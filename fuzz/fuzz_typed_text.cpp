@@ -1,59 +1,75 @@
-// Feeds arbitrary text to every input-box callback of the mode: the offset
-// boxes, the mode box and the target box. None may crash, read out of bounds
-// or store a value that is not finite.
+// Types arbitrary text into every input box the mode opens, through the
+// host's input boxes as a pilot would: the pitch, yaw and roll offsets, the
+// mode and the target. After each answer the world flies a few steps and the
+// screen is redrawn, so that what an accepted value does is seen too. The
+// text must never crash, read out of bounds or leave a value that is not
+// finite; the levels the hold then sets must be finite and in [-1, 1].
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
-#include <cstdlib>
 #include <string>
 
-#include "host/world.h"
-#include "mfd/gyrelle_mfd.h"
-#include "mfd/mode_select.h"
-#include "module/mode_registration.h"
-#include "module/module_state.h"
-#include "targets/target_commands.h"
+#include "fuzz/in_process_module.h"
+#include "mfd/key_codes.h"
 
 namespace {
 
-struct Setup {
-  halcyra::World world;
-  GyrelleMFD* mfd = nullptr;
-  Setup() {
-    halcyra::World::install(&world);
-    world.addBody("Earth", 3.986e14, 6371010.0, VECTOR3{0, 0, 0});
-    halcyra::VesselSpec spec;
-    spec.name = "Gyre-1";
-    spec.body = "Earth";
-    spec.position = VECTOR3{6771010.0, 0, 0};
-    spec.velocity = VECTOR3{0, 7672.6, 0};
-    world.setFocus(world.addVessel(spec));
-    spec.name = "Tender";
-    spec.position.z = 100.0;
-    world.addVessel(spec);
-    mfd = reinterpret_cast<GyrelleMFD*>(gyrelleMsgProc(1, 1, 256u | (280u << 16), 0));
-  }
+using fuzzing::violated;
+
+constexpr double kStep = 0.02;  // [s]
+constexpr int kStepsPerAnswer = 5;
+
+struct Box {
+  uint32_t modeKey;  // selects the reference mode the box belongs to
+  uint32_t openKey;  // opens the box
 };
+// Pitch, yaw and roll offsets in the user attitude mode; the mode box; the
+// target box in the target-relative mode.
+constexpr Box kBoxes[] = {
+    {kKey1, kKeyP}, {kKey1, kKeyY}, {kKey1, kKeyR}, {kKey1, kKeyM}, {kKey3, kKeyT}};
+
+void checkInstance(const GyrelleMFD& mfd) {
+  for (int i = 0; i < 3; ++i)
+    if (!std::isfinite(mfd.attOffset[i])) violated("an offset is not finite");
+  if (mfd.refMode < 1 || mfd.refMode > 4) violated("reference mode " + std::to_string(mfd.refMode));
+}
 
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  static Setup setup;
-  GyrelleMFD& mfd = *setup.mfd;
-  void* const token = instanceToken(mfd.serial);  // the user data the boxes carry
   std::string text(reinterpret_cast<const char*>(data), size);
   text = text.c_str();  // the host hands over a terminated string
-  std::string copy = text;
-  pitchOffsetEntered(nullptr, copy.data(), token);
-  copy = text;
-  rollOffsetEntered(nullptr, copy.data(), token);
-  for (int i = 0; i < 3; ++i) {
-    if (!std::isfinite(mfd.attOffset[i])) std::abort();
+
+  fuzzing::ModuleInWorld m;
+  halcyra::World& world = m.world;
+  world.addBody("Earth", 3.986e14, 6371010.0, VECTOR3{0, 0, 0});
+  halcyra::VesselSpec spec;
+  spec.name = "Gyre-1";
+  spec.body = "Earth";
+  spec.position = VECTOR3{6771010.0, 0, 0};
+  spec.velocity = VECTOR3{0, 7672.6, 0};
+  world.setFocus(world.addVessel(spec));
+  spec.name = "Tender";
+  spec.position.z = 100.0;
+  world.addVessel(spec);
+  const size_t screen = world.addScreen(256, 280);
+  if (!world.setScreenMode(screen, "Gyrelle")) violated("the mode is not registered");
+  world.pressKey(screen, kKeyH);  // the hold on, so that accepted values steer
+
+  double t = 0.0;  // [s]
+  for (const Box& box : kBoxes) {
+    world.pressKey(screen, box.modeKey);
+    world.pressKey(screen, box.openKey);
+    if (!world.screen(screen).inputBox) violated("a box did not open");
+    if (!world.answerInput(screen, text)) world.cancelInput(screen);
+    const auto* mfd = static_cast<const GyrelleMFD*>(world.screen(screen).instance);
+    checkInstance(*mfd);
+    for (int i = 0; i < kStepsPerAnswer; ++i) {
+      t += kStep;
+      m.step(t, kStep);
+    }
+    world.redraw(screen);
+    checkInstance(*mfd);
   }
-  copy = text;
-  modeEntered(nullptr, copy.data(), token);
-  if (mfd.refMode < 1 || mfd.refMode > 4) std::abort();
-  copy = text;
-  targetNameEntered(nullptr, copy.data(), token);
   return 0;
 }

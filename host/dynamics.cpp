@@ -154,8 +154,47 @@ ThrustSum thrustSum(const Vessel& v) {
   return sum;
 }
 
-void advanceVessel(Vessel& v, const std::vector<Body>& bodies, double dt) {
-  if (!(dt > 0.0) || !std::isfinite(dt)) return;
+namespace {
+
+// One classical Runge-Kutta step of dt, s replaced by its result; R is pulled
+// back onto the rotations.
+void rungeKuttaStep(const Model& model, State& s, double dt) {
+  State k1, k2, k3, k4, t;
+  model.derivative(s, k1);
+  add(t, s, k1, dt / 2);
+  model.derivative(t, k2);
+  add(t, s, k2, dt / 2);
+  model.derivative(t, k3);
+  add(t, s, k3, dt);
+  model.derivative(t, k4);
+  // s + k1 dt/6 + k2 dt/3 + k3 dt/3 + k4 dt/6, summed left to right.
+  const double h6 = dt / 6, h3 = dt / 3;
+  for (int i = 0; i < kSize; ++i)
+    s.v[i] = s.v[i] + k1.v[i] * h6 + k2.v[i] * h3 + k3.v[i] * h3 + k4.v[i] * h6;
+  Matrix3 rot;
+  for (int i = 0; i < 3; ++i)
+    for (int j = 0; j < 3; ++j) rot.m[i][j] = s.v[kRot + 3 * i + j];
+  rot = reorthonormalise(rot);
+  for (int i = 0; i < 3; ++i)
+    for (int j = 0; j < 3; ++j) s.v[kRot + 3 * i + j] = rot.m[i][j];
+}
+
+bool finite(const State& s) {
+  for (int i = 0; i < kSize; ++i)
+    if (!std::isfinite(s.v[i])) return false;
+  return true;
+}
+
+}  // namespace
+
+int subSteps(const VECTOR3& angVel, double dt) {
+  const double turn = std::sqrt(dot(angVel, angVel)) * dt;  // [rad] turned in one step
+  if (!(turn > kMaxTurnPerSubStep)) return 1;
+  return int(std::fmin(std::ceil(turn / kMaxTurnPerSubStep), double(kMaxSubSteps)));
+}
+
+bool advanceVessel(Vessel& v, const std::vector<Body>& bodies, double dt) {
+  if (!(dt > 0.0) || !std::isfinite(dt)) return true;
   const ThrustSum& thrust = currentThrust(v);
   const Model model{bodies.data(),
                     bodies.size(),
@@ -185,47 +224,43 @@ void advanceVessel(Vessel& v, const std::vector<Body>& bodies, double dt) {
   s0.v[kProp] = v.propellant;
   s0.v[kSize - 1] = 0.0;
 
-  State k1, k2, k3, k4, t;
-  model.derivative(s0, k1);
-  add(t, s0, k1, dt / 2);
-  model.derivative(t, k2);
-  add(t, s0, k2, dt / 2);
-  model.derivative(t, k3);
-  add(t, s0, k3, dt);
-  model.derivative(t, k4);
-  // s0 + k1 dt/6 + k2 dt/3 + k3 dt/3 + k4 dt/6, summed left to right.
-  const double h6 = dt / 6, h3 = dt / 3;
-  State s;
-  for (int i = 0; i < kSize; ++i)
-    s.v[i] = s0.v[i] + k1.v[i] * h6 + k2.v[i] * h3 + k3.v[i] * h3 + k4.v[i] * h6;
+  // The integration of the rotation is only accurate, and only stable against
+  // the gyroscopic term of Euler's equations, while the vessel turns through a
+  // small angle per step: a fast spinner is integrated in shorter steps.
+  State s = s0;
+  const int n = subSteps(v.angVel, dt);
+  for (int i = 0; i < n && finite(s); ++i) rungeKuttaStep(model, s, n == 1 ? dt : dt / n);
 
   const double* r = s.v;
   v.position = {r[kPos], r[kPos + 1], r[kPos + 2]};
   v.velocity = {r[kVel], r[kVel + 1], r[kVel + 2]};
-  Matrix3 rot;
   for (int i = 0; i < 3; ++i)
-    for (int j = 0; j < 3; ++j) rot.m[i][j] = r[kRot + 3 * i + j];
-  v.rotation = reorthonormalise(rot);
+    for (int j = 0; j < 3; ++j) v.rotation.m[i][j] = r[kRot + 3 * i + j];
   v.angVel = {r[kOmega] * -1.0, r[kOmega + 1] * -1.0, r[kOmega + 2] * -1.0};
   v.propellant = std::fmax(r[kProp], 0.0);
   recordBurn(v, thrust, s0.v[kProp]);
+  return finite(s);
 }
 
 void recordBurn(Vessel& v, const ThrustSum& thrust, double propellantBefore) {
   const double burnt = propellantBefore - v.propellant;  // [kg]
   if (!(burnt > 0.0) || !(thrust.massFlow > 0.0)) return;
-  for (size_t g = 0; g < v.propellantBurnt.size(); ++g)
+  for (size_t g = 0; g < v.propellantBurnt.size(); ++g) {
+    if (thrust.groupMassFlow[g] == 0.0) continue;  // its share is 0: nothing to add
     v.propellantBurnt[g] += burnt * thrust.groupMassFlow[g] / thrust.massFlow;
+  }
   const double exhaustSpeed = thrust.thrust / thrust.massFlow;  // [m/s]
   v.rocketDeltaV +=
       exhaustSpeed * std::log((v.dryMass + propellantBefore) / (v.dryMass + v.propellant));
 }
 
-void World::step(double dt) {
+ObjectId World::step(double dt) {
+  ObjectId broken = 0;
   for (auto& v : vessels_) {
-    advanceVessel(*v, bodies_, dt);
+    if (!advanceVessel(*v, bodies_, dt) && broken == 0) broken = v->id;
     v->refBody = referenceBody(*v);
   }
+  return broken;
 }
 
 }  // namespace halcyra

@@ -5,7 +5,10 @@
 #include <cmath>
 
 #include "host/frames.h"
+#include "host/level_watch.h"
 #include "host/world.h"
+
+void (*halcyra::levelWatch)(double level) = nullptr;
 
 using halcyra::toHandle;
 using halcyra::toId;
@@ -34,6 +37,7 @@ double groupLevel(double level) {
 
 // Sets the raising and lowering group of one axis from a signed level.
 void setPair(Vessel& v, int raising, int lowering, double level) {
+  if (halcyra::levelWatch != nullptr) halcyra::levelWatch(level);
   if (!std::isfinite(level)) level = 0.0;
   v.groupLevel[static_cast<size_t>(raising)] = groupLevel(level);
   v.groupLevel[static_cast<size_t>(lowering)] = groupLevel(-level);
@@ -137,6 +141,7 @@ void VESSEL::SetAttitudeLinLevel(int axis, double level) {
 
 void VESSEL::SetEngineLevel(ENGINETYPE engine, double level) {
   Vessel* v = find(handle_);
+  if (halcyra::levelWatch != nullptr) halcyra::levelWatch(level);
   if (v == nullptr || engine < ENGINE_MAIN || engine > ENGINE_HOVER) return;
   v->groupLevel[static_cast<size_t>(engine)] = groupLevel(level);
 }

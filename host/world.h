@@ -205,8 +205,9 @@ class World {
   bool dock(ObjectId vessel, uint32_t port, ObjectId other);
   bool undock(ObjectId vessel, uint32_t port);
 
-  // Dynamics: advance every vessel by dt with the levels in force.
-  void step(double dt);  // [s]
+  // Dynamics: advance every vessel by dt with the levels in force. Returns the
+  // first vessel whose state is no longer finite, or 0.
+  ObjectId step(double dt);  // [s]
 
   // Modes.
   int registerMode(const MFDMODESPEC& spec);
@@ -238,6 +239,8 @@ class World {
   // Indexes kept beside the ordered lists, so that lookups by id and by name
   // stay O(1) in worlds of many objects.
   std::unordered_map<ObjectId, Vessel*> vesselById_;
+  mutable ObjectId lastVesselId_ = 0;  // the vessel last found by vessel(id)
+  mutable Vessel* lastVessel_ = nullptr;
   std::unordered_map<std::string, ObjectId> idByName_;
   std::vector<Screen> screens_;
   std::vector<ModeRegistration> modes_;

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -19,6 +20,9 @@ class PngWriter {
   // Writes the picture to path (created or truncated). Returns false and sets
   // error when it cannot; the file is then removed.
   bool write(const Picture& picture, const std::string& path, std::string& error);
+  // Writes the picture to an open file; name is what error names. The caller
+  // closes (and on failure discards) the file.
+  bool write(const Picture& picture, FILE* file, const std::string& name, std::string& error);
 
  private:
   std::vector<unsigned char> row_;  // one row as R, G, B bytes

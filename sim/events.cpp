@@ -1,11 +1,38 @@
 #include "sim/events.h"
 
+#include <cstdio>
 #include <stdexcept>
 
 #include "sim/key_names.h"
 
 namespace sim {
 namespace {
+
+constexpr size_t kQuotedChars = 80;  // characters of a typed text a note shows
+
+// A typed text as a note shows it: in quotes, control characters and quotes
+// escaped, cut after kQuotedChars characters (UTF-8 sequences kept whole).
+std::string quoted(const std::string& text) {
+  std::string out = "\"";
+  size_t chars = 0;
+  for (size_t i = 0; i < text.size(); ++i) {
+    const auto c = static_cast<unsigned char>(text[i]);
+    if ((c & 0xc0) != 0x80 && chars++ == kQuotedChars) {
+      return out + "\"... (" + std::to_string(text.size()) + " bytes)";
+    }
+    if (c == '"' || c == '\\') {
+      out += '\\';
+      out += char(c);
+    } else if (c < 0x20 || c == 0x7f) {
+      char code[8];
+      std::snprintf(code, sizeof code, "\\x%02x", c);
+      out += code;
+    } else {
+      out += char(c);
+    }
+  }
+  return out + "\"";
+}
 
 halcyra::Vessel* findVessel(halcyra::World& world, const std::string& name) {
   return world.vessel(world.findByName(name));
@@ -66,7 +93,7 @@ std::string applyEvent(halcyra::World& world, const Scenario& /*scenario*/, cons
       if (!world.screen(e.screen).inputBox)
         return "no input box open on screen " + std::to_string(e.screen);
       if (!world.answerInput(e.screen, e.text))
-        return "input \"" + e.text + "\" refused; the box stays open";
+        return "input " + quoted(e.text) + " refused; the box stays open";
       return "";
     case EventKind::Cancel:
       touched[e.screen] = true;

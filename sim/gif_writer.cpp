@@ -21,8 +21,12 @@ constexpr double kTimeSlack = 1e-9;      // [s] the runner's slack for due times
 constexpr double kTicksPerSecond = 100;  // GIF delays are in hundredths of a second
 constexpr int kMaxDelay = 65535;         // [ticks] the field's range
 
-// The animation tick at which a frame of simulation time t starts.
-long tickOf(double t, double speed) { return std::lround(t * kTicksPerSecond / speed); }
+// The animation tick at which a frame of simulation time t starts; capped so
+// that an extreme speed cannot overflow it (the delays then saturate).
+long tickOf(double t, double speed) {
+  constexpr double kMaxTick = 1e15;
+  return std::lround(std::min(t * kTicksPerSecond / speed, kMaxTick));
+}
 
 }  // namespace
 
@@ -63,12 +67,13 @@ struct GifWriter::Animation {
 
   static int output(GifFileType* g, const GifByteType* data, int length) {
     auto* self = static_cast<Animation*>(g->UserData);
-    return int(std::fwrite(data, 1, size_t(length), self->file.stream()));
+    return self->file.write(data, size_t(length)) ? length : 0;
   }
 
   [[noreturn]] void fail(int error) {
+    file.check();  // a failed write names the file and the reason
     const char* what = GifErrorString(error);
-    throw OutputError(std::string("cannot write a GIF: ") + (what ? what : "giflib error"));
+    throw OutputError(file.path() + ": cannot write: " + (what ? what : "giflib error"));
   }
 
   void write(const IndexedPicture& frame, int delay) {
@@ -153,7 +158,7 @@ void GifWriter::finish(double t, halcyra::World& world) {
   // With an interval, the end is a frame of its own, as for the pictures.
   if (every_ > 0.0 && lastSampled_ != t)
     for (size_t i = 0; i < world.screenCount(); ++i) add(t, i, world.screen(i));
-  const int last = int(std::max(1L, tickOf(interval_, speed_)));
+  const int last = int(std::clamp(tickOf(interval_, speed_), 1L, long(kMaxDelay)));
   for (auto& a : screens_) {
     if (a->pending) a->write(*a->pending, last);
     a->close();

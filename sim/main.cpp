@@ -1,20 +1,22 @@
 // gyrelle-sim: flies a scenario with the module loaded and writes what the
-// screens showed. Exit status: 0 done, 1 an output or the module failed,
-// 2 the scenario or the command line is wrong.
+// screens showed. Exit status: 0 done, 1 an output or the module failed or the
+// flight broke down, 2 the scenario or the command line is wrong, 128 + the
+// signal number when interrupted (sim/interrupt.h).
 #include <unistd.h>
 
 #include <CLI/CLI.hpp>
 #include <climits>
 #include <cmath>
 #include <cstdio>
-#include <filesystem>
-#include <fstream>
-#include <sstream>
 
 #include "render/picture.h"
 #include "sim/default_scenario.h"
+#include "sim/interrupt.h"
+#include "sim/output_paths.h"
+#include "sim/run_bounds.h"
 #include "sim/runner.h"
 #include "sim/scenario.h"
+#include "sim/scenario_file.h"
 #ifdef GYRELLE_SERVE
 #include "sim/serve/serve.h"
 #endif
@@ -70,21 +72,22 @@ int main(int argc, char** argv) {
       "gyrelle-sim: flies a scenario with the Gyrelle module loaded, headless.\n"
       "Without SCENARIO it flies the built-in default scenario."};
   std::string scenarioPath;
-  std::optional<double> until;
+  sim::CommandLineTimes times;
   sim::RunOptions o;
   o.module = defaultModulePath();
   app.add_option("SCENARIO", scenarioPath, "scenario file (TOML)");
-  app.add_option("--until", until, "stop at this simulation time [s] (default: the scenario's)")
+  app.add_option("--until", times.until,
+                 "stop at this simulation time [s] (default: the scenario's)")
       ->check(kNotNegative);
   app.add_option("--module", o.module, "module library to load")->capture_default_str();
-  app.add_option("--frames", o.framesDir, "write screenN-TTTTTT.png pictures into this folder");
-  app.add_option("--frame-every", o.frameEvery, "seconds between pictures")
-      ->capture_default_str()
+  app.add_option("--frames", o.framesDir, "write screenN-TTTTTT.mmm.png pictures into this folder");
+  app.add_option("--frame-every", times.frameEvery, "seconds between pictures (default 10)")
       ->check(kPositive);
-  app.add_option("--dump", o.dumpPath, "write every redraw as text to this file");
-  app.add_option("--telemetry", o.telemetryPath, "write a CSV row per vessel to this file");
-  app.add_option("--telemetry-every", o.telemetryEvery, "seconds between telemetry rows")
-      ->capture_default_str()
+  app.add_option("--dump", o.dumpPath, "write every redraw as text to this file (- = stdout)");
+  app.add_option("--telemetry", o.telemetryPath,
+                 "write a CSV row per vessel to this file (- = stdout)");
+  app.add_option("--telemetry-every", times.telemetryEvery,
+                 "seconds between telemetry rows (default 1)")
       ->check(kPositive);
   app.add_option("--screens", o.screensPath,
                  "write a CSV row per screen per redraw, read off the page, to this file");
@@ -102,11 +105,12 @@ int main(int argc, char** argv) {
 #endif
   app.set_version_flag("--version", std::string("gyrelle-sim ") + GYRELLE_VERSION);
   app.footer(
-      "Exit status: 0 done, 1 an output or the module failed, 2 a bad scenario or "
-      "command line.");
+      "Exit status: 0 done, 1 an output or the module failed or a state is no longer finite, "
+      "2 a bad scenario or command line, 130 / 143 / 129 interrupted (SIGINT / SIGTERM / "
+      "SIGHUP).");
   try {
     app.parse(argc, argv);
-    if (app.count("--frame-every") > 0) o.gifEvery = o.frameEvery;
+    if (times.frameEvery) o.gifEvery = *times.frameEvery;
   } catch (const CLI::CallForHelp& e) {
     return app.exit(e);
   } catch (const CLI::CallForVersion& e) {
@@ -124,28 +128,30 @@ int main(int argc, char** argv) {
       file = "default.toml";
     } else {
       file = scenarioPath;
-      std::ifstream in(scenarioPath, std::ios::binary);
-      std::ostringstream buffer;
-      if (in) buffer << in.rdbuf();
-      std::error_code ec;
-      if (!in || !std::filesystem::is_regular_file(scenarioPath, ec) || !buffer)
-        throw sim::ScenarioError(file, {1, 1}, "cannot read the scenario file");
-      text = buffer.str();
+      text = sim::readScenarioFile(scenarioPath);
     }
     const sim::Scenario scenario = sim::parseScenario(text, file);
-    o.until = until.value_or(scenario.until);
+    sim::setRunTimes(scenario, times, o);
+    sim::checkOutputPaths(scenarioPath, o);
+    sim::watchInterrupts();
 #ifdef GYRELLE_SERVE
-    if (serve.serve) {
-      sim::serveScenario(scenario, text, o, serve);
-    } else {
-      sim::runScenario(scenario, o);
-    }
+    const sim::RunEnd end =
+        serve.serve ? sim::serveScenario(scenario, text, o, serve) : sim::runScenario(scenario, o);
 #else
-    sim::runScenario(scenario, o);
+    const sim::RunEnd end = sim::runScenario(scenario, o);
 #endif
+    if (end.interruptStatus != 0) {
+      std::fflush(stdout);
+      std::fprintf(stderr, "gyrelle-sim: interrupted at t = %.3f\n", end.t);
+      status = end.interruptStatus;
+    }
   } catch (const sim::ScenarioError& e) {
     std::fflush(stdout);
     std::fprintf(stderr, "%s\n", e.what());
+    status = kExitBadScenario;
+  } catch (const sim::UsageError& e) {
+    std::fflush(stdout);
+    std::fprintf(stderr, "gyrelle-sim: %s\n", e.what());
     status = kExitBadScenario;
   } catch (const std::exception& e) {
     std::fflush(stdout);

@@ -1,58 +1,132 @@
 #include "sim/output_file.h"
 
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <cerrno>
-#include <cstdlib>
+#include <cstdarg>
 #include <cstring>
-#include <vector>
+#include <filesystem>
+
+#include "sim/temp_file.h"
 
 namespace sim {
+namespace {
 
-OutputFile::OutputFile(const std::string& path) : path_(path) {
-  // Found out now, before the run, not at the rename after it.
-  struct stat st {};
-  if (::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) fail("cannot write", EISDIR);
-  std::vector<char> name(path.begin(), path.end());
-  const std::string suffix = ".partXXXXXX";
-  name.insert(name.end(), suffix.begin(), suffix.end());
-  name.push_back('\0');
-  const int fd = mkstemp(name.data());
-  if (fd < 0) fail("cannot write", errno);
-  temp_ = name.data();
-  file_ = fdopen(fd, "w");
-  if (!file_) {
-    const int err = errno;
-    ::close(fd);
-    std::remove(temp_.c_str());
-    temp_.clear();
-    fail("cannot write", err);
+namespace fs = std::filesystem;
+
+constexpr int kMaxLinks = 40;  // links followed before giving up, as the system does
+
+// The file a path leads to: symbolic links followed one by one, so that a
+// link to a file yet to be made leads to that file too.
+fs::path followLinks(const fs::path& path, std::error_code& ec) {
+  fs::path p = path;
+  for (int i = 0; i < kMaxLinks; ++i) {
+    if (!fs::is_symlink(fs::symlink_status(p, ec))) {
+      ec.clear();
+      return p;
+    }
+    const fs::path to = fs::read_symlink(p, ec);
+    if (ec) return p;
+    p = to.is_absolute() ? to : p.parent_path() / to;
   }
+  ec = std::make_error_code(std::errc::too_many_symbolic_link_levels);
+  return p;
 }
 
-OutputFile::~OutputFile() {
-  if (file_) std::fclose(file_);
-  if (!temp_.empty()) std::remove(temp_.c_str());
+}  // namespace
+
+OutputFile::OutputFile(const std::string& path)
+    : path_(path == "-" ? "standard output" : path), target_(path) {
+  if (path == "-") {
+    file_ = stdout;
+    return;
+  }
+  std::error_code ec;
+  target_ = followLinks(path, ec).string();
+  if (ec) fail(ec.message());
+  const fs::file_status st = fs::status(target_, ec);
+  if (fs::is_directory(st)) fail(EISDIR);
+  if (fs::exists(st) && !fs::is_regular_file(st)) {
+    // A device or a FIFO: replacing it would be wrong (as root, fatal for
+    // /dev/null), and there is nothing half-written to protect.
+    file_ = std::fopen(target_.c_str(), "wb");
+    if (file_ == nullptr) fail(errno);
+    return;
+  }
+  const fs::path parent = fs::path(target_).parent_path();
+  if (!parent.empty()) {
+    fs::create_directories(parent, ec);
+    if (ec) fail(ec.message());
+  }
+  file_ = createFileBeside(target_, temp_);
+  if (file_ == nullptr) fail(errno);
 }
 
-void OutputFile::fail(const std::string& what, int err) {
-  throw OutputError(path_ + ": " + what + ": " + std::strerror(err));
+OutputFile::~OutputFile() { discard(); }
+
+void OutputFile::fail(int err) { fail(std::string(std::strerror(err != 0 ? err : EIO))); }
+
+void OutputFile::fail(const std::string& reason) {
+  failed_ = true;
+  throw OutputError(path_ + ": cannot write: " + reason);
+}
+
+void OutputFile::put(std::string_view text) {
+  if (file_ == nullptr) fail(EBADF);
+  if (std::fwrite(text.data(), 1, text.size(), file_) != text.size()) fail(errno);
+}
+
+void OutputFile::check() {
+  if (writeError_ != 0) fail(writeError_);
+  if (file_ != nullptr && std::ferror(file_)) fail(errno);
+}
+
+bool OutputFile::write(const void* data, size_t size) noexcept {
+  if (file_ == nullptr || std::fwrite(data, 1, size, file_) != size) {
+    if (writeError_ == 0) writeError_ = file_ == nullptr ? EBADF : (errno != 0 ? errno : EIO);
+    return false;
+  }
+  return true;
+}
+
+void OutputFile::printf(const char* format, ...) {
+  if (file_ == nullptr) fail(EBADF);
+  va_list args;
+  va_start(args, format);
+  const int n = std::vfprintf(file_, format, args);
+  const int err = errno;
+  va_end(args);
+  if (n < 0) fail(err);
 }
 
 void OutputFile::commit() {
-  const bool bad = std::fflush(file_) != 0 || std::ferror(file_);
-  int err = errno;
-  const bool closeFailed = std::fclose(file_) != 0;
-  if (!bad) err = errno;
+  if (file_ == nullptr) {
+    if (failed_) fail(EIO);
+    return;  // committed already
+  }
+  check();
+  if (std::fflush(file_) != 0 || std::ferror(file_)) fail(errno);
+  if (file_ != stdout) {
+    FILE* f = file_;
+    file_ = nullptr;
+    if (std::fclose(f) != 0) fail(errno);
+  }
   file_ = nullptr;
-  if (bad || closeFailed) fail("cannot write", err ? err : EIO);
-  // mkstemp creates the file readable by its owner only; give it the usual mode.
-  const mode_t mask = umask(0);
-  umask(mask);
-  chmod(temp_.c_str(), 0666 & ~mask);
-  if (std::rename(temp_.c_str(), path_.c_str()) != 0) fail("cannot write", errno);
-  temp_.clear();
+  if (!temp_.empty()) {
+    std::error_code ec;
+    fs::rename(temp_, target_, ec);
+    if (ec) fail(ec.message());
+    temp_.clear();
+  }
+}
+
+void OutputFile::discard() noexcept {
+  if (file_ != nullptr && file_ != stdout) std::fclose(file_);
+  if (file_ == stdout) std::fflush(stdout);
+  file_ = nullptr;
+  if (!temp_.empty()) {
+    std::error_code ec;
+    fs::remove(temp_, ec);
+    temp_.clear();
+  }
 }
 
 }  // namespace sim

@@ -1,15 +1,24 @@
-// A file written under a temporary name beside its final one and renamed only
-// when the run has finished well, so that an error never leaves a half-written
-// output under the final name.
+// One output file of a run, written so that its real name never holds a
+// half-written file and never replaces what it must not:
+// - "-" is standard output, written as the run goes;
+// - a symbolic link is followed: its target is written, the link stays;
+// - a regular file, or one yet to be made, is written under a temporary name
+//   beside the target and renamed onto it by commit(); its parent folders are
+//   made when it is opened;
+// - anything else that exists (a character device such as /dev/null, a FIFO)
+//   is written directly, never replaced.
+// Every write is checked: the first failure throws OutputError naming the
+// user's path and the reason, and marks the file failed.
 #pragma once
 
 #include <cstdio>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 
 namespace sim {
 
-// An output that cannot be written; what() names the path and the reason.
+// An output that cannot be written; what() is "PATH: cannot write: reason".
 class OutputError : public std::runtime_error {
  public:
   using std::runtime_error::runtime_error;
@@ -17,21 +26,38 @@ class OutputError : public std::runtime_error {
 
 class OutputFile {
  public:
-  explicit OutputFile(const std::string& path);  // throws OutputError
-  ~OutputFile();                                 // removes the temporary if not committed
+  explicit OutputFile(const std::string& path);  // opens now; throws OutputError
+  ~OutputFile();                                 // discards what was not committed
   OutputFile(const OutputFile&) = delete;
   OutputFile& operator=(const OutputFile&) = delete;
 
+  void put(std::string_view text);  // throws OutputError
+  void printf(const char* format, ...) __attribute__((format(printf, 2, 3)));
+  // For writers that print to the stream themselves: check() after each
+  // record throws for what failed since.
   FILE* stream() { return file_; }
-  // Flushes, closes and renames to the final path; throws OutputError.
+  void check();
+  // For C callbacks, which must not throw: false when the write failed, which
+  // the next check() reports.
+  bool write(const void* data, size_t size) noexcept;
+  // Flushes and closes, then renames the temporary onto the real name. Does
+  // nothing once committed; throws OutputError.
   void commit();
+  // Closes and removes the temporary; the real name keeps what it had.
+  void discard() noexcept;
+  bool failed() const { return failed_; }
+  const std::string& path() const { return path_; }
 
  private:
-  [[noreturn]] void fail(const std::string& what, int err);
+  [[noreturn]] void fail(int err);  // errno
+  [[noreturn]] void fail(const std::string& reason);
 
-  std::string path_;
-  std::string temp_;
+  std::string path_;    // as the user gave it
+  std::string target_;  // the file written, links followed
+  std::string temp_;    // empty when written directly
   FILE* file_ = nullptr;
+  bool failed_ = false;
+  int writeError_ = 0;  // errno of a failed write(), 0 = none
 };
 
 }  // namespace sim

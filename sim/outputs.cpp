@@ -90,15 +90,14 @@ void DumpWriter::write(double t, size_t screen, const std::vector<GdiOp>& ops) {
         break;
     }
   }
-  std::fwrite(out.data(), 1, out.size(), file_.stream());
+  file_.put(out);
 }
 
 TelemetryWriter::TelemetryWriter(const std::string& path, double every)
     : file_(path), every_(every) {
-  std::fputs(
+  file_.put(
       "t,vessel,body,rx,ry,rz,vx,vy,vz,alpha,beta,gamma,wx,wy,wz,mass,propellant,pitch,yaw,roll,"
-      "lat,vert,fa,main,retro,hover,docked\n",
-      file_.stream());
+      "lat,vert,fa,main,retro,hover,docked\n");
 }
 
 void TelemetryWriter::sample(double t, halcyra::World& world) {
@@ -146,7 +145,7 @@ void TelemetryWriter::sample(double t, halcyra::World& world) {
     }
     out += docked ? ",1\n" : ",0\n";
   }
-  std::fwrite(out.data(), 1, out.size(), file_.stream());
+  file_.put(out);
 }
 
 FrameWriter::FrameWriter(const std::string& dir, double every) : dir_(dir), every_(every) {
@@ -159,25 +158,25 @@ FrameWriter::FrameWriter(const std::string& dir, double every) : dir_(dir), ever
     throw OutputError(dir + ": cannot write: " + std::strerror(errno));
 }
 
-long wholeSeconds(double t) { return long(std::floor(t + kTimeSlack)); }
+std::string frameName(size_t screen, double t) {
+  // Whole milliseconds; t is at most 1e9 steps of an hour, far inside the range.
+  const long long ms = std::llround(std::fmax(t, 0.0) * 1000.0);
+  char name[64];
+  std::snprintf(name, sizeof name, "screen%zu-%06lld.%03lld.png", screen, ms / 1000, ms % 1000);
+  return name;
+}
 
 void FrameWriter::write(double t, halcyra::World& world) {
   for (size_t i = 0; i < world.screenCount(); ++i) {
     const halcyra::Screen& s = world.screen(i);
-    char name[64];
-    std::snprintf(name, sizeof name, "screen%zu-%06ld.png", i, wholeSeconds(t));
-    // Written under a temporary name and renamed, so that no picture is ever
-    // left half-written under its own name.
-    const std::string path = dir_ + "/" + name;
-    const std::string temp = path + ".part";
-    std::string error;
     render::renderDrawing(s.lastDrawing, s.width, s.height, picture_);
-    if (!png_.write(picture_, temp, error)) throw OutputError(error);
-    if (std::rename(temp.c_str(), path.c_str()) != 0) {
-      const int err = errno;
-      std::remove(temp.c_str());
-      throw OutputError(path + ": cannot write: " + std::strerror(err));
+    OutputFile file(dir_ + "/" + frameName(i, t));
+    std::string error;
+    if (!png_.write(picture_, file.stream(), file.path(), error)) {
+      file.check();  // a failed write names the reason
+      throw OutputError(error);
     }
+    file.commit();
   }
   lastWritten_ = t;
 }

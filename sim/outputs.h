@@ -6,7 +6,8 @@
 //   "line X Y", "arc CX CY R START SWEEP", "begin-path", "end-path",
 //   "stroke-fill RRGGBB" (the brush's colour); colours in hex;
 // - telemetry: the CSV header in outputs.cpp, one row per vessel;
-// - frames: screenN-TTTTTT.png, the time in whole seconds, zero padded.
+// - frames: screenN-TTTTTT.mmm.png, the time in seconds and milliseconds,
+//   zero padded so that names sort in time order.
 #pragma once
 
 #include <memory>
@@ -26,6 +27,7 @@ class DumpWriter {
   explicit DumpWriter(const std::string& path) : file_(path) {}
   void write(double t, size_t screen, const std::vector<GdiOp>& ops);
   void commit() { file_.commit(); }
+  OutputFile& file() { return file_; }
 
  private:
   OutputFile file_;
@@ -39,6 +41,7 @@ class TelemetryWriter {
   // Writes the rows for t when due.
   void sample(double t, halcyra::World& world);
   void commit() { file_.commit(); }
+  OutputFile& file() { return file_; }
 
  private:
   OutputFile file_;
@@ -47,7 +50,8 @@ class TelemetryWriter {
   std::string text_;   // one sample's rows
 };
 
-// screenN-TTTTTT.png of every screen every `every` seconds and at the end.
+// screenN-TTTTTT.mmm.png of every screen every `every` seconds and at the
+// end, each written once under its name as an OutputFile.
 class FrameWriter {
  public:
   FrameWriter(const std::string& dir, double every);  // throws OutputError
@@ -65,7 +69,7 @@ class FrameWriter {
   render::PngWriter png_;
 };
 
-// The frame number in a picture's name: the time in whole seconds.
-long wholeSeconds(double t);
+// A picture's name: "screenN-TTTTTT.mmm.png" for screen N at t [s].
+std::string frameName(size_t screen, double t);
 
 }  // namespace sim

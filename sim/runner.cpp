@@ -1,16 +1,11 @@
 #include "sim/runner.h"
 
-#include <memory>
-#include <optional>
+#include <cstdio>
 #include <stdexcept>
 
-#include "host/world.h"
 #include "sim/events.h"
-#include "sim/flight_report.h"
-#include "sim/gif_writer.h"
-#include "sim/outputs.h"
-#include "sim/page_reading.h"
-#include "sim/screen_log.h"
+#include "sim/interrupt.h"
+#include "sim/run_outputs.h"
 #include "sim/terminal.h"
 #include "sim/world_setup.h"
 
@@ -40,51 +35,24 @@ std::vector<std::string> modeNames(const halcyra::World& world) {
   return names;
 }
 
-std::string where(const Scenario& s, const Event& e, double t) {
-  char when[48];
-  std::snprintf(when, sizeof when, "%.3f", t);
-  return s.file + ":" + std::to_string(e.pos.line) + ":" + std::to_string(e.pos.column) +
-         ": note: t = " + when + ": ";
+std::string seconds(double t) {
+  char text[48];
+  std::snprintf(text, sizeof text, "%.3f", t);
+  return text;
 }
 
-}  // namespace
+std::string where(const Scenario& s, const Event& e, double t) {
+  return s.file + ":" + std::to_string(e.pos.line) + ":" + std::to_string(e.pos.column) +
+         ": note: t = " + seconds(t) + ": ";
+}
 
-void runScenario(const Scenario& s, const RunOptions& o) {
-  halcyra::World world;
-  Installed installed(world);
-  std::unique_ptr<halcyra::ModuleLoader> loader;
-  loader = std::make_unique<halcyra::ModuleLoader>(o.module);  // names the path when it throws
-  ScreensClosed closed{world};
-  // A module that registers nothing is the module's fault, not the scenario's.
-  if (world.modes().empty())
-    throw std::runtime_error("module '" + o.module + "' loaded but registered no MFD mode");
-  checkModes(s, modeNames(world));
-  buildWorld(s, world);
-
-  std::optional<DumpWriter> dump;
-  std::optional<TelemetryWriter> telemetry;
-  std::optional<FrameWriter> frames;
-  if (!o.dumpPath.empty()) dump.emplace(o.dumpPath);
-  if (!o.telemetryPath.empty()) telemetry.emplace(o.telemetryPath, o.telemetryEvery);
-  if (!o.framesDir.empty()) frames.emplace(o.framesDir, o.frameEvery);
-  std::optional<ScreenLogWriter> screenLog;
-  if (!o.screensPath.empty()) screenLog.emplace(o.screensPath);
-  std::optional<OutputFile> reportFile;
-  if (!o.reportPath.empty()) reportFile.emplace(o.reportPath);
-  FlightReport report;
-  std::optional<GifWriter> gif;
-  if (!o.gifDir.empty()) gif.emplace(o.gifDir, o.gifSpeed, o.gifEvery, s.redraw, world);
-  Terminal term(o.quiet, o.until);
-  if (o.live) o.live->begin(world);
-
-  auto redraw = [&](size_t i, double t) {
-    const std::vector<GdiOp>& ops = world.redraw(i);
-    if (dump) dump->write(t, i, ops);
-    const PageReading page = readPage(ops);
-    report.redraw(t, i, page);
-    if (screenLog) screenLog->write(t, i, page);
-    if (gif) gif->redrawn(t, i, world.screen(i));
-    if (o.live) o.live->redrawn(t, i);
+// The loop of runner.h. Returns the time reached and the interruption, if
+// any; t holds the time reached also when it throws.
+RunEnd fly(const Scenario& s, const RunOptions& o, halcyra::World& world, const PostStep& postStep,
+           RunOutputs& outputs, Terminal& term, double& t) {
+  auto redraw = [&](size_t i, double when) {
+    outputs.redrawn(when, i, world, world.redraw(i));
+    if (o.live) o.live->redrawn(when, i);
   };
 
   // Every screen shows its first picture at t = 0, the first periodic redraw.
@@ -93,8 +61,9 @@ void runScenario(const Scenario& s, const RunOptions& o) {
 
   size_t nextEvent = 0;
   uint64_t steps = 0;
-  double t = 0.0;  // [s] always steps * step, never a running sum
+  t = 0.0;  // [s] always steps * step, never a running sum
   std::vector<bool> touched;
+  int interrupted = 0;
   for (;;) {
     // 1. Events due now, then a redraw of the screens they touched.
     touched.assign(world.screenCount(), false);
@@ -111,22 +80,24 @@ void runScenario(const Scenario& s, const RunOptions& o) {
     for (size_t i = 0; i < touched.size(); ++i)
       if (touched[i]) redraw(i, t);
     term.debugLine(t, world.debugString());
-    if (telemetry) telemetry->sample(t, world);
-    report.sample(t, world);
-    if (frames) frames->sample(t, world);
-    if (gif) gif->sample(t, world);
+    outputs.sample(t, world);
 
-    // 2. The end.
+    // 2. The end, or an interruption: both at the end of a whole step.
     if (t >= o.until - kTimeSlack) break;
+    if ((interrupted = interruptStatus()) != 0) break;
 
     // 3, 4. One step of the dynamics, then the module's per-step callback.
-    world.step(s.step);
+    const halcyra::ObjectId broken = world.step(s.step);
     ++steps;
     t = double(steps) * s.step;
-    loader->postStep(t, s.step, 0.0);
+    if (broken != 0)
+      throw std::runtime_error("vessel " + world.objectName(broken) +
+                               ": state is no longer finite at t = " + seconds(t));
+    postStep(t, s.step, 0.0);
     term.debugLine(t, world.debugString());
 
-    // 5. Periodic redraws.
+    // 5. Periodic redraws. t / redraw is at most the number of steps (the
+    // redraw interval is at least one step), so the count fits.
     if (t >= double(redraws) * s.redraw - kTimeSlack) {
       for (size_t i = 0; i < world.screenCount(); ++i) redraw(i, t);
       redraws = uint64_t(t / s.redraw + kTimeSlack) + 1;
@@ -134,20 +105,52 @@ void runScenario(const Scenario& s, const RunOptions& o) {
     term.progress(t);
     if (o.live) o.live->pace(t);
   }
-  if (o.live) o.live->end(t);
+  return {t, interrupted};
+}
 
-  if (frames) frames->final(t, world);
-  term.lastPages(t, world);
-  if (dump) dump->commit();
-  if (telemetry) telemetry->commit();
-  if (screenLog) screenLog->commit();
-  if (gif) gif->finish(t, world);
-  report.finish(t);
-  if (reportFile) {
-    std::fputs(report.json().c_str(), reportFile->stream());
-    reportFile->commit();
+}  // namespace
+
+RunEnd flyScenario(const Scenario& s, const RunOptions& o, halcyra::World& world,
+                   const PostStep& postStep) {
+  checkModes(s, modeNames(world));
+  buildWorld(s, world);
+  RunOutputs outputs(o, s, world);
+  Terminal term(o.quiet, o.until, o.dumpPath == "-" || o.telemetryPath == "-");
+  if (o.live) o.live->begin(world);
+  double t = 0.0;  // [s]
+  RunEnd end;
+  try {
+    end = fly(s, o, world, postStep, outputs, term, t);
+    if (o.live) o.live->end(end.t);
+    term.lastPages(end.t, world);
+    outputs.finish(end.t, world);
+  } catch (const std::exception& e) {
+    std::string what = e.what();
+    bool more = false;
+    for (const std::string& m : outputs.commitComplete(t, world)) {
+      if (m == e.what()) continue;  // the failed output, tried again
+      what += "\ngyrelle-sim: " + m;
+      more = true;
+    }
+    if (!more) throw;
+    if (dynamic_cast<const OutputError*>(&e)) throw OutputError(what);
+    throw std::runtime_error(what);
   }
-  if (!o.quiet) term.note(report.summary());
+  if (!o.quiet) term.note(outputs.report().summary());
+  return end;
+}
+
+RunEnd runScenario(const Scenario& s, const RunOptions& o) {
+  halcyra::World world;
+  Installed installed(world);
+  halcyra::ModuleLoader loader(o.module);  // names the path when it throws
+  ScreensClosed closed{world};
+  // A module that registers nothing is the module's fault, not the scenario's.
+  if (world.modes().empty())
+    throw std::runtime_error("module '" + o.module + "' loaded but registered no MFD mode");
+  return flyScenario(s, o, world, [&](double simt, double simdt, double mjd) {
+    loader.postStep(simt, simdt, mjd);
+  });
 }
 
 }  // namespace sim

@@ -2,14 +2,18 @@
 // The loop, with t = steps * step (never a running sum, so times stay exact):
 //   1. run every event due at t (its time <= t + 1e-9), in order; redraw each
 //      screen they touched;
-//   2. stop when t >= until;
+//   2. stop when t >= until, or when an interruption has been asked for
+//      (sim/interrupt.h);
 //   3. advance every vessel by one step with the levels in force; t += step;
+//      a vessel whose state is no longer finite ends the run;
 //   4. call the module's hpcPostStep(t, step, 0);
 //   5. redraw every screen whose redraw interval has passed.
 #pragma once
 
+#include <functional>
 #include <string>
 
+#include "host/world.h"
 #include "sim/live_hooks.h"
 #include "sim/scenario.h"
 
@@ -20,8 +24,8 @@ struct RunOptions {
   std::string module;           // path of the module library
   std::string framesDir;        // empty = no pictures
   double frameEvery = 10.0;     // [s]
-  std::string dumpPath;         // empty = no dump
-  std::string telemetryPath;    // empty = no telemetry
+  std::string dumpPath;         // empty = no dump; "-" = standard output
+  std::string telemetryPath;    // empty = no telemetry; "-" = standard output
   double telemetryEvery = 1.0;  // [s]
   bool quiet = false;           // no progress bar
   std::string screensPath;      // empty = no screen log
@@ -32,10 +36,26 @@ struct RunOptions {
   LiveHooks* live = nullptr;    // a live flight's actions and pacing; null = scripted
 };
 
+// How a run ended.
+struct RunEnd {
+  double t = 0.0;           // [s] the time reached
+  int interruptStatus = 0;  // the exit status an interruption asks for, 0 = none
+};
+
 // Flies the scenario. Throws ScenarioError for what the scenario names but the
 // module or world does not have (exit 2), OutputError or std::runtime_error
-// for an output that cannot be written or a module that cannot be loaded
-// (exit 1). Outputs are only committed under their names when the run ends well.
-void runScenario(const Scenario& scenario, const RunOptions& options);
+// for an output that cannot be written, a module that cannot be loaded or a
+// vessel whose state is no longer finite (exit 1). Outputs are committed under
+// their names when the run ends, also when it ends early (interrupted, a state
+// no longer finite, another output failed); an output that failed is dropped.
+RunEnd runScenario(const Scenario& scenario, const RunOptions& options);
+
+// The module's per-step entry point, hpcPostStep(simt, simdt, mjd).
+using PostStep = std::function<void(double simt, double simdt, double mjd)>;
+
+// The run itself, in a world that is installed and holds the module's modes
+// (runScenario loads the library; the fuzz harness links the module's code).
+RunEnd flyScenario(const Scenario& scenario, const RunOptions& options, halcyra::World& world,
+                   const PostStep& postStep);
 
 }  // namespace sim

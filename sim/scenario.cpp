@@ -6,7 +6,9 @@
 #include <algorithm>
 #include <cmath>
 
+#include "sim/run_bounds.h"
 #include "sim/scenario_parts.h"
+#include "sim/toml_guard.h"
 #include "sim/toml_reader.h"
 
 namespace sim {
@@ -37,11 +39,15 @@ void readSim(const toml::table& doc, Scenario& s) {
   if (!n->is_table()) throw ScenarioError(s.file, positionOf(n->source()), "'sim' must be a table");
   TableReader r(*n->as_table(), s.file, "[sim]");
   if (auto v = r.number("step")) s.step = *v;
-  r.check(s.step > 0.0, "step", "must be positive");
+  r.check(s.step > 0.0 && s.step <= kMaxStepLength, "step", "must be above 0 and at most 3600 s");
   if (auto v = r.number("until")) s.until = *v;
   r.check(s.until >= 0.0, "until", "must not be negative");
-  if (auto v = r.number("redraw")) s.redraw = *v;
-  r.check(s.redraw > 0.0, "redraw", "must be positive");
+  r.check(stepsToReach(s.until, s.step) <= kMaxSteps, "until",
+          "takes more than 1e9 steps; use a longer step or a shorter run");
+  // The default redraw interval is one second or one step, whichever is longer.
+  const std::optional<double> redraw = r.number("redraw");
+  s.redraw = redraw.value_or(std::max(s.redraw, s.step));
+  r.check(s.redraw >= s.step - 1e-9, "redraw", "must not be below the step");
   if (auto v = r.string("focus")) {
     s.focus = *v;
     s.focusPos = r.valuePos("focus");
@@ -107,7 +113,11 @@ halcyra::Thruster readThruster(const toml::table& t, const std::string& file) {
   th.position = r.requiredVector("position");
   const VECTOR3 d = r.requiredVector("direction");
   const double len = std::sqrt(d.x * d.x + d.y * d.y + d.z * d.z);
-  r.check(len > 0.0, "direction", "must not be the zero vector");
+  r.check(len > 0.0 || d.x != 0.0 || d.y != 0.0 || d.z != 0.0, "direction",
+          "must not be the zero vector");
+  // Squares that overflow (or vanish) leave no length to divide by.
+  r.check(std::isfinite(len) && len > 0.0 && std::isfinite(1.0 / len), "direction",
+          "is too long or too short to normalise; scale it to about 1");
   th.direction = d * (1.0 / len);
   th.max = r.requiredNumber("max");
   r.check(th.max >= 0.0, "max", "must not be negative");
@@ -207,6 +217,7 @@ VesselEntry readVessel(const toml::table& t, const std::string& file, const std:
 Scenario parseScenario(std::string_view text, const std::string& file) {
   Scenario s;
   s.file = file;
+  checkTomlText(text, file);
   toml::table doc;
   try {
     doc = toml::parse(text, std::string_view(file));

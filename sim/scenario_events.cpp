@@ -42,12 +42,14 @@ void readDocking(TableReader& r, const char* key, size_t size, Event& e) {
     r.fail(positionOf(n->source()), what);
   e.text = a->get(0)->as_string()->get();
   e.textPos = positionOf(a->get(0)->source());
+  checkName(e.text, e.textPos, r.file(), "the vessel of '" + std::string(key) + "'");
   const int64_t port = a->get(1)->as_integer()->get();
   if (port < 0 || port > 64) r.fail(positionOf(a->get(1)->source()), "port must be 0 to 64");
   e.port = uint32_t(port);
   if (size == 3) {
     e.other = a->get(2)->as_string()->get();
     e.otherPos = positionOf(a->get(2)->source());
+    checkName(e.other, e.otherPos, r.file(), "the other vessel of 'dock'");
   }
 }
 
@@ -121,7 +123,7 @@ Event readEvent(const toml::table& table, const std::string& file) {
       e.release = r.boolean("release").value_or(false);
       break;
     case EventKind::Input:
-      e.text = *r.string("input");
+      e.text = *r.text("input");  // typed text: the module judges it
       break;
     case EventKind::Cancel:
       r.check(*r.boolean("cancel"), "cancel", "must be true");

@@ -20,7 +20,7 @@ void figure(FILE* f, const std::optional<double>& value) {
 }  // namespace
 
 ScreenLogWriter::ScreenLogWriter(const std::string& path) : file_(path) {
-  std::fprintf(file_.stream(), "%s\n", kScreenLogHeader);
+  file_.printf("%s\n", kScreenLogHeader);
 }
 
 void ScreenLogWriter::write(double t, size_t screen, const PageReading& p) {
@@ -34,6 +34,7 @@ void ScreenLogWriter::write(double t, size_t screen, const PageReading& p) {
   figure(f, p.entryAngle);
   figure(f, p.timeToGo);
   std::fprintf(f, ",%d\n", p.helpPage);
+  file_.check();
 }
 
 }  // namespace sim

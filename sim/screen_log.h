@@ -27,6 +27,7 @@ class ScreenLogWriter {
   explicit ScreenLogWriter(const std::string& path);  // throws OutputError
   void write(double t, size_t screen, const PageReading& page);
   void commit() { file_.commit(); }
+  OutputFile& file() { return file_; }
 
  private:
   OutputFile file_;

@@ -14,8 +14,8 @@ constexpr int kBarWidth = 40;                                // [characters]
 constexpr auto kBarPeriod = std::chrono::milliseconds(100);  // fastest redraw of the bar
 }  // namespace
 
-Terminal::Terminal(bool quiet, double until)
-    : bar_(!quiet && isatty(STDERR_FILENO)), until_(until) {}
+Terminal::Terminal(bool quiet, double until, bool stdoutTaken)
+    : out_(stdoutTaken ? stderr : stdout), bar_(!quiet && isatty(STDERR_FILENO)), until_(until) {}
 
 void Terminal::clearBar() {
   if (bar_ && shown_ >= 0) {
@@ -46,8 +46,8 @@ void Terminal::debugLine(double t, const char* buffer) {
   if (now == debug_) return;
   debug_ = now;
   clearBar();
-  std::printf("t = %.3f debug: %s\n", t, now.c_str());
-  std::fflush(stdout);
+  std::fprintf(out_, "t = %.3f debug: %s\n", t, now.c_str());
+  std::fflush(out_);
 }
 
 void Terminal::note(const std::string& text) {
@@ -60,12 +60,12 @@ void Terminal::lastPages(double t, halcyra::World& world) {
   clearBar();
   for (size_t i = 0; i < world.screenCount(); ++i) {
     const halcyra::Screen& s = world.screen(i);
-    std::printf("--- screen %zu (%s) at t = %.3f ---\n", i,
-                s.mode.empty() ? "none" : s.mode.c_str(), t);
+    std::fprintf(out_, "--- screen %zu (%s) at t = %.3f ---\n", i,
+                 s.mode.empty() ? "none" : s.mode.c_str(), t);
     for (const std::string& line : render::pageText(s.lastDrawing))
-      std::printf("%s\n", line.c_str());
+      std::fprintf(out_, "%s\n", line.c_str());
   }
-  std::fflush(stdout);
+  std::fflush(out_);
 }
 
 }  // namespace sim

@@ -1,10 +1,12 @@
 // What gyrelle-sim shows on the terminal: on standard error a progress bar
 // (only when that is a terminal, not with --quiet) and notes; on standard
 // output the host's debug line whenever it changes, and each screen's last
-// page as text at the end.
+// page as text at the end (on standard error too when an output, --dump - or
+// --telemetry -, takes standard output).
 #pragma once
 
 #include <chrono>
+#include <cstdio>
 #include <string>
 
 #include "host/world.h"
@@ -13,8 +15,8 @@ namespace sim {
 
 class Terminal {
  public:
-  Terminal(bool quiet, double until);  // until [s]
-  void progress(double t);             // [s]
+  Terminal(bool quiet, double until, bool stdoutTaken);  // until [s]
+  void progress(double t);                               // [s]
   // Prints the debug line when it differs from the last one printed.
   void debugLine(double t, const char* buffer);
   void note(const std::string& text);  // to stderr
@@ -23,6 +25,7 @@ class Terminal {
  private:
   void clearBar();
 
+  FILE* out_;  // where the debug line and the last pages go
   bool bar_;
   double until_;
   int shown_ = -1;  // per mille of the run shown by the bar, -1 = none

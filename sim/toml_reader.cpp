@@ -1,6 +1,7 @@
 #include "sim/toml_reader.h"
 
 #include <cmath>
+#include <cstdio>
 #include <utility>
 
 namespace sim {
@@ -53,11 +54,31 @@ std::optional<int64_t> TableReader::integer(std::string_view key) {
   return n->as_integer()->get();
 }
 
-std::optional<std::string> TableReader::string(std::string_view key) {
+std::optional<std::string> TableReader::text(std::string_view key) {
   const toml::node* n = node(key);
   if (!n) return std::nullopt;
   if (!n->is_string()) wrongType(key, "a string");
   return n->as_string()->get();
+}
+
+std::optional<std::string> TableReader::string(std::string_view key) {
+  std::optional<std::string> s = text(key);
+  if (s) checkName(*s, valuePos(key), file_, "'" + std::string(key) + "' in " + what_);
+  return s;
+}
+
+void checkName(const std::string& name, SourcePos pos, const std::string& file,
+               const std::string& what) {
+  for (size_t i = 0; i < name.size(); ++i) {
+    const auto c = static_cast<unsigned char>(name[i]);
+    if (c < 0x20 || c == 0x7f) {
+      char code[8];
+      std::snprintf(code, sizeof code, "U+%04X", c);
+      throw ScenarioError(file, pos,
+                          what + " must not hold control characters (" + code + " at byte " +
+                              std::to_string(i + 1) + ")");
+    }
+  }
 }
 
 std::optional<bool> TableReader::boolean(std::string_view key) {

@@ -30,7 +30,10 @@ class TableReader {
 
   std::optional<double> number(std::string_view key);  // integer or float, finite
   std::optional<int64_t> integer(std::string_view key);
+  // A name: a string without control characters (U+0000 to U+001F and
+  // U+007F), which would garble the messages and outputs that carry it.
   std::optional<std::string> string(std::string_view key);
+  std::optional<std::string> text(std::string_view key);  // any string
   std::optional<bool> boolean(std::string_view key);
   std::optional<VECTOR3> vector(std::string_view key);  // three numbers
 
@@ -57,6 +60,11 @@ class TableReader {
   std::string what_;
   std::set<std::string, std::less<>> read_;
 };
+
+// Throws at pos unless name is a name (no control characters); what names the
+// key in the message, e.g. "'name' in [[vessel]]".
+void checkName(const std::string& name, SourcePos pos, const std::string& file,
+               const std::string& what);
 
 // Reads [x, y, z] of numbers; throws naming the node's position.
 VECTOR3 readVector(const toml::node& node, const std::string& file, const std::string& what);

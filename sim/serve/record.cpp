@@ -11,10 +11,12 @@ ActionRecord::ActionRecord(const std::string& path, const std::string& scenarioT
   std::fputs(scenarioText.c_str(), f);
   if (!scenarioText.empty() && scenarioText.back() != '\n') std::fputc('\n', f);
   std::fputs("\n# ---- actions taken live ----\n", f);
+  file_.check();
 }
 
 void ActionRecord::add(const std::string& eventTable) {
   std::fprintf(file_.stream(), "\n%s", eventTable.c_str());
+  file_.check();
   ++count_;
 }
 

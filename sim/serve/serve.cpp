@@ -48,8 +48,8 @@ void addServeOptions(CLI::App& app, ServeOptions& o) {
       ->needs(serve);
 }
 
-void serveScenario(const Scenario& s, const std::string& scenarioText, RunOptions run,
-                   const ServeOptions& o) {
+RunEnd serveScenario(const Scenario& s, const std::string& scenarioText, RunOptions run,
+                     const ServeOptions& o) {
   std::optional<ActionRecord> record;
   if (!o.recordPath.empty()) record.emplace(o.recordPath, scenarioText, s.file);
   LiveSession session(o.speed, s.step, run.until, record ? &*record : nullptr);
@@ -67,9 +67,11 @@ void serveScenario(const Scenario& s, const std::string& scenarioText, RunOption
   std::fflush(stdout);
   server.start();
   run.live = &session;
-  runScenario(s, run);  // the server stops with `server` on the way out, also on an exception
+  // The server stops with `server` on the way out, also on an exception.
+  const RunEnd end = runScenario(s, run);
   server.stop();
   if (record) record->finish(session.latestTime());
+  return end;
 }
 
 }  // namespace sim

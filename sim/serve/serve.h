@@ -24,7 +24,7 @@ void addServeOptions(CLI::App& app, ServeOptions& options);
 
 // Flies the scenario live (runner.h's errors, and std::runtime_error when the
 // address cannot be bound). scenarioText: the scenario as read, for --record.
-void serveScenario(const Scenario& scenario, const std::string& scenarioText, RunOptions run,
-                   const ServeOptions& options);
+RunEnd serveScenario(const Scenario& scenario, const std::string& scenarioText, RunOptions run,
+                     const ServeOptions& options);
 
 }  // namespace sim

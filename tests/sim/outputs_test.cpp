@@ -91,12 +91,12 @@ TEST_F(Outputs, FramesArePngsOfTheScreenSizeEveryIntervalAndAtTheEnd) {
   for (const auto& e : std::filesystem::directory_iterator(path("f")))
     names.push_back(e.path().filename().string());
   std::sort(names.begin(), names.end());
-  EXPECT_EQ(names, (std::vector<std::string>{"screen0-000000.png", "screen0-000005.png",
-                                             "screen0-000010.png", "screen0-000012.png",
-                                             "screen1-000000.png", "screen1-000005.png",
-                                             "screen1-000010.png", "screen1-000012.png"}));
-  for (const auto& [name, w, h] :
-       {std::tuple{"screen0-000005.png", 256, 280}, std::tuple{"screen1-000012.png", 200, 150}}) {
+  EXPECT_EQ(names, (std::vector<std::string>{"screen0-000000.000.png", "screen0-000005.000.png",
+                                             "screen0-000010.000.png", "screen0-000012.500.png",
+                                             "screen1-000000.000.png", "screen1-000005.000.png",
+                                             "screen1-000010.000.png", "screen1-000012.500.png"}));
+  for (const auto& [name, w, h] : {std::tuple{"screen0-000005.000.png", 256, 280},
+                                   std::tuple{"screen1-000012.500.png", 200, 150}}) {
     cairo_surface_t* png =
         cairo_image_surface_create_from_png(path("f/" + std::string(name)).c_str());
     ASSERT_EQ(cairo_surface_status(png), CAIRO_STATUS_SUCCESS) << name;
@@ -106,14 +106,37 @@ TEST_F(Outputs, FramesArePngsOfTheScreenSizeEveryIntervalAndAtTheEnd) {
   }
 }
 
+TEST_F(Outputs, FramesAFractionOfASecondApartKeepTheirMilliseconds) {
+  const auto r = run({writeScenario("s.toml", scenario(0.05, 0.3)), "--frames", path("f"),
+                      "--frame-every", "0.1", "--quiet"});
+  ASSERT_EQ(r.status, 0) << r.err;
+  std::vector<std::string> names;
+  for (const auto& e : std::filesystem::directory_iterator(path("f")))
+    if (e.path().filename().string().rfind("screen0-", 0) == 0)
+      names.push_back(e.path().filename().string());
+  std::sort(names.begin(), names.end());
+  EXPECT_EQ(names, (std::vector<std::string>{"screen0-000000.000.png", "screen0-000000.100.png",
+                                             "screen0-000000.200.png", "screen0-000000.300.png"}));
+}
+
+TEST_F(Outputs, ParentFoldersAreMadeForEveryOutput) {
+  const std::string file = writeScenario("s.toml", scenario(0.02, 1.0));
+  const auto r = run({file, "--telemetry", path("a/b/t.csv"), "--dump", path("c/d.txt"), "--frames",
+                      path("e/f"), "--quiet"});
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_TRUE(std::filesystem::is_regular_file(path("a/b/t.csv")));
+  EXPECT_TRUE(std::filesystem::is_regular_file(path("c/d.txt")));
+  EXPECT_TRUE(std::filesystem::is_regular_file(path("e/f/screen0-000001.000.png")));
+}
+
 TEST_F(Outputs, UnwritableOutputFailsWithExitOneAndLeavesNothing) {
   const std::string file = writeScenario("s.toml", scenario(0.02, 1.0));
-  auto r = run({file, "--telemetry", path("t.csv"), "--dump", path("missing/d.txt"), "--quiet"});
-  EXPECT_EQ(r.status, 1);
-  EXPECT_NE(r.err.find(path("missing/d.txt")), std::string::npos) << r.err;
-  EXPECT_EQ(files(), std::vector<std::string>{"s.toml"});
-
   std::ofstream(path("plain")) << "x";
+  auto r = run({file, "--telemetry", path("t.csv"), "--dump", path("plain/d.txt"), "--quiet"});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.err.find(path("plain/d.txt")), std::string::npos) << r.err;
+  EXPECT_EQ(files(), (std::vector<std::string>{"plain", "s.toml"}));
+
   r = run({file, "--frames", path("plain"), "--quiet"});
   EXPECT_EQ(r.status, 1);
   EXPECT_NE(r.err.find(path("plain")), std::string::npos) << r.err;

@@ -1,0 +1,109 @@
+#include "sim/toml_guard.h"
+
+#include "sim/scenario.h"
+
+namespace sim {
+namespace {
+
+class Scanner {
+ public:
+  Scanner(std::string_view text, const std::string& file) : text_(text), file_(file) {}
+
+  void run() {
+    while (i_ < text_.size()) {
+      const char c = text_[i_];
+      if (c == '#') {
+        skipTo('\n');
+      } else if (starts("\"\"\"")) {
+        multiLine('"');
+      } else if (starts("'''")) {
+        multiLine('\'');
+      } else if (c == '"' || c == '\'') {
+        singleLine(c);
+      } else if (static_cast<unsigned char>(c) >= 0x80) {
+        refuse("only strings and comments may hold characters beyond ASCII");
+      } else {
+        advance();
+      }
+    }
+  }
+
+ private:
+  bool starts(std::string_view s) const { return text_.substr(i_, s.size()) == s; }
+
+  void advance(size_t n = 1) {
+    for (; n > 0 && i_ < text_.size(); --n, ++i_) {
+      const auto c = static_cast<unsigned char>(text_[i_]);
+      if (c == '\n') {
+        ++line_;
+        column_ = 1;
+      } else if ((c & 0xc0) != 0x80) {
+        ++column_;  // columns count characters, not the bytes of one
+      }
+    }
+  }
+
+  void skipTo(char end) {
+    while (i_ < text_.size() && text_[i_] != end) advance();
+  }
+
+  // "..." with escapes, or '...' literally; a line break ends either (the
+  // library then reports the missing quote).
+  void singleLine(char quote) {
+    advance();
+    while (i_ < text_.size() && text_[i_] != quote && text_[i_] != '\n') {
+      if (quote == '"' && text_[i_] == '\\') advance();
+      advance();
+    }
+    if (i_ < text_.size() && text_[i_] == quote) advance();
+  }
+
+  // """...""" or '''...''', closed by three quotes (and up to two more that
+  // belong to the content).
+  void multiLine(char quote) {
+    const std::string close(3, quote);
+    advance(3);
+    while (i_ < text_.size() && !starts(close)) {
+      if (quote == '"' && text_[i_] == '\\') {
+        advance();
+        if (lineEndingBackslash()) continue;
+      }
+      advance();
+    }
+    advance(3);
+    for (int extra = 0; extra < 2 && i_ < text_.size() && text_[i_] == quote; ++extra) advance();
+  }
+
+  // After a backslash: when only blanks follow it on its line, the library
+  // skips the blanks and line breaks after it, testing each character for
+  // whitespace. Returns true when it was such a backslash (and skipped that).
+  bool lineEndingBackslash() {
+    size_t j = i_;
+    while (j < text_.size() && (text_[j] == ' ' || text_[j] == '\t')) ++j;
+    if (j >= text_.size() || (text_[j] != '\n' && text_[j] != '\r')) return false;
+    while (i_ < text_.size() &&
+           (text_[i_] == ' ' || text_[i_] == '\t' || text_[i_] == '\n' || text_[i_] == '\r'))
+      advance();
+    if (i_ < text_.size() && static_cast<unsigned char>(text_[i_]) >= 0x80)
+      refuse(
+          "a character beyond ASCII right after a line-ending backslash is not read reliably; "
+          "start the line with an ASCII character");
+    return true;
+  }
+
+  [[noreturn]] void refuse(const std::string& what) const {
+    throw ScenarioError(file_, {line_, column_}, what);
+  }
+
+  std::string_view text_;
+  const std::string& file_;
+  size_t i_ = 0;
+  uint32_t line_ = 1;
+  uint32_t column_ = 1;
+};
+
+}  // namespace
+
+void checkTomlText(std::string_view text, const std::string& file) { Scanner(text, file).run(); }
+
+}  // namespace sim

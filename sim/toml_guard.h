@@ -1,0 +1,19 @@
+// What the TOML library (toml++ 3.3) must not be shown. Its test for
+// whitespace beyond ASCII ends in __builtin_unreachable() for most code points
+// from U+00A1 to U+FEFF, so a character such as 'é' where the parser looks for
+// whitespace (outside strings and comments, or after the line-ending
+// backslash of a multi-line string) is undefined behaviour in the library
+// (fuzz/crashes/fuzz_scenario keeps such an input). Outside strings and
+// comments such a character is an error in any case; after a line-ending
+// backslash it is refused too, with a message saying how to avoid it.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace sim {
+
+// Throws ScenarioError at the first such character.
+void checkTomlText(std::string_view text, const std::string& file);
+
+}  // namespace sim

@@ -1,0 +1,161 @@
+// Where outputs go: standard output, devices, FIFOs and symbolic links; paths
+// that would overwrite the run's own inputs or another output; a disk that
+// fills up. A run's outputs are never lost, half-written under their real
+// name, or written over something else.
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <unistd.h>
+
+#include <future>
+
+#include "sim_run.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string scenario(double until) {
+  std::string s = simtest::kTwoVessels;
+  s.replace(s.find("until = 5.0"), 11, "until = " + std::to_string(until));
+  return s + "[[screen]]\nmode = \"Gyrelle\"\n";
+}
+
+class OutputTargets : public simtest::SimRun {
+ protected:
+  // No temporary left anywhere in the folder.
+  void expectNoTemporaries() {
+    for (const auto& e : fs::recursive_directory_iterator(dir))
+      EXPECT_EQ(e.path().string().find(".part"), std::string::npos) << e.path();
+  }
+};
+
+TEST_F(OutputTargets, DashIsStandardOutputAndTheTerminalLinesMoveToStandardError) {
+  const std::string file = writeScenario("s.toml", scenario(1.0));
+  auto r = run({file, "--telemetry", "-", "--telemetry-every", "0.5"});
+  ASSERT_EQ(r.status, 0) << r.err;
+  const auto rows = simtest::lines(r.out);
+  ASSERT_EQ(rows.size(), 1u + 2u * 3u) << r.out;  // header, A and B at 0, 0.5, 1
+  EXPECT_EQ(rows[0].rfind("t,vessel,body,", 0), 0u);
+  EXPECT_NE(r.err.find("--- screen 0 (Gyrelle) at t = 1.000 ---"), std::string::npos);
+
+  r = run({file, "--dump", "-", "--quiet"});
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out.rfind("frame 0.000 0\n", 0), 0u);
+  EXPECT_EQ(files(), std::vector<std::string>{"s.toml"});
+}
+
+// A character device of the run's own: a node for the null device in the test
+// folder when the system lets us make one (root), so that a fault that
+// replaced the device would replace only this copy. Otherwise /dev/null
+// itself, which a user who cannot make nodes cannot replace either.
+std::string nullDevice(const std::string& inFolder) {
+  const std::string node = inFolder + "/null";
+  if (mknod(node.c_str(), S_IFCHR | 0666, makedev(1, 3)) == 0) {
+    const int fd = open(node.c_str(), O_WRONLY);
+    if (fd >= 0) {
+      close(fd);
+      return node;
+    }
+    unlink(node.c_str());  // a file system mounted without devices
+  }
+  return geteuid() == 0 ? "" : "/dev/null";
+}
+
+TEST_F(OutputTargets, ACharacterDeviceIsWrittenAndNeverReplaced) {
+  const std::string device = nullDevice(dir);
+  if (device.empty()) GTEST_SKIP() << "no device node of our own can be made here";
+  struct stat before {};
+  ASSERT_EQ(stat(device.c_str(), &before), 0);
+  const std::string file = writeScenario("s.toml", scenario(1.0));
+  const auto r = run({file, "--dump", device, "--telemetry", device, "--quiet"});
+  ASSERT_EQ(r.status, 0) << r.err;
+  struct stat after {};
+  ASSERT_EQ(stat(device.c_str(), &after), 0);
+  EXPECT_TRUE(S_ISCHR(after.st_mode));
+  EXPECT_EQ(after.st_ino, before.st_ino);
+  for (const std::string& name : files()) EXPECT_TRUE(name == "s.toml" || name == "null") << name;
+}
+
+TEST_F(OutputTargets, AFifoIsWrittenDirectlyForItsReader) {
+  ASSERT_EQ(mkfifo(path("pipe").c_str(), 0600), 0);
+  auto reader = std::async(std::launch::async, [&] { return simtest::readFile(path("pipe")); });
+  const auto r =
+      run({writeScenario("s.toml", scenario(1.0)), "--telemetry", path("pipe"), "--quiet"});
+  ASSERT_EQ(r.status, 0) << r.err;
+  const std::string text = reader.get();
+  EXPECT_EQ(simtest::lines(text).size(), 1u + 2u * 2u) << text;
+  struct stat st {};
+  ASSERT_EQ(lstat(path("pipe").c_str(), &st), 0);
+  EXPECT_TRUE(S_ISFIFO(st.st_mode));
+  expectNoTemporaries();
+}
+
+TEST_F(OutputTargets, ASymbolicLinkIsFollowedAndStays) {
+  fs::create_directory(path("real"));
+  std::ofstream(path("real/old.csv")) << "an older run\n";
+  fs::create_symlink("real/old.csv", path("link.csv"));
+  fs::create_symlink("real/new.txt", path("dangling.txt"));  // its target is yet to be made
+  const auto r = run({writeScenario("s.toml", scenario(1.0)), "--telemetry", path("link.csv"),
+                      "--dump", path("dangling.txt"), "--quiet"});
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_TRUE(fs::is_symlink(path("link.csv")));
+  EXPECT_TRUE(fs::is_symlink(path("dangling.txt")));
+  EXPECT_EQ(simtest::readFile(path("real/old.csv")).rfind("t,vessel,", 0), 0u);
+  EXPECT_EQ(simtest::readFile(path("real/new.txt")).rfind("frame 0.000 0", 0), 0u);
+  expectNoTemporaries();
+}
+
+TEST_F(OutputTargets, AnOutputOnAnInputOrAnotherOutputIsRefusedBeforeTheRun) {
+  const std::string file = writeScenario("s.toml", scenario(1.0));
+  const std::string text = simtest::readFile(file);
+  fs::create_symlink("s.toml", path("alias.toml"));
+  const std::vector<std::vector<std::string>> cases = {
+      {"--dump", file},
+      {"--telemetry", path("alias.toml")},  // the scenario through a link
+      {"--telemetry", path("./s.toml")},
+      {"--dump", GYRELLE_MODULE_PATH},
+      {"--dump", path("out.txt"), "--telemetry", path("out.txt")},
+      {"--dump", path("out.txt"), "--frames", path("out.txt")},
+      {"--dump", "-", "--telemetry", "-"},
+  };
+  for (const auto& c : cases) {
+    std::vector<std::string> args = {file, "--quiet"};
+    args.insert(args.end(), c.begin(), c.end());
+    const auto r = run(args);
+    EXPECT_EQ(r.status, 2) << c[0] << " " << c[1] << ": " << r.err;
+    EXPECT_EQ(r.err.rfind("gyrelle-sim: " + c[c.size() == 2 ? 0 : 2] + " ", 0), 0u) << r.err;
+    EXPECT_EQ(simtest::lines(r.err).size(), 1u) << r.err;
+  }
+  EXPECT_EQ(simtest::readFile(file), text);
+  EXPECT_EQ(files(), (std::vector<std::string>{"alias.toml", "s.toml"}));
+}
+
+TEST_F(OutputTargets, AFullDiskEndsTheRunAtOnceAndKeepsTheCompleteOutputs) {
+  std::ofstream(path("t.csv")) << "an older run\n";
+  // Long enough that the dump fills a stdio buffer well before the end.
+  const auto r = run({writeScenario("s.toml", scenario(600.0)), "--dump", "/dev/full",
+                      "--telemetry", path("t.csv"), "--quiet"});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.err, "gyrelle-sim: /dev/full: cannot write: No space left on device\n");
+  // The telemetry, which could be written, is this run's, up to the failure.
+  const auto rows = simtest::lines(simtest::readFile(path("t.csv")));
+  ASSERT_GT(rows.size(), 1u);
+  EXPECT_EQ(rows[0].rfind("t,vessel,", 0), 0u);
+  EXPECT_LT(rows.size(), 1u + 2u * 601u);                  // it stopped early
+  EXPECT_EQ(r.out.find("--- screen"), std::string::npos);  // no last pages: it did not finish
+  expectNoTemporaries();
+}
+
+TEST_F(OutputTargets, AFolderWhereAFileShouldGoIsFoundBeforeTheRun) {
+  fs::create_directory(path("folder"));
+  const auto r = run({writeScenario("s.toml", scenario(1.0)), "--dump", path("d.txt"),
+                      "--telemetry", path("folder"), "--quiet"});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.err, "gyrelle-sim: " + path("folder") + ": cannot write: Is a directory\n");
+  EXPECT_FALSE(fs::exists(path("d.txt")));
+  expectNoTemporaries();
+}
+
+}  // namespace
