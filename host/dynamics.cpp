@@ -245,8 +245,10 @@ bool advanceVessel(Vessel& v, const std::vector<Body>& bodies, double dt) {
 void recordBurn(Vessel& v, const ThrustSum& thrust, double propellantBefore) {
   const double burnt = propellantBefore - v.propellant;  // [kg]
   if (!(burnt > 0.0) || !(thrust.massFlow > 0.0)) return;
-  for (size_t g = 0; g < v.propellantBurnt.size(); ++g)
+  for (size_t g = 0; g < v.propellantBurnt.size(); ++g) {
+    if (thrust.groupMassFlow[g] == 0.0) continue;  // its share is 0: nothing to add
     v.propellantBurnt[g] += burnt * thrust.groupMassFlow[g] / thrust.massFlow;
+  }
   const double exhaustSpeed = thrust.thrust / thrust.massFlow;  // [m/s]
   v.rocketDeltaV +=
       exhaustSpeed * std::log((v.dryMass + propellantBefore) / (v.dryMass + v.propellant));

@@ -176,6 +176,7 @@ bool World::deleteObject(ObjectId id) {
   retiredInterfaces_.push_back(std::move((*v)->iface));
   idByName_.erase((*v)->name);
   vesselById_.erase(id);
+  if (lastVesselId_ == id) lastVesselId_ = 0;
   vessels_.erase(v);
   // A port holding the deleted vessel frees.
   for (auto& other : vessels_)
@@ -201,8 +202,15 @@ Vessel* World::vessel(ObjectId id) {
 }
 
 const Vessel* World::vessel(ObjectId id) const {
+  // A module asks about its focus vessel many times a step: the last vessel
+  // found answers without a hash look-up. Vessels never move in memory
+  // (each has its own allocation); deleteObject forgets the one it removes.
+  if (id != 0 && id == lastVesselId_) return lastVessel_;
   const auto found = vesselById_.find(id);
-  return found != vesselById_.end() ? found->second : nullptr;
+  if (found == vesselById_.end()) return nullptr;
+  lastVesselId_ = id;
+  lastVessel_ = found->second;
+  return found->second;
 }
 
 ObjectId World::findByName(const std::string& name) const {
@@ -212,7 +220,7 @@ ObjectId World::findByName(const std::string& name) const {
 
 bool World::exists(ObjectId id) const {
   if (id == 0) return false;
-  if (vesselById_.count(id) != 0) return true;
+  if (vessel(id) != nullptr) return true;
   for (const Body& b : bodies_)
     if (b.id == id) return true;
   for (const Base& b : bases_)

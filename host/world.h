@@ -239,6 +239,8 @@ class World {
   // Indexes kept beside the ordered lists, so that lookups by id and by name
   // stay O(1) in worlds of many objects.
   std::unordered_map<ObjectId, Vessel*> vesselById_;
+  mutable ObjectId lastVesselId_ = 0;  // the vessel last found by vessel(id)
+  mutable Vessel* lastVessel_ = nullptr;
   std::unordered_map<std::string, ObjectId> idByName_;
   std::vector<Screen> screens_;
   std::vector<ModeRegistration> modes_;

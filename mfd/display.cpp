@@ -5,6 +5,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "mfd/fixed_text.h"
+
 namespace {
 constexpr double kAstronomicalUnit = 149597870700.0;  // [m]
 }  // namespace
@@ -23,13 +25,20 @@ COLORREF setTextStyle(HDC dc, COLORREF colour) {
 void formatDistance(char* buffer, size_t capacity, double value) {
   if (buffer == nullptr || capacity == 0) return;
   const double magnitude = std::fabs(value);
+  double scaled = value;
+  const char* unit = "";
   if (magnitude >= kAstronomicalUnit) {
-    std::snprintf(buffer, capacity, "%.2fAU", value / kAstronomicalUnit);
+    scaled = value / kAstronomicalUnit;
+    unit = "AU";
   } else if (magnitude >= 1000000.0) {
-    std::snprintf(buffer, capacity, "%.2fM", value * 1e-06);
+    scaled = value * 1e-06;
+    unit = "M";
   } else if (magnitude >= 1000.0) {
-    std::snprintf(buffer, capacity, "%.2fk", value * 0.001);
-  } else {
-    std::snprintf(buffer, capacity, "%.2f", value);
+    scaled = value * 0.001;
+    unit = "k";
   }
+  // "%.2f" followed by the unit, cut to the buffer as snprintf would cut it.
+  size_t length = formatFixed(buffer, capacity, scaled, 2);
+  for (const char* u = unit; *u != '\0' && length + 1 < capacity; ++u) buffer[length++] = *u;
+  buffer[length] = '\0';
 }

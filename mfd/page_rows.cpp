@@ -7,8 +7,10 @@
 #include "mfd/page_rows.h"
 
 #include <cstdio>
+#include <cstring>
 
 #include "mfd/display.h"
+#include "mfd/fixed_text.h"
 #include "mfd/gyrelle_mfd.h"
 
 namespace {
@@ -21,7 +23,11 @@ void drawSigned(GyrelleMFD& mfd, int x, double value, const char* body) {
     textOut(mfd.drawDc, x, mfd.textY, body);
     SetTextColor(mfd.drawDc, kNormalColour);
   } else {
-    std::snprintf(text, sizeof text, "+%s", body);
+    text[0] = '+';
+    const size_t length = std::strlen(body);
+    const size_t kept = length < sizeof text - 2 ? length : sizeof text - 2;
+    std::memcpy(text + 1, body, kept);
+    text[kept + 1] = '\0';
     textOut(mfd.drawDc, x, mfd.textY, text);
   }
 }
@@ -33,7 +39,7 @@ double withoutNegativeZero(double v) { return v == 0.0 ? 0.0 : v; }
 void drawSignedDegrees(GyrelleMFD& mfd, int x, double radians) {
   const double degrees = withoutNegativeZero(radians * kDegPerRad);
   char body[48];
-  std::snprintf(body, sizeof body, "%.2f", degrees);
+  formatFixed(body, sizeof body, degrees, 2);
   drawSigned(mfd, x, degrees, body);
 }
 

@@ -10,6 +10,7 @@
 #include "control/trim_selection.h"
 #include "geometry/vector_math.h"
 #include "mfd/display.h"
+#include "mfd/fixed_text.h"
 #include "mfd/gyrelle_mfd.h"
 #include "mfd/page_rows.h"
 #include "module/module_state.h"
@@ -71,7 +72,7 @@ void drawAngleRowsAndGauges(GyrelleMFD& mfd, int firstLine, bool lineOfSight = t
 void drawAngleTriple(GyrelleMFD& mfd, const char* label, const VECTOR3& angles) {
   char numbers[3][40];
   for (int i = 0; i < 3; ++i) {
-    std::snprintf(numbers[i], sizeof numbers[i], "%.1f", angles[i] * kDegPerRad);
+    formatFixed(numbers[i], sizeof numbers[i], angles[i] * kDegPerRad, 1);
     if (std::strcmp(numbers[i], "-0.0") == 0) std::memmove(numbers[i], numbers[i] + 1, 4);
   }
   char text[160];

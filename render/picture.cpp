@@ -83,7 +83,8 @@ void renderDrawing(const std::vector<GdiOp>& ops, uint32_t width, uint32_t heigh
                    Picture& picture) {
   picture.width = width;
   picture.height = height;
-  picture.pixels.assign(size_t(width) * height, 0u);
+  // Sized only: the black paint below sets every pixel.
+  picture.pixels.resize(size_t(width) * height);
   if (width == 0 || height == 0) return;
 
   // Cairo draws straight into the picture: an RGB24 row is width 32-bit

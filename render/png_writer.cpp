@@ -42,13 +42,14 @@ bool encode(FILE* file, const Picture& picture, unsigned char* row, char* messag
   png_set_filter(png, PNG_FILTER_TYPE_BASE, PNG_FILTER_NONE);
   png_set_compression_level(png, 1);
   png_write_info(png, info);
-  const uint32_t* pixel = picture.pixels.data();
+  const uint32_t width = picture.width;
   for (uint32_t y = 0; y < picture.height; ++y) {
-    unsigned char* out = row;
-    for (uint32_t x = 0; x < picture.width; ++x, ++pixel) {  // 0x00RRGGBB
-      *out++ = static_cast<unsigned char>(*pixel >> 16);
-      *out++ = static_cast<unsigned char>(*pixel >> 8);
-      *out++ = static_cast<unsigned char>(*pixel);
+    const uint32_t* pixels = picture.pixels.data() + size_t(y) * width;
+    for (uint32_t x = 0; x < width; ++x) {  // 0x00RRGGBB to R, G, B
+      const uint32_t p = pixels[x];
+      row[3 * x] = static_cast<unsigned char>(p >> 16);
+      row[3 * x + 1] = static_cast<unsigned char>(p >> 8);
+      row[3 * x + 2] = static_cast<unsigned char>(p);
     }
     png_write_row(png, row);
   }

@@ -8,13 +8,13 @@
 #   REPEAT=5 scripts/bench.sh
 set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
-cmake --preset bench >/dev/null
+cmake --preset bench >/dev/null 2>&1 || cmake --preset bench
 cmake --build --preset bench >/dev/null
 exec python3 - "${REPEAT:-3}" <<'PYEOF'
 import json, os, resource, subprocess, sys, tempfile
 
 repeat = int(sys.argv[1])
-bin_dir = "build-bench/bin"
+bin_dir = os.path.abspath("build-bench/bin")
 sim = os.path.join(bin_dir, "gyrelle-sim")
 work = tempfile.mkdtemp(prefix="gyrelle-bench-")
 
@@ -38,11 +38,11 @@ def bench(program, filt):
 
 def cpu_of(args):
     """CPU seconds (user + system) of one gyrelle-sim run, and its peak memory [KB]."""
-    before = resource.getrusage(resource.RUSAGE_CHILDREN)
-    subprocess.run([sim, "--quiet"] + args, check=True, stdout=subprocess.DEVNULL, cwd=work)
-    after = resource.getrusage(resource.RUSAGE_CHILDREN)
-    cpu = (after.ru_utime - before.ru_utime) + (after.ru_stime - before.ru_stime)
-    return cpu, after.ru_maxrss
+    p = subprocess.Popen([sim, "--quiet"] + args, stdout=subprocess.DEVNULL, cwd=work)
+    _, status, usage = os.wait4(p.pid, 0)
+    if status != 0:
+        sys.exit("gyrelle-sim %s failed" % " ".join(args))
+    return usage.ru_utime + usage.ru_stime, usage.ru_maxrss
 
 
 def fastest(variants):
