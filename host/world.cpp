@@ -150,6 +150,7 @@ ObjectId World::addVessel(const VesselSpec& spec) {
   v->iface = std::make_unique<VESSEL>(toHandle(v->id));
   v->refBody = referenceBody(*v);
   vessels_.push_back(std::move(v));
+  vesselIds_.push_back(vessels_.back()->id);
   vesselById_[vessels_.back()->id] = vessels_.back().get();
   idByName_[vessels_.back()->name] = vessels_.back()->id;
   return vessels_.back()->id;
@@ -177,6 +178,7 @@ bool World::deleteObject(ObjectId id) {
   idByName_.erase((*v)->name);
   vesselById_.erase(id);
   if (lastVesselId_ == id) lastVesselId_ = 0;
+  vesselIds_.erase(vesselIds_.begin() + (v - vessels_.begin()));
   vessels_.erase(v);
   // A port holding the deleted vessel frees.
   for (auto& other : vessels_)
@@ -235,7 +237,7 @@ ObjectId World::objectAt(size_t index) const {
   index -= bodies_.size();
   if (index < bases_.size()) return bases_[index].id;
   index -= bases_.size();
-  return index < vessels_.size() ? vessels_[index]->id : 0;
+  return index < vesselIds_.size() ? vesselIds_[index] : 0;
 }
 
 std::vector<ObjectId> World::objectOrder() const {

@@ -236,6 +236,9 @@ class World {
   std::vector<Body> bodies_;
   std::vector<Base> bases_;
   std::vector<std::unique_ptr<Vessel>> vessels_;
+  // The vessels' ids in the same order, side by side in memory: enumerating
+  // the objects by index (a target list checks them all) touches no vessel.
+  std::vector<ObjectId> vesselIds_;
   // Indexes kept beside the ordered lists, so that lookups by id and by name
   // stay O(1) in worlds of many objects.
   std::unordered_map<ObjectId, Vessel*> vesselById_;

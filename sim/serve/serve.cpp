@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <optional>
 
+#include "sim/interrupt.h"
 #include "sim/serve/http_guard.h"
 #include "sim/serve/http_server.h"
 #include "sim/serve/record.h"
@@ -67,6 +68,8 @@ RunEnd serveScenario(const Scenario& s, const std::string& scenarioText, RunOpti
   std::fflush(stdout);
   server.start();
   run.live = &session;
+  // Ctrl-C ends a paused or waiting flight too, at the end of its step.
+  session.setStopCheck([] { return interruptStatus() != 0; });
   // The server stops with `server` on the way out, also on an exception.
   const RunEnd end = runScenario(s, run);
   server.stop();

@@ -175,6 +175,13 @@ void LiveSession::pace(double t) {
       }
       until = std::min(until, turn);
     }
+    if (stopRequested_) {
+      lock.unlock();
+      const bool stop = stopRequested_();
+      lock.lock();
+      if (stop) return;
+      until = std::min(until, now + kStopPoll);
+    }
     if (until == Clock::time_point::max()) {
       changed_.wait(lock);
     } else {

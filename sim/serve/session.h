@@ -9,6 +9,7 @@
 #include <chrono>
 #include <condition_variable>
 #include <deque>
+#include <functional>
 #include <future>
 #include <memory>
 #include <mutex>
@@ -39,6 +40,8 @@ class LiveSession : public LiveHooks {
   static constexpr size_t kMaxQueued = 64;       // actions waiting for the simulation
   static constexpr int kMaxStepCredit = 100000;  // steps asked for while paused
   static constexpr std::chrono::milliseconds kPublishEvery{50};
+  // The longest a paused flight waits before it asks stopRequested again.
+  static constexpr std::chrono::milliseconds kStopPoll{100};
 
   // record: may be null. step, until [s] of the run.
   LiveSession(double speed, double step, double until, ActionRecord* record);
@@ -54,6 +57,12 @@ class LiveSession : public LiveHooks {
   // latest one (possibly the same) on timeout or when the flight has ended.
   Snapshot waitNewer(uint64_t after, std::chrono::milliseconds wait) const;
   bool ended() const;
+  // Asked while the flight waits (paused, or for the wall clock): when it
+  // answers true, pace() returns so that the run can end at the step's end.
+  // Set before the run; it is called on the simulation thread.
+  void setStopCheck(std::function<bool()> stopRequested) {
+    stopRequested_ = std::move(stopRequested);
+  }
   double latestTime() const;  // [s] the time last run
   size_t screenCount() const { return screens_; }
 
@@ -86,6 +95,7 @@ class LiveSession : public LiveHooks {
   Snapshot snapshot_;
 
   // Simulation thread only.
+  std::function<bool()> stopRequested_;
   halcyra::World* world_ = nullptr;
   size_t screens_ = 0;  // fixed for the run: screens are made with the world
   const double step_, until_;
