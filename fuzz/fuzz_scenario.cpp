@@ -26,18 +26,23 @@ constexpr uint64_t kMaxPixels = 4 * 256 * 280;  // pictures only of screens this
 
 using fuzzing::violated;
 
-// The folder the outputs go to, made once.
-const std::string& outputFolder() {
-  static const std::string dir = [] {
-    std::string tmpl = (std::filesystem::temp_directory_path() / "fuzz_scenario-XXXXXX").string();
-    if (mkdtemp(tmpl.data()) == nullptr) violated("cannot make a temporary folder");
+// The folder the outputs go to, made once and removed at exit. Kept in a
+// plain array: the exit handler runs after static strings are destroyed.
+char outputFolderName[4096];
+
+const char* outputFolder() {
+  if (outputFolderName[0] == '\0') {
+    const std::string tmpl =
+        (std::filesystem::temp_directory_path() / "fuzz_scenario-XXXXXX").string();
+    if (tmpl.size() >= sizeof outputFolderName) violated("the temporary folder's name is too long");
+    std::snprintf(outputFolderName, sizeof outputFolderName, "%s", tmpl.c_str());
+    if (mkdtemp(outputFolderName) == nullptr) violated("cannot make a temporary folder");
     std::atexit([] {
       std::error_code ec;
-      std::filesystem::remove_all(outputFolder(), ec);
+      std::filesystem::remove_all(outputFolderName, ec);
     });
-    return tmpl;
-  }();
-  return dir;
+  }
+  return outputFolderName;
 }
 
 // The levels the scenario's own events set are the scripted pilot's, not the
@@ -71,7 +76,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   }
   clampScriptedLevels(scenario);
 
-  const std::string& dir = outputFolder();
+  const std::string dir = outputFolder();
   sim::RunOptions o;
   o.until = std::min(scenario.until, kMaxSteps * scenario.step);
   o.quiet = true;

@@ -8,8 +8,8 @@
 set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
 seconds=${1:-60}
-# Fontconfig's caches live as long as the process (fuzz/lsan.supp).
-export LSAN_OPTIONS="suppressions=$PWD/fuzz/lsan.supp:print_suppressions=0"
+# Fontconfig's caches live as long as the process (tests/lsan.supp).
+export LSAN_OPTIONS="suppressions=$PWD/tests/lsan.supp:print_suppressions=0"
 status=0
 for harness in build-fuzz/bin/fuzz_*; do
   name=$(basename "$harness")

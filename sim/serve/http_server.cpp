@@ -152,9 +152,13 @@ void CockpitServer::routes() {
 
   auto action = [this](Action (*parse)(const std::string&, size_t)) {
     return [this, parse](const httplib::Request& req, httplib::Response& res) {
+      // A request that comes while the world is still being built waits for it
+      // rather than be judged against no screens at all.
+      const std::optional<size_t> screens = session_.screenCount(kActionWait);
+      if (!screens) return fail(res, 503, "the flight is not running");
       Action a;
       try {
-        a = parse(req.body, session_.screenCount());
+        a = parse(req.body, *screens);
       } catch (const RequestError& e) {
         return fail(res, 400, e.what());
       }

@@ -55,6 +55,7 @@ FlightClock LiveSession::command(const SimCommand& c) {
       paused_ = true;
       stepCredit_ = std::min(kMaxStepCredit, stepCredit_ + *c.step);
     }
+    clockChanged_ = true;
   }
   changed_.notify_all();
   std::lock_guard<std::mutex> lock(mutex_);
@@ -77,6 +78,13 @@ bool LiveSession::ended() const {
   return ended_;
 }
 
+std::optional<size_t> LiveSession::screenCount(std::chrono::milliseconds wait) const {
+  std::unique_lock<std::mutex> lock(mutex_);
+  changed_.wait_for(lock, wait, [&] { return begun_ || ended_; });
+  if (!begun_ || ended_) return std::nullopt;
+  return screens_;
+}
+
 double LiveSession::latestTime() const {
   std::lock_guard<std::mutex> lock(mutex_);
   return t_;
@@ -97,7 +105,12 @@ FlightClock LiveSession::clockLocked() const {
 
 void LiveSession::begin(halcyra::World& world) {
   world_ = &world;
-  screens_ = world.screenCount();
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    screens_ = world.screenCount();
+    begun_ = true;
+  }
+  changed_.notify_all();
 }
 
 void LiveSession::publish(bool force) {
@@ -107,6 +120,7 @@ void LiveSession::publish(bool force) {
   {
     std::lock_guard<std::mutex> lock(mutex_);
     clock = clockLocked();
+    clockChanged_ = false;  // this state shows the clock as it now stands
   }
   // Built outside the lock: only this thread touches the world.
   auto json = std::make_shared<const std::string>(stateJson(*world_, clock));
@@ -150,6 +164,10 @@ void LiveSession::pace(double t) {
   std::unique_lock<std::mutex> lock(mutex_);
   for (;;) {
     if (!queue_.empty()) return;  // act at once, paused or not
+    if (clockChanged_) {
+      clockChanged_ = false;
+      dirty_ = true;
+    }
     const Clock::time_point now = Clock::now();
     Clock::time_point until = Clock::time_point::max();
     if (paused_) {

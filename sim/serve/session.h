@@ -64,7 +64,10 @@ class LiveSession : public LiveHooks {
     stopRequested_ = std::move(stopRequested);
   }
   double latestTime() const;  // [s] the time last run
-  size_t screenCount() const { return screens_; }
+  // The flight's screen count, once the world is built (requests name screens
+  // by index and are checked against it); waits up to `wait` for that, and
+  // gives nothing if the world is not there by then or the flight has ended.
+  std::optional<size_t> screenCount(std::chrono::milliseconds wait) const;
 
   // Simulation side (LiveHooks) ------------------------------------------------
   void begin(halcyra::World& world) override;
@@ -91,13 +94,17 @@ class LiveSession : public LiveHooks {
   bool paused_ = false;
   int stepCredit_ = 0;
   bool ended_ = false;
+  bool begun_ = false;
+  size_t screens_ = 0;  // fixed for the run: screens are made with the world
+  // A command changed pause or speed since the last publication: the state
+  // shows it even when no step follows (a paused flight).
+  bool clockChanged_ = false;
   double t_ = 0.0;  // [s] the time last run
   Snapshot snapshot_;
 
   // Simulation thread only.
   std::function<bool()> stopRequested_;
   halcyra::World* world_ = nullptr;
-  size_t screens_ = 0;  // fixed for the run: screens are made with the world
   const double step_, until_;
   ActionRecord* record_;
   bool dirty_ = true;

@@ -17,6 +17,7 @@ class LiveApi : public ::testing::Test {
     server = std::make_unique<LiveServer>(
         servetest::writeTemp("live_api.toml", servetest::kOneScreen), std::vector<std::string>{});
     ASSERT_TRUE(server->up());
+    ASSERT_TRUE(server->started()) << "no state within a minute of start-up";
   }
   std::unique_ptr<LiveServer> server;
 };
@@ -63,14 +64,16 @@ TEST_F(LiveApi, PauseHoldsTimeStepAdvancesExactlyAndSpeedPaces) {
   auto [status, r] = server->post("/api/sim", R"({"pause": true})");
   ASSERT_EQ(status, 200) << r;
   EXPECT_TRUE(r["paused"]);
-  std::this_thread::sleep_for(std::chrono::milliseconds(150));  // the last publication lands
-  const double t0 = server->state()["t"];
+  // A state that shows the pause is the last one: no step follows it.
+  const double t0 = server->untilState([](const json& s) { return s["paused"] == true; })["t"];
   std::this_thread::sleep_for(std::chrono::milliseconds(300));
   EXPECT_EQ(server->state()["t"].get<double>(), t0);
 
   ASSERT_EQ(server->post("/api/sim", R"({"step": 5})").first, 200);
-  std::this_thread::sleep_for(std::chrono::milliseconds(300));
-  EXPECT_NEAR(server->state()["t"].get<double>(), t0 + 5 * 0.02, 1e-9);
+  const double target = t0 + 5 * 0.02;
+  server->untilState([&](const json& s) { return s["t"].get<double>() >= target - 1e-9; });
+  std::this_thread::sleep_for(std::chrono::milliseconds(300));  // and not one step more
+  EXPECT_NEAR(server->state()["t"].get<double>(), target, 1e-9);
 
   // As fast as possible: far ahead of the wall clock.
   using Clock = std::chrono::steady_clock;
@@ -82,15 +85,16 @@ TEST_F(LiveApi, PauseHoldsTimeStepAdvancesExactlyAndSpeedPaces) {
     return (tb - ta) / std::chrono::duration<double>(Clock::now() - wa).count();
   };
   ASSERT_EQ(server->post("/api/sim", R"({"pause": false, "speed": 0})").first, 200);
-  EXPECT_GT(rate(std::chrono::milliseconds(600)), 20.0);
+  EXPECT_GT(rate(std::chrono::milliseconds(1000)), 20.0);
 
   // 10x real time: far from 1x and from as fast as possible (the run at speed 0
-  // above went well beyond 20x). Loose bounds: the machine may be busy.
+  // above went well beyond 20x). Pacing never runs ahead, so the upper bound is
+  // tight; a loaded machine may fall behind, so the lower one is loose.
   ASSERT_EQ(server->post("/api/sim", R"({"speed": 10})").first, 200);
   std::this_thread::sleep_for(std::chrono::milliseconds(100));
-  const double at10 = rate(std::chrono::milliseconds(1000));
-  EXPECT_GT(at10, 6.0);
-  EXPECT_LT(at10, 12.0);
+  const double at10 = rate(std::chrono::milliseconds(2000));
+  EXPECT_GT(at10, 3.0);
+  EXPECT_LT(at10, 11.0);
   EXPECT_EQ(server->state()["speed"], 10.0);
 }
 
@@ -190,12 +194,15 @@ TEST_F(LiveApi, ReadersThatStopReadingDoNotSlowTheFlight) {
   const double t1 = server->state()["t"];
   const double wall =
       std::chrono::duration<double>(std::chrono::steady_clock::now() - wall0).count();
-  // Paced at 1x, the flight keeps up with the wall clock (published every 50 ms).
-  EXPECT_GT(t1 - t0, 0.8 * wall) << "the flight fell behind while readers stalled";
-  // And the API still answers at once.
+  // Paced at 1x, the flight keeps up with the wall clock. Waiting on a stalled
+  // reader would hold it for the whole window (their writes time out after
+  // 2 s, and every publication would wait again); half of real time leaves
+  // room for a loaded machine.
+  EXPECT_GT(t1 - t0, 0.5 * wall) << "the flight fell behind while readers stalled";
+  // And the API still answers, well within a stalled write's timeout.
   const auto before = std::chrono::steady_clock::now();
   EXPECT_EQ(server->post("/api/button", R"({"button": "HLD"})").first, 200);
-  EXPECT_LT(std::chrono::steady_clock::now() - before, std::chrono::milliseconds(500));
+  EXPECT_LT(std::chrono::steady_clock::now() - before, std::chrono::milliseconds(1500));
   // The stalled readers were dropped: reading now finds the end of their stream.
   for (int fd : stalled) {
     timeval limit{3, 0};

@@ -85,8 +85,10 @@ class LiveServer {
         while (std::fread(buffer, 1, sizeof buffer, f) > 0) {
         }
       });
-    // The address is printed before the flight starts; wait for its first state.
-    for (int i = 0; i < 250 && up() && state().is_null(); ++i)
+    // The address is printed before the flight starts; wait for its first
+    // state. Generous: a loaded machine may take seconds to load the module.
+    const auto limit = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+    while (up() && !(started_ = !state().is_null()) && std::chrono::steady_clock::now() < limit)
       std::this_thread::sleep_for(std::chrono::milliseconds(20));
   }
   ~LiveServer() {
@@ -102,6 +104,8 @@ class LiveServer {
 
   int port() const { return port_; }
   bool up() const { return port_ > 0; }
+  // The flight published its first state.
+  bool started() const { return started_; }
   std::string host() const { return "127.0.0.1:" + std::to_string(port_); }
 
   // Waits for the run to end by itself; its exit status, -1 on timeout.
@@ -120,7 +124,7 @@ class LiveServer {
 
   std::unique_ptr<httplib::Client> client() const {
     auto c = std::make_unique<httplib::Client>("127.0.0.1", port_);
-    c->set_read_timeout(10, 0);
+    c->set_read_timeout(30, 0);
     return c;
   }
 
@@ -128,6 +132,20 @@ class LiveServer {
     auto r = client()->Get("/api/state");
     if (!r || r->status != 200) return json();
     return json::parse(r->body);
+  }
+
+  // Polls the state until `ok` holds (a loaded machine may take a while);
+  // the state that satisfied it, or null after 20 s.
+  template <class Ok>
+  json untilState(Ok ok) const {
+    const auto limit = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    while (std::chrono::steady_clock::now() < limit) {
+      const json s = state();
+      if (!s.is_null() && ok(s)) return s;
+      std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    ADD_FAILURE() << "the state never showed what was waited for";
+    return json();
   }
 
   // POSTs a JSON body; the answer's status and body.
@@ -144,6 +162,7 @@ class LiveServer {
   FILE* stdout_ = nullptr;
   int port_ = 0;
   bool exited_ = false;
+  bool started_ = false;
   std::thread drain_;
 };
 
@@ -154,8 +173,12 @@ inline std::string page(const json& state, size_t screen = 0) {
   return text;
 }
 
+// Named after the test and the process: ctest runs tests side by side, and a
+// file shared between them would be rewritten while another server reads it.
 inline std::string writeTemp(const std::string& name, const std::string& text) {
-  const std::string path = ::testing::TempDir() + name;
+  const ::testing::TestInfo* test = ::testing::UnitTest::GetInstance()->current_test_info();
+  const std::string path = ::testing::TempDir() + std::to_string(getpid()) + "-" +
+                           (test ? std::string(test->name()) + "-" : "") + name;
   std::ofstream(path) << text;
   return path;
 }
