@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <memory>
 
+#include "render/latin1_text.h"
 #include "render/png_writer.h"
 
 namespace render {
@@ -42,24 +43,6 @@ void appendAngleArc(cairo_t* cr, const GdiOp& op) {
   } else {
     cairo_arc(cr, cx, cy, r, a0, a1);
   }
-}
-
-// GDI's TextOutA takes single-byte text in the Windows code page; Cairo wants
-// UTF-8 and stops drawing altogether after text that is not. Bytes from 0x80
-// are taken as Latin-1 (U+0080..U+00FF), which matches the code page for
-// every printable character but a few in 0x80..0x9F.
-std::string latin1ToUtf8(const std::string& text) {
-  std::string out;
-  out.reserve(text.size());
-  for (unsigned char c : text) {
-    if (c < 0x80) {
-      out += char(c);
-    } else {
-      out += char(0xc0 | (c >> 6));
-      out += char(0x80 | (c & 0x3f));
-    }
-  }
-  return out;
 }
 
 struct Canvas {
@@ -114,7 +97,8 @@ void renderDrawing(const std::vector<GdiOp>& ops, uint32_t width, uint32_t heigh
         setColour(cr, op.colour);
         cairo_new_path(cr);
         cairo_move_to(cr, op.x, op.y + font.ascent);  // GDI places the top left
-        cairo_show_text(cr, latin1ToUtf8(op.text).c_str());
+        cairo_show_text(cr,
+                        latin1ToUtf8(op.text).c_str());  // Cairo stops at text that is not UTF-8
         cairo_new_path(cr);
         break;
       case GdiOpKind::MoveTo:

@@ -13,17 +13,8 @@ packages+=(libpng-dev)  # gyrelle-sim writes its PNG frames with libpng
 # Node's own package brings npm; Debian's npm package would conflict with it.
 command -v node >/dev/null || packages+=(nodejs)
 command -v npm >/dev/null || packages+=(npm)
-missing=()
-for p in "${packages[@]}"; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
-done
-if [ ${#missing[@]} -gt 0 ]; then
-  echo "Installing: ${missing[*]}"
-  sudo_cmd=()
-  [ "$(id -u)" -eq 0 ] || sudo_cmd=(sudo)
-  "${sudo_cmd[@]}" apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y -qq "${missing[@]}"
-fi
+source scripts/install-missing.sh
+install_missing -- "${packages[@]}"
 
 # A comma-decimal locale, so that the tests can show the module printing a
 # decimal point while the host process runs under one.

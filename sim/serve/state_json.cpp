@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <nlohmann/json.hpp>
 
+#include "render/latin1_text.h"
 #include "render/page_text.h"
 #include "sim/key_names.h"
 
@@ -10,20 +11,7 @@ namespace sim {
 namespace {
 
 using nlohmann::json;
-
-std::string latin1ToUtf8(const std::string& text) {
-  std::string out;
-  out.reserve(text.size());
-  for (unsigned char c : text) {
-    if (c < 0x80) {
-      out += char(c);
-    } else {
-      out += char(0xc0 | (c >> 6));
-      out += char(0x80 | (c & 0x3f));
-    }
-  }
-  return out;
-}
+using render::latin1ToUtf8;
 
 std::string hex(COLORREF c) {
   char out[8];
