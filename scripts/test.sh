@@ -1,9 +1,24 @@
 #!/usr/bin/env bash
-# Set up, build, and run the whole test suite: the Linux build, then the
-# Windows build (mingw-w64) with its tests under Wine.
+# Set up, build, and run the whole test suite: the Linux build; the Windows
+# build (mingw-w64) with its tests under Wine; the Linux suite again under
+# AddressSanitizer and UndefinedBehaviorSanitizer (stopping at the first
+# report); and each fuzz harness for 60 s on its corpus.
 set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
+# Four builds of everything: with ccache at hand, a run reuses the last one's objects.
+if command -v ccache >/dev/null; then
+  export CMAKE_CXX_COMPILER_LAUNCHER=ccache CMAKE_C_COMPILER_LAUNCHER=ccache CCACHE_BASEDIR="$PWD"
+fi
 scripts/setup.sh
 ctest --preset default "$@"
+
 scripts/setup-windows.sh
 ctest --preset windows "$@"
+
+cmake --preset asan >/dev/null
+cmake --build --preset asan
+ctest --preset asan "$@"
+
+cmake --preset fuzz >/dev/null
+cmake --build --preset fuzz
+scripts/fuzz.sh 60
