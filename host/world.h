@@ -240,10 +240,10 @@ class World {
   // the objects by index (a target list checks them all) touches no vessel.
   std::vector<ObjectId> vesselIds_;
   // Indexes kept beside the ordered lists, so that lookups by id and by name
-  // stay O(1) in worlds of many objects.
-  std::unordered_map<ObjectId, Vessel*> vesselById_;
-  mutable ObjectId lastVesselId_ = 0;  // the vessel last found by vessel(id)
-  mutable Vessel* lastVessel_ = nullptr;
+  // stay O(1) in worlds of many objects. Ids are handed out in sequence and
+  // never again, so the vessels are indexed by id directly: a look-up is one
+  // read, with no hashing (null for an id that is not a vessel's).
+  std::vector<Vessel*> vesselById_;
   std::unordered_map<std::string, ObjectId> idByName_;
   std::vector<Screen> screens_;
   std::vector<ModeRegistration> modes_;
