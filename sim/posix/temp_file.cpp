@@ -10,8 +10,9 @@ namespace sim {
 
 FILE* createFileBeside(const std::string& path, std::string& tempPath) {
   static const char kLetters[] = "abcdefghijklmnopqrstuvwxyz0123456789";
-  std::random_device seed;
-  std::minstd_rand random(seed());
+  // Seeded once a thread: a run writing a picture a frame opens the random
+  // device once, not at every file.
+  thread_local std::minstd_rand random(std::random_device{}());
   for (int attempt = 0; attempt < 100; ++attempt) {
     std::string name = path + ".part";
     for (int i = 0; i < 6; ++i) name += kLetters[random() % (sizeof kLetters - 1)];
