@@ -1,7 +1,9 @@
 // "%.Nf" without printf: std::to_chars in fixed notation writes exactly what
 // printf writes for the same precision in the "C" locale (the decimal point
 // whatever the host's locale), several times faster. The page redraws print
-// a dozen such numbers each.
+// a dozen such numbers each. The text is the same on every platform, glibc's:
+// a NaN prints "nan", or "-nan" when its sign bit is set (mingw's printf
+// would drop the sign), so the pages print no number through printf.
 #pragma once
 
 #include <charconv>

@@ -146,6 +146,14 @@ void drawTargetPage(GyrelleMFD& mfd) {
   drawAngleRowsAndGauges(mfd, 12, hasTarget);
 }
 
+// "LABEL%.Nf" into text[capacity], cut as snprintf cuts; the number through
+// formatFixed, not printf, so that a NaN keeps its sign on every platform.
+void labelledNumber(char* text, size_t capacity, const char* label, double value, int decimals) {
+  const size_t length = std::strlen(label);  // shorter than every caller's buffer
+  std::memcpy(text, label, length);
+  formatFixed(text + length, capacity - length, value, decimals);
+}
+
 void drawEntryPage(GyrelleMFD& mfd) {
   char text[96];
   if (!mfd.entryPrediction.valid) {
@@ -154,11 +162,11 @@ void drawEntryPage(GyrelleMFD& mfd) {
     return;
   }
   atLine(mfd, 3);
-  std::snprintf(text, sizeof text, "Entry Angle:   %.2f",
-                mfd.entryPrediction.entryAngle * kDegPerRad);
+  labelledNumber(text, sizeof text, "Entry Angle:   ", mfd.entryPrediction.entryAngle * kDegPerRad,
+                 2);
   textOut(mfd.drawDc, kLabelX, mfd.textY, text);
   atLine(mfd, 4);
-  std::snprintf(text, sizeof text, "Time To Go:    %.f", mfd.entryPrediction.timeToGo);  // [s]
+  labelledNumber(text, sizeof text, "Time To Go:    ", mfd.entryPrediction.timeToGo, 0);  // [s]
   textOut(mfd.drawDc, kLabelX, mfd.textY, text);
   drawOffsetRows(mfd, 6);
   drawAngleRowsAndGauges(mfd, 11);

@@ -23,12 +23,29 @@ class Scanner {
       } else if (static_cast<unsigned char>(c) >= 0x80) {
         refuse("only strings and comments may hold characters beyond ASCII");
       } else {
+        bracket(c);
         advance();
       }
     }
   }
 
  private:
+  // Tracks the open arrays, inline tables and table headers. Where an array
+  // expects a value (after its '[' or a comma) the library takes any
+  // character but a blank, a line break, a comment, a comma or ']' for the
+  // start of one, and assumes (without testing, in the build we link) that it
+  // is not a value terminator; a '}' there is undefined behaviour in the
+  // library (fuzz/crashes/fuzz_scenario keeps such an input).
+  void bracket(char c) {
+    const bool blank = c == ' ' || c == '\t' || c == '\n' || c == '\r';
+    if (c == '}' && !open_.empty() && open_.back() == '[' &&
+        (lastSignificant_ == '[' || lastSignificant_ == ','))
+      refuse("expected a value or ']' in this array, saw '}'");
+    if (c == '[' || c == '{') open_.push_back(c);
+    if ((c == ']' || c == '}') && !open_.empty()) open_.pop_back();
+    if (!blank) lastSignificant_ = c;
+  }
+
   bool starts(std::string_view s) const { return text_.substr(i_, s.size()) == s; }
 
   void advance(size_t n = 1) {
@@ -50,6 +67,7 @@ class Scanner {
   // "..." with escapes, or '...' literally; a line break ends either (the
   // library then reports the missing quote).
   void singleLine(char quote) {
+    lastSignificant_ = quote;
     advance();
     while (i_ < text_.size() && text_[i_] != quote && text_[i_] != '\n') {
       if (quote == '"' && text_[i_] == '\\') advance();
@@ -62,6 +80,7 @@ class Scanner {
   // belong to the content).
   void multiLine(char quote) {
     const std::string close(3, quote);
+    lastSignificant_ = quote;
     advance(3);
     while (i_ < text_.size() && !starts(close)) {
       if (quote == '"' && text_[i_] == '\\') {
@@ -100,6 +119,8 @@ class Scanner {
   size_t i_ = 0;
   uint32_t line_ = 1;
   uint32_t column_ = 1;
+  std::string open_;             // the open '[' and '{', innermost last
+  char lastSignificant_ = '\n';  // the last character outside blanks and comments
 };
 
 }  // namespace

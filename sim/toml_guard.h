@@ -6,6 +6,8 @@
 // (fuzz/crashes/fuzz_scenario keeps such an input). Outside strings and
 // comments such a character is an error in any case; after a line-ending
 // backslash it is refused too, with a message saying how to avoid it.
+// Also refused: a '}' where an array expects a value ("[1, }"), which the
+// library assumes never happens.
 #pragma once
 
 #include <string>

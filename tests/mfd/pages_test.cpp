@@ -257,6 +257,24 @@ TEST_F(Pages, EntryPageWithPrediction) {
   EXPECT_TRUE(hasText(ops, 10, 172, "Pitch", kWhite));  // gauges follow
 }
 
+// A NaN's text follows its sign bit, as glibc's printf writes it, on every
+// platform (mingw's printf would drop the sign).
+TEST_F(Pages, EntryFiguresThatAreNotNumbersKeepTheirSign) {
+  GyrelleMFD& m = makeInstance();
+  m.refMode = 4;
+  m.entryPrediction.valid = true;
+  m.entryPrediction.entryAngle = std::copysign(std::nan(""), -1.0);
+  m.entryPrediction.timeToGo = std::nan("");
+  auto ops = redraw();
+  EXPECT_TRUE(hasText(ops, 5, 30, "Entry Angle:   -nan", kGreen));
+  EXPECT_TRUE(hasText(ops, 5, 40, "Time To Go:    nan", kGreen));
+  m.entryPrediction.entryAngle = std::nan("");
+  m.entryPrediction.timeToGo = std::copysign(std::nan(""), -1.0);
+  ops = redraw();
+  EXPECT_TRUE(hasText(ops, 5, 30, "Entry Angle:   nan", kGreen));
+  EXPECT_TRUE(hasText(ops, 5, 40, "Time To Go:    -nan", kGreen));
+}
+
 TEST_F(Pages, UndefinedEntryPageDrawsNothingBelowLineFour) {
   GyrelleMFD& m = makeInstance();
   m.refMode = 4;

@@ -148,4 +148,16 @@ TEST_F(InputBounds, CharactersBeyondAsciiOnlyInStringsAndComments) {
   EXPECT_EQ(r.status, 0) << r.err;
 }
 
+TEST_F(InputBounds, AClosingBraceWhereAnArrayExpectsAValue) {
+  EXPECT_NE(refusedScenario("x = [1, }\n", "1:9").find("expected a value or ']'"),
+            std::string::npos);
+  refusedScenario("x = [ # a comment ]\n }\n", "2:2");
+  refusedScenario("x = {a = [}\n", "1:11");
+  // The library's own message where a '}' is not in a value's place; nested
+  // arrays and inline tables pass the guard and reach the scenario's reader.
+  EXPECT_NE(refusedScenario("x = [1 }\n", "1:8").find("expected comma"), std::string::npos);
+  EXPECT_NE(refusedScenario("x = [{a = [1]}, {b = []}, [ ]]\n", "1:1").find("unknown key 'x'"),
+            std::string::npos);
+}
+
 }  // namespace
