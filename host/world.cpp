@@ -151,6 +151,7 @@ ObjectId World::addVessel(const VesselSpec& spec) {
   v->refBody = referenceBody(*v);
   vessels_.push_back(std::move(v));
   vesselIds_.push_back(vessels_.back()->id);
+  vesselList_.push_back(vessels_.back().get());
   vesselById_.resize(nextId_, nullptr);
   vesselById_[vessels_.back()->id] = vessels_.back().get();
   idByName_[vessels_.back()->name] = vessels_.back()->id;
@@ -179,6 +180,7 @@ bool World::deleteObject(ObjectId id) {
   idByName_.erase((*v)->name);
   vesselById_[id] = nullptr;
   vesselIds_.erase(vesselIds_.begin() + (v - vessels_.begin()));
+  vesselList_.erase(vesselList_.begin() + (v - vessels_.begin()));
   vessels_.erase(v);
   // A port holding the deleted vessel frees.
   for (auto& other : vessels_)
@@ -267,12 +269,6 @@ std::string World::objectName(ObjectId id) const {
     if (b.id == id) return b.name;
   const Vessel* v = vessel(id);
   return v != nullptr ? v->name : std::string();
-}
-
-std::vector<Vessel*> World::vessels() {
-  std::vector<Vessel*> out;
-  for (auto& v : vessels_) out.push_back(v.get());
-  return out;
 }
 
 bool World::setFocus(ObjectId id) {
