@@ -23,6 +23,7 @@ class Scanner {
       } else if (static_cast<unsigned char>(c) >= 0x80) {
         refuse("only strings and comments may hold characters beyond ASCII");
       } else {
+        if (c >= '0' && c <= '9' && (i_ == 0 || opensValue(text_[i_ - 1]))) dateWithLoneDigit();
         bracket(c);
         advance();
       }
@@ -44,6 +45,28 @@ class Scanner {
     if (c == '[' || c == '{') open_.push_back(c);
     if ((c == ']' || c == '}') && !open_.empty()) open_.pop_back();
     if (!blank) lastSignificant_ = c;
+  }
+
+  static bool terminator(char c) {
+    return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == ']' || c == '}' || c == ',' ||
+           c == '#';
+  }
+  static bool opensValue(char c) { return terminator(c) || c == '=' || c == '[' || c == '{'; }
+  static bool digit(char c) { return c >= '0' && c <= '9'; }
+
+  // A value that starts like a date ("1979-05-27": ten characters, underscores
+  // not counted, dashes fifth and eighth) followed by a space and a digit is
+  // read on as a date-time. When that digit is the last character before a
+  // terminator, the library assumes (without testing) that it is not, and
+  // reads past it: undefined behaviour. Such text is no valid value anyway.
+  void dateWithLoneDigit() {
+    std::string chars;
+    size_t j = i_;
+    for (; j < text_.size() && !terminator(text_[j]) && chars.size() <= 10; ++j)
+      if (text_[j] != '_') chars += text_[j];
+    if (chars.size() == 10 && chars[4] == '-' && chars[7] == '-' && j + 2 < text_.size() &&
+        text_[j] == ' ' && digit(text_[j + 1]) && terminator(text_[j + 2]))
+      refuse("a date followed by a single digit; write a date-time as 1979-05-27 07:32:00");
   }
 
   bool starts(std::string_view s) const { return text_.substr(i_, s.size()) == s; }

@@ -160,4 +160,14 @@ TEST_F(InputBounds, AClosingBraceWhereAnArrayExpectsAValue) {
             std::string::npos);
 }
 
+TEST_F(InputBounds, ADateFollowedByALoneDigit) {
+  EXPECT_NE(refusedScenario("x = 1611-11-11 7\n", "1:5").find("a date followed by a single digit"),
+            std::string::npos);
+  refusedScenario("x = [1, 1_611-1a-11 7]\n", "1:9");
+  refusedScenario("x = {a=161------- 7}\n", "1:8");
+  // A date-time with a space, and a date before a comment, reach the reader.
+  for (const char* ok : {"x = 1979-05-27 07:32:00\n", "x = 1979-05-27 # 7\n"})
+    EXPECT_NE(refusedScenario(ok, "1:1").find("unknown key 'x'"), std::string::npos) << ok;
+}
+
 }  // namespace
