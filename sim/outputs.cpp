@@ -3,8 +3,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cmath>
+#include <cstddef>
 #include <cstring>
 #include <filesystem>
 #include <string>
@@ -26,7 +28,11 @@ double nextMultiple(double t, double every) {
 // The drawn text on one line: a line break inside it would end the dump's
 // line early, so line breaks are written as blanks.
 void appendOneLine(std::string& out, const std::string& text) {
-  for (char c : text) out += c == '\n' || c == '\r' ? ' ' : c;
+  const size_t start = out.size();
+  out += text;
+  std::replace_if(
+      out.begin() + std::ptrdiff_t(start), out.end(), [](char c) { return c == '\n' || c == '\r'; },
+      ' ');
 }
 
 }  // namespace
