@@ -278,6 +278,7 @@ ObjectId World::step(double dt) {
   ObjectId broken = 0;
   for (auto& v : vessels_) {
     if (!advanceVessel(*v, bodies_, dt) && broken == 0) broken = v->id;
+    vesselById_[v->id].position = v->position;
     v->refBody = referenceBody(*v);
   }
   return broken;

@@ -91,9 +91,10 @@ void VESSEL::GetRelativePos(OBJHANDLE object, VECTOR3& pos) const {
     pos = VECTOR3{};
     return;
   }
-  // Vessels first, with one look-up: target lists ask this of every object.
-  if (const Vessel* other = w->vessel(toId(object))) {
-    pos = v->position - other->position;
+  // Vessels first, from the world's position table and not the other
+  // vessel's record: target lists ask this of every object.
+  if (const VECTOR3* other = w->vesselPosition(toId(object))) {
+    pos = v->position - *other;
     return;
   }
   if (!w->exists(toId(object))) {

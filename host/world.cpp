@@ -4,6 +4,9 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <stdexcept>
 
 #include "host/frames.h"
@@ -152,8 +155,8 @@ ObjectId World::addVessel(const VesselSpec& spec) {
   vessels_.push_back(std::move(v));
   vesselIds_.push_back(vessels_.back()->id);
   vesselList_.push_back(vessels_.back().get());
-  vesselById_.resize(nextId_, nullptr);
-  vesselById_[vessels_.back()->id] = vessels_.back().get();
+  vesselById_.resize(nextId_);
+  vesselById_[vessels_.back()->id] = VesselSlot{vessels_.back().get(), vessels_.back()->position};
   idByName_[vessels_.back()->name] = vessels_.back()->id;
   return vessels_.back()->id;
 }
@@ -178,7 +181,7 @@ bool World::deleteObject(ObjectId id) {
   if (v == vessels_.end()) return false;
   retiredInterfaces_.push_back(std::move((*v)->iface));
   idByName_.erase((*v)->name);
-  vesselById_[id] = nullptr;
+  vesselById_[id] = VesselSlot{};
   vesselIds_.erase(vesselIds_.begin() + (v - vessels_.begin()));
   vesselList_.erase(vesselList_.begin() + (v - vessels_.begin()));
   vessels_.erase(v);
@@ -206,7 +209,30 @@ Vessel* World::vessel(ObjectId id) {
 }
 
 const Vessel* World::vessel(ObjectId id) const {
-  return id < vesselById_.size() ? vesselById_[id] : nullptr;
+  return id < vesselById_.size() ? vesselById_[id].vessel : nullptr;
+}
+
+const VECTOR3* World::vesselPosition(ObjectId id) const {
+  if (id >= vesselById_.size() || vesselById_[id].vessel == nullptr) return nullptr;
+  const VesselSlot& slot = vesselById_[id];
+#ifndef NDEBUG
+  // A vessel moved by writing its record directly would leave the table behind.
+  if (std::memcmp(&slot.position, &slot.vessel->position, sizeof(VECTOR3)) != 0) {
+    std::fprintf(
+        stderr,
+        "vessel %llu: table position (%.17g, %.17g, %.17g) != record (%.17g, %.17g, %.17g)\n",
+        static_cast<unsigned long long>(id), slot.position.x, slot.position.y, slot.position.z,
+        slot.vessel->position.x, slot.vessel->position.y, slot.vessel->position.z);
+    std::abort();
+  }
+#endif
+  return &slot.position;
+}
+
+void World::setPosition(Vessel& v, const VECTOR3& position) {
+  v.position = position;
+  if (v.id < vesselById_.size() && vesselById_[v.id].vessel == &v)
+    vesselById_[v.id].position = position;
 }
 
 ObjectId World::findByName(const std::string& name) const {
@@ -252,8 +278,8 @@ VECTOR3 World::globalPosition(ObjectId id) const {
       if (b.id == s.body) return b.position + s.relPos;
     return s.relPos;  // its body has left the world
   }
-  const Vessel* v = vessel(id);
-  return v != nullptr ? v->position : VECTOR3{};
+  const VECTOR3* p = vesselPosition(id);
+  return p != nullptr ? *p : VECTOR3{};
 }
 
 VECTOR3 World::globalVelocity(ObjectId id) const {

@@ -189,6 +189,13 @@ class World {
   const std::vector<Base>& bases() const { return bases_; }
   // Every vessel in world order; valid until a vessel is added or deleted.
   const std::vector<Vessel*>& vessels() const { return vesselList_; }
+  // A vessel's global position [m], read from the world's table of vessel
+  // positions rather than from the vessel's record: one small read, where
+  // target lists ask it of every object. Null for an id that is not a vessel's.
+  const VECTOR3* vesselPosition(ObjectId id) const;
+  // Moves a vessel (a teleport): its record and the table together. Whatever
+  // moves a vessel outside step() goes through here.
+  void setPosition(Vessel& v, const VECTOR3& position);  // global [m]
 
   // Focus. setFocus notifies the loaded modules (hpcFocusChanged).
   ObjectId focus() const { return focus_; }
@@ -244,8 +251,15 @@ class World {
   // Indexes kept beside the ordered lists, so that lookups by id and by name
   // stay O(1) in worlds of many objects. Ids are handed out in sequence and
   // never again, so the vessels are indexed by id directly: a look-up is one
-  // read, with no hashing (null for an id that is not a vessel's).
-  std::vector<Vessel*> vesselById_;
+  // read, with no hashing (null for an id that is not a vessel's). Each slot
+  // also holds a copy of its vessel's position, kept equal to the record's by
+  // addVessel, step and setPosition: a distance query then reads 32 bytes in
+  // one table instead of a vessel's ~1 KB record elsewhere in memory.
+  struct VesselSlot {
+    Vessel* vessel = nullptr;
+    VECTOR3 position{};  // global [m], == vessel->position
+  };
+  std::vector<VesselSlot> vesselById_;
   std::unordered_map<std::string, ObjectId> idByName_;
   std::vector<Screen> screens_;
   std::vector<ModeRegistration> modes_;

@@ -14,7 +14,7 @@ TEST_F(LoadedEntry, ANonConvergedPredictionShowsUndefined) {
   const auto orbit = gyrelle_test::nonConvergingOrbit(gyrelle_test::kEarthMu, 6470000.0);
   ASSERT_TRUE(orbit.has_value()) << "no state near the searched one fails to converge";
   halcyra::Vessel* v = world->vessel(vessel);
-  v->position = orbit->pos;  // from Earth's centre, which is at the origin
+  world->setPosition(*v, orbit->pos);  // from Earth's centre, which is at the origin
   v->velocity = orbit->vel;
   const size_t screen = loadModuleWithScreen();
   ASSERT_TRUE(world->pressKey(screen, 5));  // mode 4
