@@ -208,25 +208,16 @@ Vessel* World::vessel(ObjectId id) {
   return const_cast<Vessel*>(static_cast<const World*>(this)->vessel(id));
 }
 
-const Vessel* World::vessel(ObjectId id) const {
-  return id < vesselById_.size() ? vesselById_[id].vessel : nullptr;
-}
-
-const VECTOR3* World::vesselPosition(ObjectId id) const {
-  if (id >= vesselById_.size() || vesselById_[id].vessel == nullptr) return nullptr;
+void World::checkPositionTable(ObjectId id) const {
   const VesselSlot& slot = vesselById_[id];
-#ifndef NDEBUG
-  // A vessel moved by writing its record directly would leave the table behind.
-  if (std::memcmp(&slot.position, &slot.vessel->position, sizeof(VECTOR3)) != 0) {
-    std::fprintf(
-        stderr,
-        "vessel %llu: table position (%.17g, %.17g, %.17g) != record (%.17g, %.17g, %.17g)\n",
-        static_cast<unsigned long long>(id), slot.position.x, slot.position.y, slot.position.z,
-        slot.vessel->position.x, slot.vessel->position.y, slot.vessel->position.z);
-    std::abort();
-  }
-#endif
-  return &slot.position;
+  if (std::memcmp(&slot.position, &slot.vessel->position, sizeof(VECTOR3)) == 0) return;
+  std::fprintf(stderr,
+               "vessel %llu: table position (%.17g, %.17g, %.17g) != record (%.17g, %.17g, "
+               "%.17g); a vessel is moved through World::setPosition\n",
+               static_cast<unsigned long long>(id), slot.position.x, slot.position.y,
+               slot.position.z, slot.vessel->position.x, slot.vessel->position.y,
+               slot.vessel->position.z);
+  std::abort();
 }
 
 void World::setPosition(Vessel& v, const VECTOR3& position) {
@@ -251,14 +242,6 @@ bool World::exists(ObjectId id) const {
 }
 
 size_t World::objectCount() const { return bodies_.size() + bases_.size() + vessels_.size(); }
-
-ObjectId World::objectAt(size_t index) const {
-  if (index < bodies_.size()) return bodies_[index].id;
-  index -= bodies_.size();
-  if (index < bases_.size()) return bases_[index].id;
-  index -= bases_.size();
-  return index < vesselIds_.size() ? vesselIds_[index] : 0;
-}
 
 std::vector<ObjectId> World::objectOrder() const {
   std::vector<ObjectId> order;

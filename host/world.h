@@ -255,7 +255,7 @@ class World {
   // also holds a copy of its vessel's position, kept equal to the record's by
   // addVessel, step and setPosition: a distance query then reads 32 bytes in
   // one table instead of a vessel's ~1 KB record elsewhere in memory.
-  struct VesselSlot {
+  struct alignas(32) VesselSlot {  // two to a cache line, none across two
     Vessel* vessel = nullptr;
     VECTOR3 position{};  // global [m], == vessel->position
   };
@@ -274,9 +274,33 @@ class World {
   // on (past the world's end, too) and answer as for a null handle.
   std::vector<std::unique_ptr<VESSEL>> retiredInterfaces_;
 
+  // Aborts, with both positions, when a vessel's table position differs from
+  // its record's: the vessel was moved without setPosition.
+  void checkPositionTable(ObjectId id) const;
   void closeScreenInstance(Screen& screen);
   void openScreenInstance(Screen& screen);
 };
+
+// Inline: a target list asks these of every object, from another file.
+inline const Vessel* World::vessel(ObjectId id) const {
+  return id < vesselById_.size() ? vesselById_[id].vessel : nullptr;
+}
+
+inline ObjectId World::objectAt(size_t index) const {
+  if (index < bodies_.size()) return bodies_[index].id;
+  index -= bodies_.size();
+  if (index < bases_.size()) return bases_[index].id;
+  index -= bases_.size();
+  return index < vesselIds_.size() ? vesselIds_[index] : 0;
+}
+
+inline const VECTOR3* World::vesselPosition(ObjectId id) const {
+  if (id >= vesselById_.size() || vesselById_[id].vessel == nullptr) return nullptr;
+#ifndef NDEBUG
+  checkPositionTable(id);
+#endif
+  return &vesselById_[id].position;
+}
 
 // Loads a module the host's way: open the library (its entry routine attaches),
 // InitModule; unload: ExitModule, close the library (its entry routine
