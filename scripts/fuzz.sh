@@ -17,6 +17,7 @@ for harness in build-fuzz/bin/fuzz_*; do
   scratch=$(mktemp -d)
   mkdir -p "$findings" "fuzz/corpus/$name"
   log="build-fuzz/findings/$name.log"
+  : >"$log"
   regressions=(fuzz/crashes/"$name"/*)
   if [ -e "${regressions[0]}" ] && ! "$harness" "${regressions[@]}" >"$log" 2>&1; then
     echo "$name: an input of fuzz/crashes/$name fails again (see $log)"

@@ -23,12 +23,52 @@ class Scanner {
       } else if (static_cast<unsigned char>(c) >= 0x80) {
         refuse("only strings and comments may hold characters beyond ASCII");
       } else {
+        if (c >= '0' && c <= '9' && (i_ == 0 || opensValue(text_[i_ - 1]))) dateWithLoneDigit();
+        bracket(c);
         advance();
       }
     }
   }
 
  private:
+  // Tracks the open arrays, inline tables and table headers. Where an array
+  // expects a value (after its '[' or a comma) the library takes any
+  // character but a blank, a line break, a comment, a comma or ']' for the
+  // start of one, and assumes (without testing, in the build we link) that it
+  // is not a value terminator; a '}' there is undefined behaviour in the
+  // library (fuzz/crashes/fuzz_scenario keeps such an input).
+  void bracket(char c) {
+    const bool blank = c == ' ' || c == '\t' || c == '\n' || c == '\r';
+    if (c == '}' && !open_.empty() && open_.back() == '[' &&
+        (lastSignificant_ == '[' || lastSignificant_ == ','))
+      refuse("expected a value or ']' in this array, saw '}'");
+    if (c == '[' || c == '{') open_.push_back(c);
+    if ((c == ']' || c == '}') && !open_.empty()) open_.pop_back();
+    if (!blank) lastSignificant_ = c;
+  }
+
+  static bool terminator(char c) {
+    return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == ']' || c == '}' || c == ',' ||
+           c == '#';
+  }
+  static bool opensValue(char c) { return terminator(c) || c == '=' || c == '[' || c == '{'; }
+  static bool digit(char c) { return c >= '0' && c <= '9'; }
+
+  // A value that starts like a date ("1979-05-27": ten characters, underscores
+  // not counted, dashes fifth and eighth) followed by a space and a digit is
+  // read on as a date-time. When that digit is the last character before a
+  // terminator, the library assumes (without testing) that it is not, and
+  // reads past it: undefined behaviour. Such text is no valid value anyway.
+  void dateWithLoneDigit() {
+    std::string chars;
+    size_t j = i_;
+    for (; j < text_.size() && !terminator(text_[j]) && chars.size() <= 10; ++j)
+      if (text_[j] != '_') chars += text_[j];
+    if (chars.size() == 10 && chars[4] == '-' && chars[7] == '-' && j + 2 < text_.size() &&
+        text_[j] == ' ' && digit(text_[j + 1]) && terminator(text_[j + 2]))
+      refuse("a date followed by a single digit; write a date-time as 1979-05-27 07:32:00");
+  }
+
   bool starts(std::string_view s) const { return text_.substr(i_, s.size()) == s; }
 
   void advance(size_t n = 1) {
@@ -50,6 +90,7 @@ class Scanner {
   // "..." with escapes, or '...' literally; a line break ends either (the
   // library then reports the missing quote).
   void singleLine(char quote) {
+    lastSignificant_ = quote;
     advance();
     while (i_ < text_.size() && text_[i_] != quote && text_[i_] != '\n') {
       if (quote == '"' && text_[i_] == '\\') advance();
@@ -62,6 +103,7 @@ class Scanner {
   // belong to the content).
   void multiLine(char quote) {
     const std::string close(3, quote);
+    lastSignificant_ = quote;
     advance(3);
     while (i_ < text_.size() && !starts(close)) {
       if (quote == '"' && text_[i_] == '\\') {
@@ -100,6 +142,8 @@ class Scanner {
   size_t i_ = 0;
   uint32_t line_ = 1;
   uint32_t column_ = 1;
+  std::string open_;             // the open '[' and '{', innermost last
+  char lastSignificant_ = '\n';  // the last character outside blanks and comments
 };
 
 }  // namespace

@@ -6,6 +6,9 @@
 // (fuzz/crashes/fuzz_scenario keeps such an input). Outside strings and
 // comments such a character is an error in any case; after a line-ending
 // backslash it is refused too, with a message saying how to avoid it.
+// Also refused: a '}' where an array expects a value ("[1, }"), which the
+// library assumes never happens, and a date followed by a space and a single
+// digit ("2026-12-07 7"), which the library reads past.
 #pragma once
 
 #include <string>

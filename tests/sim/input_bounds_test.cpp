@@ -151,4 +151,26 @@ TEST_F(InputBounds, CharactersBeyondAsciiOnlyInStringsAndComments) {
   EXPECT_EQ(r.status, 0) << r.err;
 }
 
+TEST_F(InputBounds, AClosingBraceWhereAnArrayExpectsAValue) {
+  EXPECT_NE(refusedScenario("x = [1, }\n", "1:9").find("expected a value or ']'"),
+            std::string::npos);
+  refusedScenario("x = [ # a comment ]\n }\n", "2:2");
+  refusedScenario("x = {a = [}\n", "1:11");
+  // The library's own message where a '}' is not in a value's place; nested
+  // arrays and inline tables pass the guard and reach the scenario's reader.
+  EXPECT_NE(refusedScenario("x = [1 }\n", "1:8").find("expected comma"), std::string::npos);
+  EXPECT_NE(refusedScenario("x = [{a = [1]}, {b = []}, [ ]]\n", "1:1").find("unknown key 'x'"),
+            std::string::npos);
+}
+
+TEST_F(InputBounds, ADateFollowedByALoneDigit) {
+  EXPECT_NE(refusedScenario("x = 1611-11-11 7\n", "1:5").find("a date followed by a single digit"),
+            std::string::npos);
+  refusedScenario("x = [1, 1_611-1a-11 7]\n", "1:9");
+  refusedScenario("x = {a=161------- 7}\n", "1:8");
+  // A date-time with a space, and a date before a comment, reach the reader.
+  for (const char* ok : {"x = 1979-05-27 07:32:00\n", "x = 1979-05-27 # 7\n"})
+    EXPECT_NE(refusedScenario(ok, "1:1").find("unknown key 'x'"), std::string::npos) << ok;
+}
+
 }  // namespace
