@@ -1,7 +1,8 @@
 // Interrupting gyrelle-sim: SIGINT (Ctrl-C on Windows), SIGTERM and SIGHUP
-// stop the run at the end of a step; every output is committed under its real name (an older run's
-// file is replaced, not left looking like this run's), no temporary is left,
-// standard error says when, and the exit status is 128 + the signal.
+// stop the run at the end of a step; every output is committed under its real
+// name (an older run's file is replaced, not left looking like this run's), no
+// temporary is left, standard error says when, and the exit status is 128 +
+// the signal.
 #include <gtest/gtest.h>
 
 #include <chrono>
