@@ -151,6 +151,8 @@ ObjectId World::addVessel(const VesselSpec& spec) {
   v->refBody = referenceBody(*v);
   vessels_.push_back(std::move(v));
   vesselIds_.push_back(vessels_.back()->id);
+  vesselList_.push_back(vessels_.back().get());
+  vesselById_.resize(nextId_, nullptr);
   vesselById_[vessels_.back()->id] = vessels_.back().get();
   idByName_[vessels_.back()->name] = vessels_.back()->id;
   return vessels_.back()->id;
@@ -176,9 +178,9 @@ bool World::deleteObject(ObjectId id) {
   if (v == vessels_.end()) return false;
   retiredInterfaces_.push_back(std::move((*v)->iface));
   idByName_.erase((*v)->name);
-  vesselById_.erase(id);
-  if (lastVesselId_ == id) lastVesselId_ = 0;
+  vesselById_[id] = nullptr;
   vesselIds_.erase(vesselIds_.begin() + (v - vessels_.begin()));
+  vesselList_.erase(vesselList_.begin() + (v - vessels_.begin()));
   vessels_.erase(v);
   // A port holding the deleted vessel frees.
   for (auto& other : vessels_)
@@ -204,15 +206,7 @@ Vessel* World::vessel(ObjectId id) {
 }
 
 const Vessel* World::vessel(ObjectId id) const {
-  // A module asks about its focus vessel many times a step: the last vessel
-  // found answers without a hash look-up. Vessels never move in memory
-  // (each has its own allocation); deleteObject forgets the one it removes.
-  if (id != 0 && id == lastVesselId_) return lastVessel_;
-  const auto found = vesselById_.find(id);
-  if (found == vesselById_.end()) return nullptr;
-  lastVesselId_ = id;
-  lastVessel_ = found->second;
-  return found->second;
+  return id < vesselById_.size() ? vesselById_[id] : nullptr;
 }
 
 ObjectId World::findByName(const std::string& name) const {
@@ -275,12 +269,6 @@ std::string World::objectName(ObjectId id) const {
     if (b.id == id) return b.name;
   const Vessel* v = vessel(id);
   return v != nullptr ? v->name : std::string();
-}
-
-std::vector<Vessel*> World::vessels() {
-  std::vector<Vessel*> out;
-  for (auto& v : vessels_) out.push_back(v.get());
-  return out;
 }
 
 bool World::setFocus(ObjectId id) {

@@ -187,7 +187,8 @@ class World {
   std::string objectName(ObjectId id) const;  // empty for no object
   const std::vector<Body>& bodies() const { return bodies_; }
   const std::vector<Base>& bases() const { return bases_; }
-  std::vector<Vessel*> vessels();
+  // Every vessel in world order; valid until a vessel is added or deleted.
+  const std::vector<Vessel*>& vessels() const { return vesselList_; }
 
   // Focus. setFocus notifies the loaded modules (hpcFocusChanged).
   ObjectId focus() const { return focus_; }
@@ -239,11 +240,12 @@ class World {
   // The vessels' ids in the same order, side by side in memory: enumerating
   // the objects by index (a target list checks them all) touches no vessel.
   std::vector<ObjectId> vesselIds_;
+  std::vector<Vessel*> vesselList_;  // the same order again, for vessels()
   // Indexes kept beside the ordered lists, so that lookups by id and by name
-  // stay O(1) in worlds of many objects.
-  std::unordered_map<ObjectId, Vessel*> vesselById_;
-  mutable ObjectId lastVesselId_ = 0;  // the vessel last found by vessel(id)
-  mutable Vessel* lastVessel_ = nullptr;
+  // stay O(1) in worlds of many objects. Ids are handed out in sequence and
+  // never again, so the vessels are indexed by id directly: a look-up is one
+  // read, with no hashing (null for an id that is not a vessel's).
+  std::vector<Vessel*> vesselById_;
   std::unordered_map<std::string, ObjectId> idByName_;
   std::vector<Screen> screens_;
   std::vector<ModeRegistration> modes_;

@@ -4,16 +4,36 @@
 
 #include <cerrno>
 #include <csetjmp>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <vector>
 
 namespace render {
 namespace {
 
+// Room for a picture's whole file: its rows as they are (filter byte and
+// R, G, B), which deflate never grows by more than a few bytes a block, and
+// the chunks' headers.
+size_t fileBound(const Picture& picture) {
+  const size_t raw = size_t(picture.height) * (size_t(picture.width) * 3 + 1);
+  return raw + raw / 64 + 4096;
+}
+
+// Appends what libpng writes to the vector behind the write pointer, within
+// the room reserved for it (growing it could throw through libpng's C code).
+void appendBytes(png_structp png, png_bytep data, png_size_t size) {
+  auto* out = static_cast<std::vector<unsigned char>*>(png_get_io_ptr(png));
+  if (out->capacity() - out->size() < size) png_error(png, "the file outgrew its buffer");
+  out->insert(out->end(), data, data + size);
+}
+
 // libpng reports errors by longjmp to the setjmp below: this function holds
-// no object with a destructor, so the jump skips nothing that needs one.
-// Returns false with libpng's message in message[128] when it fails.
-bool encode(FILE* file, const Picture& picture, unsigned char* row, char* message) {
+// no object with a destructor, so the jump skips nothing that needs one (the
+// vector is the caller's). Returns false with libpng's message in
+// message[128] when it fails.
+bool encode(std::vector<unsigned char>* out, const Picture& picture, unsigned char* row,
+            char* message) {
   png_structp png = png_create_write_struct(
       PNG_LIBPNG_VER_STRING, message,
       [](png_structp p, png_const_charp text) {
@@ -36,7 +56,7 @@ bool encode(FILE* file, const Picture& picture, unsigned char* row, char* messag
     png_destroy_write_struct(&png, &info);
     return false;
   }
-  png_init_io(png, file);
+  png_set_write_fn(png, out, appendBytes, nullptr);
   png_set_IHDR(png, info, picture.width, picture.height, 8, PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE,
                PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
   png_set_filter(png, PNG_FILTER_TYPE_BASE, PNG_FILTER_NONE);
@@ -45,17 +65,23 @@ bool encode(FILE* file, const Picture& picture, unsigned char* row, char* messag
   const uint32_t width = picture.width;
   for (uint32_t y = 0; y < picture.height; ++y) {
     const uint32_t* pixels = picture.pixels.data() + size_t(y) * width;
-    for (uint32_t x = 0; x < width; ++x) {  // 0x00RRGGBB to R, G, B
-      const uint32_t p = pixels[x];
-      row[3 * x] = static_cast<unsigned char>(p >> 16);
-      row[3 * x + 1] = static_cast<unsigned char>(p >> 8);
-      row[3 * x + 2] = static_cast<unsigned char>(p);
+    // 0x00RRGGBB to the bytes R, G, B: byte-swapped and shifted, the pixel is
+    // 0x00BBGGRR, whose four little-endian bytes are R, G, B, 0; each store
+    // of four bytes is overwritten by the next pixel's from the fourth on
+    // (the row has a byte to spare for the last one).
+    for (uint32_t x = 0; x < width; ++x) {
+      const uint32_t rgb = __builtin_bswap32(pixels[x]) >> 8;
+      std::memcpy(row + 3 * size_t(x), &rgb, 4);
     }
     png_write_row(png, row);
   }
   png_write_end(png, nullptr);
   png_destroy_write_struct(&png, &info);
   return true;
+}
+
+bool samePicture(const Picture& a, const Picture& b) {
+  return a.width == b.width && a.height == b.height && a.pixels == b.pixels;
 }
 
 }  // namespace
@@ -67,10 +93,22 @@ bool PngWriter::write(const Picture& picture, FILE* file, const std::string& nam
     error = name + ": cannot write an empty picture";
     return false;
   }
-  row_.resize(size_t(picture.width) * 3);
-  char message[128] = {};
-  if (!encode(file, picture, row_.data(), message)) {
-    error = name + ": cannot write: " + message;
+  if (png_.empty() || !samePicture(picture, last_)) {
+    row_.resize(size_t(picture.width) * 3 + 1);
+    png_.clear();
+    png_.reserve(fileBound(picture));
+    char message[128] = {};
+    if (!encode(&png_, picture, row_.data(), message)) {
+      png_.clear();  // nothing kept: the next picture is encoded afresh
+      error = name + ": cannot write: " + message;
+      return false;
+    }
+    last_.width = picture.width;
+    last_.height = picture.height;
+    last_.pixels = picture.pixels;
+  }
+  if (std::fwrite(png_.data(), 1, png_.size(), file) != png_.size()) {
+    error = name + ": cannot write: " + std::strerror(errno);
     return false;
   }
   return true;
@@ -87,15 +125,11 @@ bool PngWriter::write(const Picture& picture, const std::string& path, std::stri
     error = path + ": cannot write: " + std::strerror(errno);
     return false;
   }
-  row_.resize(size_t(picture.width) * 3);
-  char message[128] = {};
-  const bool encoded = encode(file, picture, row_.data(), message);
+  const bool written = write(picture, file, path, error);
   const bool flushed = std::ferror(file) == 0;
   const bool closed = std::fclose(file) == 0;
-  if (encoded && !(flushed && closed))
-    std::snprintf(message, sizeof message, "%s", std::strerror(errno));
-  if (!(encoded && flushed && closed)) {
-    error = path + ": cannot write: " + message;
+  if (written && !(flushed && closed)) error = path + ": cannot write: " + std::strerror(errno);
+  if (!(written && flushed && closed)) {
     std::remove(path.c_str());
     return false;
   }

@@ -13,8 +13,10 @@
 
 namespace render {
 
-// Keeps its row buffer from one picture to the next, so that writing a series
-// of frames of one size allocates nothing after the first.
+// Keeps its buffers from one picture to the next, so that writing a series of
+// frames of one size allocates nothing after the first, and keeps the last
+// picture it encoded with its bytes: a picture equal to it (a page that has
+// not changed since) is written from those bytes without encoding it again.
 class PngWriter {
  public:
   // Writes the picture to path (created or truncated). Returns false and sets
@@ -26,6 +28,8 @@ class PngWriter {
 
  private:
   std::vector<unsigned char> row_;  // one row as R, G, B bytes
+  Picture last_;                    // the picture png_ holds
+  std::vector<unsigned char> png_;  // the last picture's file, as written
 };
 
 }  // namespace render

@@ -50,7 +50,8 @@ void FlightReport::redraw(double t, size_t screen, const PageReading& page) {
 void FlightReport::sample(double t, halcyra::World& world) {
   end_ = t;
   for (halcyra::Vessel* v : world.vessels()) {
-    auto [it, added] = vesselIndex_.emplace(v->id, vessels_.size());
+    // try_emplace makes no node for a vessel already indexed.
+    auto [it, added] = vesselIndex_.try_emplace(v->id, vessels_.size());
     if (added) vessels_.push_back(VesselFigures{v->name});
     VesselFigures& f = vessels_[it->second];
     const auto& burnt = v->propellantBurnt;

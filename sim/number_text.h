@@ -16,25 +16,24 @@ namespace sim {
 inline void appendGeneral(std::string& out, double v, int precision) {
   char buf[64];
   const auto r = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::general, precision);
-  out.append(buf, r.ptr);
+  out.append(buf, size_t(r.ptr - buf));
 }
 
-// printf("%.10g", v): telemetry values.
-inline void appendG10(std::string& out, double v) { appendGeneral(out, v, 10); }
+// printf("%.10g", v): telemetry values. The values a flight carries (whole
+// numbers, and magnitudes from 1e-4 to 1e10) are rounded to their digits
+// directly (sim/number_text.cpp), the rest by std::to_chars.
+void appendG10(std::string& out, double v);
 
-// printf("%.3f", v): times.
-inline void appendFixed3(std::string& out, double v) {
-  char buf[400];  // %f of the largest double has 309 digits before the point
-  const auto r = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::fixed, 3);
-  out.append(buf, r.ptr);
-}
+// printf("%.3f", v): times; rounded directly below 1e12, otherwise by
+// std::to_chars.
+void appendFixed3(std::string& out, double v);
 
 // printf("%d") / printf("%u") / printf("%zu").
 template <typename Int>
 inline void appendInt(std::string& out, Int v) {
   char buf[24];
   const auto r = std::to_chars(buf, buf + sizeof buf, v);
-  out.append(buf, r.ptr);
+  out.append(buf, size_t(r.ptr - buf));
 }
 
 // RRGGBB in lower-case hex of a COLORREF (0x00BBGGRR).

@@ -167,12 +167,13 @@ std::string frameName(size_t screen, double t) {
 }
 
 void FrameWriter::write(double t, halcyra::World& world) {
+  if (png_.size() < world.screenCount()) png_.resize(world.screenCount());
   for (size_t i = 0; i < world.screenCount(); ++i) {
     const halcyra::Screen& s = world.screen(i);
     render::renderDrawing(s.lastDrawing, s.width, s.height, picture_);
     OutputFile file(dir_ + "/" + frameName(i, t));
     std::string error;
-    if (!png_.write(picture_, file.stream(), file.path(), error)) {
+    if (!png_[i].write(picture_, file.stream(), file.path(), error)) {
       file.check();  // a failed write names the reason
       throw OutputError(error);
     }

@@ -66,7 +66,9 @@ class FrameWriter {
   double next_ = 0.0;        // [s]
   double lastWritten_ = -1;  // [s]
   render::Picture picture_;  // reused from frame to frame
-  render::PngWriter png_;
+  // One writer a screen: each keeps its screen's last picture, which the next
+  // one often repeats.
+  std::vector<render::PngWriter> png_;
 };
 
 // A picture's name: "screenN-TTTTTT.mmm.png" for screen N at t [s].

@@ -1,7 +1,7 @@
 #include "sim/page_reading.h"
 
+#include <algorithm>
 #include <charconv>
-#include <map>
 #include <string_view>
 
 namespace sim {
@@ -36,22 +36,38 @@ std::string_view trimmed(std::string_view s) {
   return s;
 }
 
-// The pieces of each line: y -> x -> text (a later piece at the same spot
-// comes after the earlier one).
-using Line = std::multimap<int32_t, std::string>;
-std::map<int32_t, Line> linesOf(const std::vector<GdiOp>& ops) {
-  std::map<int32_t, Line> lines;
+// A piece of text on the page, at its top left corner.
+struct Piece {
+  int32_t y;
+  int32_t x;
+  std::string_view text;  // the drawing's own text
+};
+
+// One line's pieces, left to right (a later piece at the same spot comes
+// after the earlier one).
+struct Line {
+  const Piece* first;
+  size_t size;
+  std::string_view operator[](size_t i) const { return first[i].text; }
+};
+
+// The pieces of the page ordered by line (y), then left to right (x), in
+// drawing order where both are equal.
+std::vector<Piece> piecesOf(const std::vector<GdiOp>& ops) {
+  std::vector<Piece> pieces;
+  pieces.reserve(ops.size());
   for (const GdiOp& op : ops)
-    if (op.kind == GdiOpKind::Text) lines[op.y].emplace(op.x, op.text);
-  return lines;
+    if (op.kind == GdiOpKind::Text) pieces.push_back(Piece{op.y, op.x, op.text});
+  std::stable_sort(pieces.begin(), pieces.end(), [](const Piece& a, const Piece& b) {
+    return a.y != b.y ? a.y < b.y : a.x < b.x;
+  });
+  return pieces;
 }
 
 // The n-th piece after the first of a line, as a figure.
 std::optional<double> figureAfterLabel(const Line& line, size_t n) {
-  auto it = line.begin();
-  for (size_t i = 0; i <= n; ++i)
-    if (++it == line.end()) return std::nullopt;
-  return readFigure(it->second);
+  if (n + 1 >= line.size) return std::nullopt;
+  return readFigure(line[n + 1]);
 }
 
 int helpPageOf(std::string_view text) {
@@ -72,7 +88,7 @@ bool PageReading::showsAttitude() const {
   return true;
 }
 
-std::optional<double> readFigure(const std::string& text) {
+std::optional<double> readFigure(std::string_view text) {
   std::string_view s = trimmed(text);
   if (!s.empty() && s.front() == '+') s.remove_prefix(1);
   if (s.empty()) return std::nullopt;
@@ -91,12 +107,15 @@ PageReading readPage(const std::vector<GdiOp>& ops) {
   PageReading page;
   bool modeRow = false;
   int helpPage = 0;
-  for (const auto& [y, line] : linesOf(ops)) {
-    const std::string_view label = trimmed(line.begin()->second);
+  const std::vector<Piece> pieces = piecesOf(ops);
+  for (size_t start = 0, end = 0; start < pieces.size(); start = end) {
+    while (end < pieces.size() && pieces[end].y == pieces[start].y) ++end;
+    const Line line{&pieces[start], end - start};
+    const std::string_view label = trimmed(line[0]);
     if (label == "Ref Mode:") {
       modeRow = true;
       std::string_view name;
-      if (line.size() > 1) name = std::next(line.begin())->second;
+      if (line.size > 1) name = line[1];
       page.hold = endsWith(name, kHoldSuffix);
       if (page.hold) name.remove_suffix(kHoldSuffix.size());
       page.mode = std::string(name);
@@ -111,9 +130,9 @@ PageReading readPage(const std::vector<GdiOp>& ops) {
     } else if (label == "Rad Vel:") {
       page.rangeRate = figureAfterLabel(line, 0);
     } else if (startsWith(label, "Entry Angle:")) {
-      page.entryAngle = readFigure(std::string(label.substr(12)));
+      page.entryAngle = readFigure(label.substr(12));
     } else if (startsWith(label, "Time To Go:")) {
-      page.timeToGo = readFigure(std::string(label.substr(11)));
+      page.timeToGo = readFigure(label.substr(11));
     } else if (helpPage == 0) {
       helpPage = helpPageOf(label);
     }

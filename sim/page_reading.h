@@ -11,6 +11,7 @@
 #include <array>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/gdi_ops.h"
@@ -40,6 +41,6 @@ PageReading readPage(const std::vector<GdiOp>& ops);
 // A figure as the page prints it: an optional sign, digits, and for distances
 // an optional k (1e3), M (1e6) or AU suffix; the value in base units. Nothing
 // for text that is not such a figure.
-std::optional<double> readFigure(const std::string& text);
+std::optional<double> readFigure(std::string_view text);
 
 }  // namespace sim

@@ -7,8 +7,9 @@ namespace sim {
 
 FILE* createFileBeside(const std::string& path, std::string& tempPath) {
   static const char kLetters[] = "abcdefghijklmnopqrstuvwxyz0123456789";
-  std::random_device seed;
-  std::minstd_rand random(seed());
+  // Seeded once a thread: a run writing a picture a frame opens the random
+  // device once, not at every file.
+  thread_local std::minstd_rand random(std::random_device{}());
   // 36^6 names: a hundred taken in a row means something else is wrong.
   for (int attempt = 0; attempt < 100; ++attempt) {
     std::string name = path + ".part";

@@ -207,6 +207,34 @@ TEST(PngWriter, FilesDecodeToExactlyThePixelsWritten) {
   EXPECT_NE(error.find("/nonexistent-dir/x.png"), std::string::npos);
 }
 
+// The writer keeps its last picture's file: the same picture again is written
+// from it, and a picture that differs in one pixel, or only in its shape, is
+// encoded afresh.
+TEST(PngWriter, RepeatsTheLastFileOnlyForTheSamePicture) {
+  const std::string path = testing::TempDir() + "png_repeat_" + std::to_string(getpid()) + ".png";
+  render::PngWriter writer;
+  std::string error;
+  render::Picture picture = render::renderDrawing({textOp(3, 2, RGB(0, 255, 0), "T+10")}, 64, 32);
+  ASSERT_TRUE(writer.write(picture, path, error)) << error;
+  const render::Picture first = readPng(path);
+  ASSERT_TRUE(writer.write(picture, path, error)) << error;
+  EXPECT_TRUE(readPng(path).pixels == first.pixels);
+
+  picture.pixels[5 * 64 + 40] = 0x123456u;  // one pixel, away from the text
+  ASSERT_TRUE(writer.write(picture, path, error)) << error;
+  EXPECT_TRUE(readPng(path).pixels == picture.pixels);
+
+  render::Picture reshaped = picture;  // the same pixels as 32 x 64
+  reshaped.width = 32;
+  reshaped.height = 64;
+  ASSERT_TRUE(writer.write(reshaped, path, error)) << error;
+  const render::Picture back = readPng(path);
+  EXPECT_EQ(back.width, 32u);
+  EXPECT_EQ(back.height, 64u);
+  EXPECT_TRUE(back.pixels == reshaped.pixels);
+  std::remove(path.c_str());
+}
+
 TEST(Renderer, RenderingIntoAKeptPictureGivesTheSamePixels) {
   const std::vector<GdiOp> ops = {textOp(10, 10, RGB(255, 0, 0), "ABC"),
                                   arcOp(50, 50, 20, 0.0f, 180.0f)};

@@ -71,6 +71,25 @@ std::vector<double> samples() {
     v.push_back(d);
   }
   for (int i = 0; i < 20000; ++i) v.push_back(double(i) * 0.02);  // times of a 50 Hz run
+  // Halfway between two 10-digit (and two 3-decimal) roundings, as near as a
+  // double gets, and the doubles either side: the exact value decides.
+  std::uniform_int_distribution<uint64_t> tenDigits(1000000000u, 9999999999u);
+  std::uniform_int_distribution<int> scale(0, 13);
+  for (int i = 0; i < 20000; ++i) {
+    const double half = (double(tenDigits(random)) + 0.5) / std::pow(10.0, scale(random));
+    const double third = (double(tenDigits(random) % 100000000u) + 0.5) / 1000.0;
+    for (double x : {half, third}) {
+      v.push_back(x);
+      v.push_back(std::nextafter(x, 0.0));
+      v.push_back(-std::nextafter(x, 1e300));
+    }
+  }
+  // Whole numbers and exact halves, which round to even.
+  for (int i = 0; i < 2000; ++i) {
+    v.push_back(double(i) * 4999999.5);
+    v.push_back(double(i) + 0.5);
+    v.push_back((double(i) + 0.5) / 1000.0);
+  }
   return v;
 }
 
