@@ -5,11 +5,14 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <random>
 #include <sstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "support/child_process.h"
@@ -61,7 +64,17 @@ class SimRun : public ::testing::Test {
     ASSERT_FALSE(dir.empty());
   }
   void TearDown() override {
-    if (!dir.empty()) std::filesystem::remove_all(dir);
+    if (dir.empty()) return;
+    // On Windows a file goes when its last handle closes, and the handles of
+    // a program that has just ended may close a moment after its end: retried.
+    std::error_code error;
+    for (int attempt = 0; attempt < 500; ++attempt) {
+      if (std::filesystem::remove_all(dir, error) != static_cast<std::uintmax_t>(-1) && !error) {
+        return;
+      }
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    ADD_FAILURE() << "cannot remove " << dir << ": " << error.message();
   }
 
   std::string path(const std::string& name) const { return dir + "/" + name; }

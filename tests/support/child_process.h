@@ -48,6 +48,24 @@ inline std::string commandLineArgument(const std::string& arg) {
   }
   return quoted + "\"";
 }
+
+// Gives this process a console of its own, once, on which it ignores Ctrl-C:
+// the console an interruptible child shares, and the Ctrl-C sent there
+// reaches this process and that child alone. Made before any file handle
+// meant for a child is open, since the console's host process inherits the
+// handles open at its start (and would hold a child's output files).
+inline void ownConsoleIgnoringCtrlC() {
+  static const bool done = [] {
+    FreeConsole();
+    AllocConsole();
+    if (HWND window = GetConsoleWindow()) ShowWindow(window, SW_HIDE);
+    // A handler, not the ignore flag (SetConsoleCtrlHandler(nullptr, TRUE)),
+    // which children would inherit.
+    SetConsoleCtrlHandler([](DWORD event) -> BOOL { return event == CTRL_C_EVENT; }, TRUE);
+    return true;
+  }();
+  (void)done;
+}
 #endif
 
 class ChildProcess {
@@ -57,6 +75,7 @@ class ChildProcess {
   ChildProcess(const std::vector<std::string>& args, const std::string& outPath,
                const std::string& errPath, [[maybe_unused]] bool interruptible = false) {
 #ifdef _WIN32
+    if (interruptible) ownConsoleIgnoringCtrlC();
     std::string commandLine;
     for (const std::string& a : args)
       commandLine += (commandLine.empty() ? "" : " ") + commandLineArgument(a);
@@ -74,18 +93,14 @@ class ChildProcess {
     startup.hStdInput = in;
     startup.hStdOutput = out;
     startup.hStdError = err;
-    // An interruptible child gets a console of its own (its window hidden),
-    // which interrupt() attaches to: a Ctrl-C sent there reaches this program
-    // and nothing else. Any other child gets none: a console's host process
-    // holds the output files open for a moment after the child has ended.
+    // An interruptible child shares this process's own console; any other
+    // child gets none.
     PROCESS_INFORMATION info{};
     if (in != INVALID_HANDLE_VALUE && out != INVALID_HANDLE_VALUE && err != INVALID_HANDLE_VALUE &&
         CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, TRUE,
-                       interruptible ? CREATE_NEW_CONSOLE : DETACHED_PROCESS, nullptr, nullptr,
-                       &startup, &info)) {
+                       interruptible ? 0 : DETACHED_PROCESS, nullptr, nullptr, &startup, &info)) {
       CloseHandle(info.hThread);
       process_ = info.hProcess;
-      id_ = info.dwProcessId;
     }
     for (HANDLE h : {in, out, err})
       if (h != INVALID_HANDLE_VALUE) CloseHandle(h);
@@ -146,22 +161,11 @@ class ChildProcess {
 
   bool running() { return started() && !wait(std::chrono::milliseconds(0)); }
 
-  // Asks it to stop as a Ctrl-C typed into its terminal does. Windows: the
-  // event is sent on the child's own console, which this process attaches to
-  // for the moment (ignoring the event itself), then leaves again.
+  // Asks it to stop as a Ctrl-C typed into its terminal does: SIGINT; on
+  // Windows the event on the console it shares with this process.
   void interrupt() {
 #ifdef _WIN32
-    FreeConsole();
-    bool attached = false;
-    for (int i = 0; i < 200 && !(attached = AttachConsole(id_)); ++i) Sleep(10);
-    if (attached) {
-      // The event reaches this process too, maybe after it has left the
-      // console again: ignored for good.
-      SetConsoleCtrlHandler(nullptr, TRUE);
-      GenerateConsoleCtrlEvent(CTRL_C_EVENT, 0);
-      FreeConsole();
-    }
-    AttachConsole(ATTACH_PARENT_PROCESS);
+    GenerateConsoleCtrlEvent(CTRL_C_EVENT, 0);
 #else
     signal(SIGINT);
 #endif
@@ -184,7 +188,6 @@ class ChildProcess {
  private:
 #ifdef _WIN32
   HANDLE process_ = nullptr;
-  DWORD id_ = 0;
 #else
   pid_t pid_ = -1;
 #endif
