@@ -36,13 +36,20 @@ inline void appendInt(std::string& out, Int v) {
   out.append(buf, size_t(r.ptr - buf));
 }
 
-// RRGGBB in lower-case hex of a COLORREF (0x00BBGGRR).
-inline void appendHexColour(std::string& out, COLORREF c) {
+// RRGGBB in lower-case hex of a COLORREF (0x00BBGGRR), into p[6]; returns the end.
+inline char* putHexColour(char* p, COLORREF c) {
   static constexpr char kDigits[] = "0123456789abcdef";
   for (unsigned byte : {unsigned(GetRValue(c)), unsigned(GetGValue(c)), unsigned(GetBValue(c))}) {
-    out += kDigits[byte >> 4];
-    out += kDigits[byte & 15];
+    *p++ = kDigits[byte >> 4];
+    *p++ = kDigits[byte & 15];
   }
+  return p;
+}
+
+// The same appended.
+inline void appendHexColour(std::string& out, COLORREF c) {
+  char buf[6];
+  out.append(buf, size_t(putHexColour(buf, c) - buf));
 }
 
 }  // namespace sim

@@ -3,11 +3,16 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <charconv>
 #include <cmath>
+#include <cstddef>
+#include <cstdint>
 #include <cstring>
 #include <filesystem>
 #include <string>
+#include <string_view>
 
 #include "render/picture.h"
 #include "sim/csv_field.h"
@@ -26,8 +31,34 @@ double nextMultiple(double t, double every) {
 // The drawn text on one line: a line break inside it would end the dump's
 // line early, so line breaks are written as blanks.
 void appendOneLine(std::string& out, const std::string& text) {
-  for (char c : text) out += c == '\n' || c == '\r' ? ' ' : c;
+  const size_t start = out.size();
+  out += text;
+  std::replace_if(
+      out.begin() + std::ptrdiff_t(start), out.end(), [](char c) { return c == '\n' || c == '\r'; },
+      ' ');
 }
+
+// One dump line up to its text, built on the stack and appended in one go:
+// a redraw has dozens of lines of a few short fields each.
+class LineStart {
+ public:
+  explicit LineStart(std::string_view word) { put(word); }
+  void put(std::string_view s) {
+    std::memcpy(p_, s.data(), s.size());
+    p_ += s.size();
+  }
+  void put(char c) { *p_++ = c; }
+  void number(int64_t v) { p_ = std::to_chars(p_, end(), v).ptr; }
+  void colour(COLORREF c) { p_ = putHexColour(p_, c); }
+  void appendTo(std::string& out) const { out.append(buf_, size_t(p_ - buf_)); }
+
+ private:
+  char* end() { return buf_ + sizeof buf_; }
+  // Room for the longest start: "arc " and three numbers of up to eleven
+  // characters and their blanks.
+  char buf_[64];
+  char* p_ = buf_;
+};
 
 }  // namespace
 
@@ -41,49 +72,57 @@ void DumpWriter::write(double t, size_t screen, const std::vector<GdiOp>& ops) {
   out += '\n';
   for (const GdiOp& op : ops) {
     switch (op.kind) {
-      case GdiOpKind::Text:
-        out += "text ";
-        appendInt(out, op.x);
-        out += ' ';
-        appendInt(out, op.y);
-        out += ' ';
-        appendHexColour(out, op.colour);
-        out += ' ';
+      case GdiOpKind::Text: {
+        LineStart line("text ");
+        line.number(op.x);
+        line.put(' ');
+        line.number(op.y);
+        line.put(' ');
+        line.colour(op.colour);
+        line.put(' ');
+        line.appendTo(out);
         appendOneLine(out, op.text);
         out += '\n';
         break;
+      }
       case GdiOpKind::MoveTo:
-      case GdiOpKind::LineTo:
-        out += op.kind == GdiOpKind::MoveTo ? "move " : "line ";
-        appendInt(out, op.x);
-        out += ' ';
-        appendInt(out, op.y);
-        out += '\n';
+      case GdiOpKind::LineTo: {
+        LineStart line(op.kind == GdiOpKind::MoveTo ? "move " : "line ");
+        line.number(op.x);
+        line.put(' ');
+        line.number(op.y);
+        line.put('\n');
+        line.appendTo(out);
         break;
-      case GdiOpKind::AngleArc:
-        out += "arc ";
-        appendInt(out, op.x);
-        out += ' ';
-        appendInt(out, op.y);
-        out += ' ';
-        appendInt(out, op.radius);
-        out += ' ';
+      }
+      case GdiOpKind::AngleArc: {
+        LineStart line("arc ");
+        line.number(op.x);
+        line.put(' ');
+        line.number(op.y);
+        line.put(' ');
+        line.number(op.radius);
+        line.put(' ');
+        line.appendTo(out);
         appendGeneral(out, double(op.startDeg), 6);  // %g
         out += ' ';
         appendGeneral(out, double(op.sweepDeg), 6);
         out += '\n';
         break;
+      }
       case GdiOpKind::BeginPath:
         out += "begin-path\n";
         break;
       case GdiOpKind::EndPath:
         out += "end-path\n";
         break;
-      case GdiOpKind::StrokeAndFill:
-        out += "stroke-fill ";
-        appendHexColour(out, op.colour);
-        out += '\n';
+      case GdiOpKind::StrokeAndFill: {
+        LineStart line("stroke-fill ");
+        line.colour(op.colour);
+        line.put('\n');
+        line.appendTo(out);
         break;
+      }
       case GdiOpKind::SetTextColor:  // state changes show in the operations that use them
       case GdiOpKind::SetBkMode:
       case GdiOpKind::SelectObject:

@@ -1,5 +1,7 @@
 // What --dump, --telemetry and --frames write, line by line and file by file,
 // and what happens when an output cannot be written.
+#include "sim/outputs.h"
+
 #include <gtest/gtest.h>
 
 #include <regex>
@@ -96,6 +98,27 @@ TEST_F(Outputs, DumpHasAFrameLineBeforeEveryRedrawAndOneLinePerDrawingCall) {
   EXPECT_EQ(frames, (std::vector<std::string>{"frame 0.000 0", "frame 0.000 1", "frame 1.000 0",
                                               "frame 1.000 1", "frame 2.000 0", "frame 2.000 1"}));
   EXPECT_GT(texts, 3u);  // the screen in the mode draws its page
+}
+
+// A drawn text holding line breaks stays on its own line, the breaks as
+// blanks, and the text after it is left as it was.
+TEST_F(Outputs, DumpWritesLineBreaksInDrawnTextAsBlanks) {
+  {
+    sim::DumpWriter dump(path("d.txt"));
+    GdiOp text;
+    text.kind = GdiOpKind::Text;
+    text.x = 4;
+    text.y = 7;
+    text.colour = RGB(0, 255, 0);
+    text.text = "A\nB\r\nC";
+    GdiOp after;
+    after.kind = GdiOpKind::Text;
+    after.text = "D\n";
+    dump.write(1.5, 0, {text, after});
+    dump.commit();
+  }
+  EXPECT_EQ(simtest::readFile(path("d.txt")),
+            "frame 1.500 0\ntext 4 7 00ff00 A B  C\ntext 0 0 000000 D \n");
 }
 
 TEST_F(Outputs, FramesArePngsOfTheScreenSizeEveryIntervalAndAtTheEnd) {
