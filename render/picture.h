@@ -21,12 +21,17 @@ struct Picture {
   uint32_t at(uint32_t x, uint32_t y) const { return pixels[size_t(y) * width + x]; }
 };
 
-// Rasterises a drawing of a width x height screen.
-Picture renderDrawing(const std::vector<GdiOp>& ops, uint32_t width, uint32_t height);
-// The same into a picture that is kept from frame to frame: its pixel buffer is
-// reused when the size stays.
+// Rasterises a drawing of a width x height screen into a picture that is kept
+// from frame to frame: its pixel buffer is reused when the size stays. Cairo
+// on Linux (render/picture.cpp), GDI on Windows (render/win32/gdi_picture.cpp).
 void renderDrawing(const std::vector<GdiOp>& ops, uint32_t width, uint32_t height,
                    Picture& picture);
+// The same into a new picture.
+inline Picture renderDrawing(const std::vector<GdiOp>& ops, uint32_t width, uint32_t height) {
+  Picture picture;
+  renderDrawing(ops, width, height, picture);
+  return picture;
+}
 
 // Writes a picture as PNG (render/png_writer.h). Returns false and sets error
 // when the file cannot be written; the file is then not left behind.

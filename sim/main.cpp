@@ -16,6 +16,7 @@
 #include "sim/runner.h"
 #include "sim/scenario.h"
 #include "sim/scenario_file.h"
+#include "sim/standard_streams.h"
 #ifdef GYRELLE_SERVE
 #include "sim/serve/serve.h"
 #endif
@@ -58,6 +59,7 @@ const CLI::Validator kNotNegative = kFinite & signCheck(true);
 }  // namespace
 
 int main(int argc, char** argv) {
+  sim::writeStandardStreamsAsBytes();
   CLI::App app{
       "gyrelle-sim: flies a scenario with the Gyrelle module loaded, headless.\n"
       "Without SCENARIO it flies the built-in default scenario."};

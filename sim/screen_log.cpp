@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "sim/csv_field.h"
+#include "sim/number_text.h"
 
 namespace sim {
 
@@ -12,9 +13,12 @@ const char* const kScreenLogHeader =
 
 namespace {
 
+// "%.10g" through number_text.h, not printf: a page's "-nan" stays "-nan" on
+// every platform (mingw's printf drops the sign).
 void figure(FILE* f, const std::optional<double>& value) {
-  std::fputc(',', f);
-  if (value) std::fprintf(f, "%.10g", *value == 0.0 ? 0.0 : *value);  // no "-0"
+  std::string text = ",";
+  if (value) appendG10(text, *value == 0.0 ? 0.0 : *value);  // no "-0"
+  std::fputs(text.c_str(), f);
 }
 
 }  // namespace

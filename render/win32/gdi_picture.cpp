@@ -109,12 +109,6 @@ void play(HDC dc, const std::vector<GdiOp>& ops) {
 
 }  // namespace
 
-Picture renderDrawing(const std::vector<GdiOp>& ops, uint32_t width, uint32_t height) {
-  Picture picture;
-  renderDrawing(ops, width, height, picture);
-  return picture;
-}
-
 void renderDrawing(const std::vector<GdiOp>& ops, uint32_t width, uint32_t height,
                    Picture& picture) {
   picture.width = width;

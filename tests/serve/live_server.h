@@ -1,16 +1,14 @@
-// A real gyrelle-sim --serve on loopback, started by the test and stopped by
-// its process id; requests through cpp-httplib's client.
+// A real gyrelle-sim --serve on loopback, started by the test and killed at
+// the end; requests through cpp-httplib's client.
 #pragma once
 
 #include <gtest/gtest.h>
 #include <httplib.h>
-#include <signal.h>
-#include <spawn.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <memory>
 #include <nlohmann/json.hpp>
@@ -18,7 +16,7 @@
 #include <thread>
 #include <vector>
 
-extern char** environ;
+#include "support/child_process.h"
 
 namespace servetest {
 
@@ -50,54 +48,34 @@ class LiveServer {
  public:
   // Starts gyrelle-sim SCENARIO --serve --port 0 with the extra arguments and
   // waits for the address line.
-  LiveServer(const std::string& scenarioPath, const std::vector<std::string>& extra) {
-    int out[2];
-    if (pipe(out) != 0) return;
+  LiveServer(const std::string& scenarioPath, const std::vector<std::string>& extra)
+      : outPath_(scenarioPath + ".out"), errPath_(scenarioPath + ".err") {
     std::vector<std::string> args = {
         GYRELLE_SIM_PATH, scenarioPath, "--module", GYRELLE_MODULE_PATH,
         "--serve",        "--port",     "0",        "--quiet"};
     args.insert(args.end(), extra.begin(), extra.end());
-    std::vector<char*> argv;
-    for (std::string& a : args) argv.push_back(a.data());
-    argv.push_back(nullptr);
-    posix_spawn_file_actions_t fa;
-    posix_spawn_file_actions_init(&fa);
-    posix_spawn_file_actions_adddup2(&fa, out[1], 1);
-    posix_spawn_file_actions_addclose(&fa, out[0]);
-    if (posix_spawn(&pid_, argv[0], &fa, nullptr, argv.data(), environ) != 0) pid_ = -1;
-    posix_spawn_file_actions_destroy(&fa);
-    close(out[1]);
-    stdout_ = fdopen(out[0], "r");
-    char line[256];
-    const std::string marker = "cockpit at http://127.0.0.1:";
-    while (pid_ > 0 && stdout_ && std::fgets(line, sizeof line, stdout_)) {
-      const std::string l = line;
-      const size_t at = l.find(marker);
-      if (at == std::string::npos) continue;
-      port_ = std::atoi(l.c_str() + at + marker.size());
-      break;
-    }
-    // The rest of its output is read and dropped, so that the child never
-    // blocks on a full pipe.
-    if (stdout_)
-      drain_ = std::thread([f = stdout_] {
-        char buffer[4096];
-        while (std::fread(buffer, 1, sizeof buffer, f) > 0) {
-        }
-      });
-    // The address is printed before the flight starts; wait for its first
-    // state. Generous: a loaded machine may take seconds to load the module.
+    child_ = std::make_unique<testsupport::ChildProcess>(args, outPath_, errPath_);
+    // The address is printed before the flight starts; wait for it and then
+    // for the first state. Generous: a loaded machine may take seconds to
+    // load the module.
     const auto limit = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+    const std::string marker = "cockpit at http://127.0.0.1:";
+    while (port_ == 0 && child_->running() && std::chrono::steady_clock::now() < limit) {
+      std::ifstream out(outPath_);
+      for (std::string line; std::getline(out, line);) {
+        const size_t at = line.find(marker);
+        if (at != std::string::npos && line.back() == '/')
+          port_ = std::atoi(line.c_str() + at + marker.size());
+      }
+      if (port_ == 0) std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
     while (up() && !(started_ = !state().is_null()) && std::chrono::steady_clock::now() < limit)
       std::this_thread::sleep_for(std::chrono::milliseconds(20));
   }
   ~LiveServer() {
-    if (pid_ > 0 && !exited_) {
-      kill(pid_, SIGKILL);
-      waitpid(pid_, nullptr, 0);
-    }
-    if (drain_.joinable()) drain_.join();
-    if (stdout_) std::fclose(stdout_);
+    child_.reset();  // killed if it still runs
+    std::filesystem::remove(outPath_);
+    std::filesystem::remove(errPath_);
   }
   LiveServer(const LiveServer&) = delete;
   LiveServer& operator=(const LiveServer&) = delete;
@@ -109,18 +87,7 @@ class LiveServer {
   std::string host() const { return "127.0.0.1:" + std::to_string(port_); }
 
   // Waits for the run to end by itself; its exit status, -1 on timeout.
-  int wait(std::chrono::seconds limit) {
-    const auto end = std::chrono::steady_clock::now() + limit;
-    while (std::chrono::steady_clock::now() < end) {
-      int status = 0;
-      if (waitpid(pid_, &status, WNOHANG) == pid_) {
-        exited_ = true;
-        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-      }
-      std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    }
-    return -1;
-  }
+  int wait(std::chrono::seconds limit) { return child_->wait(limit).value_or(-1); }
 
   std::unique_ptr<httplib::Client> client() const {
     auto c = std::make_unique<httplib::Client>("127.0.0.1", port_);
@@ -158,12 +125,10 @@ class LiveServer {
   }
 
  private:
-  pid_t pid_ = -1;
-  FILE* stdout_ = nullptr;
+  std::string outPath_, errPath_;  // its standard output and error
+  std::unique_ptr<testsupport::ChildProcess> child_;
   int port_ = 0;
-  bool exited_ = false;
   bool started_ = false;
-  std::thread drain_;
 };
 
 // The page of a screen as text, one line per entry.

@@ -35,7 +35,7 @@ TEST_F(CommandLine, VersionAndOptionErrors) {
 
 TEST_F(CommandLine, AModuleWithoutAModeIsTheModulesFault) {
   // The host runtime is a library that loads but registers nothing.
-  const std::string noMode = std::string(GYRELLE_BIN_DIR) + "/libhalcyra.so";
+  const std::string noMode = HALCYRA_PATH;
   simtest::RunResult r = run({"--module", noMode, "--screens", path("s.csv")});
   EXPECT_EQ(r.status, 1);
   EXPECT_EQ(r.err, "gyrelle-sim: module '" + noMode + "' loaded but registered no MFD mode\n");

@@ -3,10 +3,11 @@
 // without control characters; thruster directions that can be normalised;
 // spawned vessels checked as fully as the others. All refused before the run,
 // with exit 2 and nothing written.
-#include <fcntl.h>
 #include <gtest/gtest.h>
+
+#ifndef _WIN32
 #include <sys/stat.h>
-#include <unistd.h>
+#endif
 
 #include "sim_run.h"
 
@@ -85,9 +86,11 @@ TEST_F(InputBounds, TheScenarioFileMustBeARegularFileOfBoundedSize) {
       path("nowhere.toml") + ":1:1: cannot read the scenario file: No such file or directory");
   writeScenario("empty.toml", "");
   expectRefused({path("empty.toml")}, path("empty.toml") + ":1:1: the scenario file is empty");
+#ifndef _WIN32  // the file kinds of POSIX systems
   expectRefused({"/dev/zero"}, "/dev/zero:1:1: the scenario is a character device");
   ASSERT_EQ(mkfifo(path("pipe").c_str(), 0600), 0);  // would block a reader for ever
   expectRefused({path("pipe")}, path("pipe") + ":1:1: the scenario is a FIFO");
+#endif
   expectRefused({dir}, dir + ":1:1: the scenario is a folder");
   {
     std::ofstream big(path("big.toml"));

@@ -2,7 +2,6 @@
 // and what happens when an output cannot be written.
 #include "sim/outputs.h"
 
-#include <cairo.h>
 #include <gtest/gtest.h>
 
 #include <regex>
@@ -32,6 +31,22 @@ std::string scenario(double step, double until) {
 }
 
 class Outputs : public simtest::SimRun {};
+
+// A PNG file's width and height, read from its header chunk (big-endian
+// after the signature, the chunk's length and its type); {0, 0} if the file
+// is no PNG. The pictures' pixels are checked where they are drawn.
+std::pair<int, int> pngSize(const std::string& file) {
+  const std::string bytes = simtest::readFile(file);
+  if (bytes.size() < 24 || bytes.compare(0, 8, "\x89PNG\r\n\x1a\n") != 0 ||
+      bytes.compare(12, 4, "IHDR") != 0)
+    return {0, 0};
+  const auto at = [&](size_t i) {
+    int v = 0;
+    for (size_t k = i; k < i + 4; ++k) v = v * 256 + static_cast<unsigned char>(bytes[k]);
+    return v;
+  };
+  return {at(16), at(20)};
+}
 
 TEST_F(Outputs, TelemetryHasTheHeaderAndARowPerVesselAtEverySample) {
   const auto r = run({writeScenario("s.toml", scenario(0.1, 3.0)), "--telemetry", path("t.csv"),
@@ -120,12 +135,7 @@ TEST_F(Outputs, FramesArePngsOfTheScreenSizeEveryIntervalAndAtTheEnd) {
                                              "screen1-000010.000.png", "screen1-000012.500.png"}));
   for (const auto& [name, w, h] : {std::tuple{"screen0-000005.000.png", 256, 280},
                                    std::tuple{"screen1-000012.500.png", 200, 150}}) {
-    cairo_surface_t* png =
-        cairo_image_surface_create_from_png(path("f/" + std::string(name)).c_str());
-    ASSERT_EQ(cairo_surface_status(png), CAIRO_STATUS_SUCCESS) << name;
-    EXPECT_EQ(cairo_image_surface_get_width(png), w);
-    EXPECT_EQ(cairo_image_surface_get_height(png), h);
-    cairo_surface_destroy(png);
+    EXPECT_EQ(pngSize(path("f/" + std::string(name))), std::pair(w, h)) << name;
   }
 }
 

@@ -1,8 +1,11 @@
 // The screen log against the drawing dump of the same run: one row per redraw
 // in the dump's order, and every figure the row holds is the text drawn at
 // the row's place on the page.
+#include "sim/screen_log.h"
+
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <map>
 
 #include "sim_run.h"
@@ -127,6 +130,24 @@ TEST_F(ScreenLog, HoldsTheFiguresTheDumpShowsForEveryRedraw) {
   EXPECT_GT(holdRows, 100);
   EXPECT_GT(distanceRows, 40);
   EXPECT_GT(helpRows, 5);
+}
+
+// A figure the page prints as "-nan" is logged so on every platform, as glibc's
+// printf would write it; zero without its sign.
+TEST_F(ScreenLog, FiguresThatAreNotNumbersKeepTheirSign) {
+  sim::PageReading page;
+  page.mode = "Entry Interface";
+  page.entryAngle = sim::readFigure("-nan");
+  page.timeToGo = sim::readFigure("nan");
+  page.deviation[0] = -0.0;
+  {
+    sim::ScreenLogWriter log(path("s.csv"));
+    log.write(1.5, 0, page);
+    log.commit();
+  }
+  const auto rows = simtest::lines(simtest::readFile(path("s.csv")));
+  ASSERT_EQ(rows.size(), 2u);
+  EXPECT_EQ(rows[1], "1.500,0,Entry Interface,0,,0,,,,,,,,-nan,nan,0");
 }
 
 }  // namespace

@@ -3,15 +3,19 @@
 #pragma once
 
 #include <gtest/gtest.h>
-#include <stdlib.h>
-#include <sys/wait.h>
 
 #include <algorithm>
+#include <chrono>
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <random>
 #include <sstream>
 #include <string>
+#include <thread>
 #include <vector>
+
+#include "support/child_process.h"
 
 namespace simtest {
 
@@ -35,10 +39,18 @@ inline std::vector<std::string> lines(const std::string& text) {
   return out;
 }
 
-inline std::string quoted(const std::string& s) {
-  std::string q = "'";
-  for (char c : s) q += c == '\'' ? std::string("'\\''") : std::string(1, c);
-  return q + "'";
+// A new folder of the temporary folder, "PREFIX" and six random letters.
+inline std::string makeTempFolder(const std::string& prefix) {
+  static const char kLetters[] = "abcdefghijklmnopqrstuvwxyz0123456789";
+  std::random_device seed;
+  std::minstd_rand random(seed());
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    std::string name = ::testing::TempDir() + prefix;
+    for (int i = 0; i < 6; ++i) name += kLetters[random() % (sizeof kLetters - 1)];
+    std::error_code error;
+    if (std::filesystem::create_directory(name, error)) return name;
+  }
+  return "";
 }
 
 // A temporary folder per test, removed afterwards.
@@ -48,12 +60,21 @@ class SimRun : public ::testing::Test {
 #ifndef GYRELLE_SIM_PATH
     GTEST_SKIP() << "gyrelle-sim is not built";
 #endif
-    std::string tmpl = ::testing::TempDir() + "gyrelle-sim-XXXXXX";
-    ASSERT_NE(mkdtemp(tmpl.data()), nullptr);
-    dir = tmpl;
+    dir = makeTempFolder("gyrelle-sim-");
+    ASSERT_FALSE(dir.empty());
   }
   void TearDown() override {
-    if (!dir.empty()) std::filesystem::remove_all(dir);
+    if (dir.empty()) return;
+    // On Windows a file goes when its last handle closes, and the handles of
+    // a program that has just ended may close a moment after its end: retried.
+    std::error_code error;
+    for (int attempt = 0; attempt < 500; ++attempt) {
+      if (std::filesystem::remove_all(dir, error) != static_cast<std::uintmax_t>(-1) && !error) {
+        return;
+      }
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    ADD_FAILURE() << "cannot remove " << dir << ": " << error.message();
   }
 
   std::string path(const std::string& name) const { return dir + "/" + name; }
@@ -63,24 +84,37 @@ class SimRun : public ::testing::Test {
     return path(name);
   }
 
-  RunResult run(const std::vector<std::string>& args) const {
-    RunResult r;
+  // gyrelle-sim with the module built with the tests, unless args name one.
+  std::vector<std::string> simCommand(const std::vector<std::string>& args) const {
+    std::vector<std::string> command;
 #ifdef GYRELLE_SIM_PATH
-    std::string cmd = quoted(GYRELLE_SIM_PATH);
-    // The module built with the tests, unless the test names one.
+    command = {GYRELLE_SIM_PATH};
     if (std::find(args.begin(), args.end(), "--module") == args.end())
-      cmd += " --module " + quoted(GYRELLE_MODULE_PATH);
-    for (const std::string& a : args) cmd += " " + quoted(a);
-    cmd += " >" + quoted(path("stdout.txt")) + " 2>" + quoted(path("stderr.txt")) + " </dev/null";
-    const int raw = std::system(cmd.c_str());
-    r.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+      command.insert(command.end(), {"--module", GYRELLE_MODULE_PATH});
+    command.insert(command.end(), args.begin(), args.end());
+#endif
+    return command;
+  }
+
+  // Runs a program to its end, standard input empty.
+  RunResult runProgram(const std::vector<std::string>& command) const {
+    RunResult r;
+    {
+      testsupport::ChildProcess child(command, path("stdout.txt"), path("stderr.txt"));
+      EXPECT_TRUE(child.started()) << command.front();
+      // A run of the tests takes seconds; one that hangs is ended, and fails.
+      const std::optional<int> status = child.wait(std::chrono::minutes(5));
+      EXPECT_TRUE(status.has_value()) << command.front() << " still ran after 5 minutes";
+      r.status = status.value_or(-1);
+    }
     r.out = readFile(path("stdout.txt"));
     r.err = readFile(path("stderr.txt"));
     std::filesystem::remove(path("stdout.txt"));
     std::filesystem::remove(path("stderr.txt"));
-#endif
     return r;
   }
+
+  RunResult run(const std::vector<std::string>& args) const { return runProgram(simCommand(args)); }
 
   // The files left in the folder, by name.
   std::vector<std::string> files() const {

@@ -1,7 +1,8 @@
 // The animated screens: the files decode, hold one frame per redraw of the
 // screen's size with the delays the speed asks for, loop, and show the page's
 // pixels (exactly when the frame has at most 256 colours; the page's own
-// colours exactly always).
+// colours exactly always). Linux only: the Windows build has no giflib and
+// refuses --gif (gif_refused_windows_test.cpp).
 #include <gif_lib.h>
 #include <gtest/gtest.h>
 
@@ -113,9 +114,8 @@ class LoadedGif : public gyrelle_test::WorldFixture {
 };
 
 TEST_F(LoadedGif, FramesAreThePagesAsRendered) {
-  std::string tmpl = ::testing::TempDir() + "gif-XXXXXX";
-  ASSERT_NE(mkdtemp(tmpl.data()), nullptr);
-  dir = tmpl;
+  dir = simtest::makeTempFolder("gif-");
+  ASSERT_FALSE(dir.empty());
   const size_t screen = loadModuleWithScreen(300, 300);
   world->vessel(vessel)->angVel = VECTOR3{0.02, -0.03, 0.01};
   std::vector<render::Picture> shown;

@@ -1,5 +1,6 @@
 // scripts/plot-flight on a real run's telemetry and screen log: every chart
-// comes out as a PNG, and tables that are not these are refused.
+// comes out as a PNG, and tables that are not these are refused. Linux only:
+// the script is a tool of the Linux machine (Debian's Python and matplotlib).
 #include <gtest/gtest.h>
 
 #include "sim_run.h"
@@ -9,12 +10,10 @@ namespace {
 class PlotFlight : public simtest::SimRun {
  protected:
   int plot(const std::string& telemetry, const std::string& screens, const std::string& out) {
-    const std::string cmd =
-        simtest::quoted(std::string(GYRELLE_SOURCE_DIR) + "/scripts/plot-flight") + " " +
-        simtest::quoted(telemetry) + " " + simtest::quoted(screens) + " " + simtest::quoted(out) +
-        " >" + simtest::quoted(path("plot.out")) + " 2>" + simtest::quoted(path("plot.err"));
-    const int raw = std::system(cmd.c_str());
-    return WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+    testsupport::ChildProcess child(
+        {std::string(GYRELLE_SOURCE_DIR) + "/scripts/plot-flight", telemetry, screens, out},
+        path("plot.out"), path("plot.err"));
+    return child.wait().value_or(-1);
   }
   static bool isPng(const std::string& file) {
     return simtest::readFile(file).rfind("\x89PNG\r\n\x1a\n", 0) == 0;
