@@ -13,7 +13,11 @@ scripts/setup.sh
 ctest --preset default "$@"
 
 scripts/setup-windows.sh
-ctest --preset windows "$@"
+# A test program that fails under Wine runs once more before the suite fails:
+# on a loaded machine Wine has been seen to lose a test's output or hold a
+# just-ended program's files a moment longer (about 1 run in 12 of test_sim).
+# A failure that repeats still fails the run.
+ctest --preset windows --repeat until-pass:2 "$@"
 
 cmake --preset asan >/dev/null
 cmake --build --preset asan
