@@ -24,6 +24,8 @@ class Interrupt : public simtest::SimRun {
     std::string s = simtest::kTwoVessels;
     s.replace(s.find("until = 5.0"), 11, "until = 1e6");
     s += "[[screen]]\nmode = \"Gyrelle\"\n";
+    // An earlier run's pictures would make this one look as if it flew already.
+    fs::remove_all(path("f"));
     {
       testsupport::ChildProcess child(
           simCommand({writeScenario("s.toml", s), "--telemetry", path("t.csv"), "--dump",
