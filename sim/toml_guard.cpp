@@ -122,6 +122,10 @@ class Scanner {
   bool lineEndingBackslash() {
     size_t j = i_;
     while (j < text_.size() && (text_[j] == ' ' || text_[j] == '\t')) ++j;
+    // The library tests the character after the backslash, and after each
+    // blank that follows it, for whitespace too.
+    if (j < text_.size() && static_cast<unsigned char>(text_[j]) >= 0x80)
+      refuse("a backslash followed by a character beyond ASCII is no escape sequence");
     if (j >= text_.size() || (text_[j] != '\n' && text_[j] != '\r')) return false;
     while (i_ < text_.size() &&
            (text_[i_] == ' ' || text_[i_] == '\t' || text_[i_] == '\n' || text_[i_] == '\r'))

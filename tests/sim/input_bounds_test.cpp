@@ -145,6 +145,9 @@ TEST_F(InputBounds, CharactersBeyondAsciiOnlyInStringsAndComments) {
   refusedScenario("y\xcf\x96x = 1\n", "1:2");
   refusedScenario("[sim]\nstep = 0.02 \xc3\xa9\n", "2:13");
   refusedScenario("[[body]]\nname = \"\"\"Ea\\\n  \xc3\xa9rth\"\"\"\n", "3:3");
+  EXPECT_NE(refusedScenario("x = \"\"\"4.0\nut\\\xef\xbb\xbb\"\"\"\n", "2:4").find("no escape"),
+            std::string::npos);
+  refusedScenario("x = \"\"\"a\\ \t\xc3\xa9\"\"\"\n", "1:10");
   std::string s = simtest::kTwoVessels;
   s.replace(s.find("name = \"B\""), 10, "name = \"B\xc3\xa9\" # T\xc3\xa9nder\nbase = '''Pad'''");
   const auto r = run({writeScenario("ok.toml", "# Caf\xc3\xa9 \xcf\x96\n" + s), "--quiet"});
