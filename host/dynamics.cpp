@@ -21,14 +21,8 @@ const ThrustSum& currentThrust(Vessel& v) {
   const bool fuelled = v.propellant > 0.0;
   // Compared bit for bit: a level that compares equal but differs in its bits
   // (a zero's sign) only sums the thrust again, to the same result.
-  uint64_t changed = 0;  // the bits in which any level differs
-  for (size_t g = 0; g < cache.levels.size(); ++g) {
-    uint64_t was, now;
-    std::memcpy(&was, &cache.levels[g], sizeof was);
-    std::memcpy(&now, &v.groupLevel[g], sizeof now);
-    changed |= was ^ now;
-  }
-  if (!cache.valid || cache.fuelled != fuelled || changed != 0) {
+  if (!cache.valid || cache.fuelled != fuelled ||
+      std::memcmp(cache.levels.data(), v.groupLevel.data(), sizeof cache.levels) != 0) {
     cache.sum = thrustSum(v);
     cache.levels = v.groupLevel;
     cache.fuelled = fuelled;
@@ -292,9 +286,10 @@ ObjectId World::step(double dt) {
   // Vessels taking one whole step from a finite state step in groups of
   // kWide; the others step alone.
   WideGroup group(pointMasses_);
+  const bool grouping = vessels_.size() > 1;
   for (size_t i = 0; i < vessels_.size(); ++i) {
     Vessel& v = *vessels_[i];
-    if (!group.add(v, i, dt)) {
+    if (!grouping || !group.add(v, i, dt)) {
       advanced(i, advanceAlone(prepare(v, dt), bodies_.data(), bodies_.size(), dt));
     } else if (group.full()) {
       group.step(bodies_.data(), bodies_.size(), dt, advanced);
