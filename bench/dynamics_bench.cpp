@@ -7,6 +7,7 @@
 #include <cmath>
 
 #include "host/dynamics.h"
+#include "host/rigid_body_step.h"
 #include "host/world.h"
 
 namespace {
@@ -60,6 +61,48 @@ void BM_HostRk4Step(benchmark::State& state) {
   }
 }
 BENCHMARK(BM_HostRk4Step);
+
+// The integrator alone, without the vessel's bookkeeping around it (thrust,
+// copies in and out, propellant and delta-v booked).
+void BM_CoreRk4Step(benchmark::State& state) {
+  halcyra::World world;
+  world.addBody("Earth", kMu, kEarthRadius, {0, 0, 0});
+  halcyra::Vessel& v = *world.vessel(world.addVessel(orbiter()));
+  setLevels(v);
+  const halcyra::ThrustSum t = halcyra::thrustSum(v);
+  const halcyra::BodyModel<double, halcyra::Body> model{world.bodies().data(),
+                                                        world.bodies().size(),
+                                                        v.dryMass,
+                                                        v.pmi.x,
+                                                        v.pmi.y,
+                                                        v.pmi.z,
+                                                        t.forceLocal.x,
+                                                        t.forceLocal.y,
+                                                        t.forceLocal.z,
+                                                        t.torqueLocal.x,
+                                                        t.torqueLocal.y,
+                                                        t.torqueLocal.z,
+                                                        t.massFlow};
+  halcyra::BodyState<double> s{};
+  s.v[0] = v.position.x;
+  s.v[4] = v.velocity.y;
+  s.v[6] = s.v[10] = s.v[14] = 1.0;
+  s.v[15] = -v.angVel.x;
+  s.v[16] = -v.angVel.y;
+  s.v[17] = -v.angVel.z;
+  s.v[18] = v.propellant;
+  const auto start = s;
+  int n = 0;
+  for (auto _ : state) {
+    if (++n == kStepsPerRun) {
+      n = 0;
+      s = start;
+    }
+    halcyra::rungeKuttaStep(model, s, kStep);
+    benchmark::DoNotOptimize(s.v);
+  }
+}
+BENCHMARK(BM_CoreRk4Step);
 
 // The hand-written reference: one body at the origin, the thrust summed once
 // before the loop, the state as one array.
