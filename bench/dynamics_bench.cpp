@@ -37,6 +37,18 @@ void restoreState(halcyra::Vessel& v, const halcyra::Vessel& from) {
   v.propellant = from.propellant;
 }
 
+// The orbiter's state as the flat state (position, velocity, rotation,
+// right-handed body rate, propellant) into s[0..18]; the rest stays as it is.
+void startState(const halcyra::Vessel& v, double* s) {
+  s[0] = v.position.x;
+  s[4] = v.velocity.y;
+  s[6] = s[10] = s[14] = 1.0;
+  s[15] = -v.angVel.x;
+  s[16] = -v.angVel.y;
+  s[17] = -v.angVel.z;
+  s[18] = v.propellant;
+}
+
 // Pitch and roll thrusters firing, as under a hold that is turning the vessel.
 void setLevels(halcyra::Vessel& v) {
   v.groupLevel[THGROUP_PITCH_RAISE] = 0.3;
@@ -84,13 +96,7 @@ void BM_CoreRk4Step(benchmark::State& state) {
                                                         t.torqueLocal.z,
                                                         t.massFlow};
   halcyra::BodyState<double> s{};
-  s.v[0] = v.position.x;
-  s.v[4] = v.velocity.y;
-  s.v[6] = s.v[10] = s.v[14] = 1.0;
-  s.v[15] = -v.angVel.x;
-  s.v[16] = -v.angVel.y;
-  s.v[17] = -v.angVel.z;
-  s.v[18] = v.propellant;
+  startState(v, s.v);
   const auto start = s;
   int n = 0;
   for (auto _ : state) {
@@ -177,13 +183,7 @@ void BM_FlatRk4Step(benchmark::State& state) {
                   {thrust.torqueLocal.x, thrust.torqueLocal.y, thrust.torqueLocal.z},
                   thrust.massFlow};
   Flat x{};
-  x.s[0] = v.position.x;
-  x.s[4] = v.velocity.y;
-  x.s[6] = x.s[10] = x.s[14] = 1.0;
-  x.s[15] = -v.angVel.x;
-  x.s[16] = -v.angVel.y;
-  x.s[17] = -v.angVel.z;
-  x.s[18] = v.propellant;
+  startState(v, x.s);
   const Flat start = x;
   int n = 0;
   for (auto _ : state) {
