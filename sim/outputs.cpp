@@ -206,13 +206,29 @@ std::string frameName(size_t screen, double t) {
 }
 
 void FrameWriter::write(double t, halcyra::World& world) {
-  if (png_.size() < world.screenCount()) png_.resize(world.screenCount());
+  if (shown_.size() < world.screenCount()) shown_.resize(world.screenCount());
   for (size_t i = 0; i < world.screenCount(); ++i) {
     const halcyra::Screen& s = world.screen(i);
-    render::renderDrawing(s.lastDrawing, s.width, s.height, picture_);
+    Shown& shown = shown_[i];
+    const bool same = shown.written && shown.width == s.width && shown.height == s.height &&
+                      shown.ops == s.lastDrawing;
     OutputFile file(dir_ + "/" + frameName(i, t));
     std::string error;
-    if (!png_[i].write(picture_, file.stream(), file.path(), error)) {
+    bool written = false;
+    if (same) {
+      written = shown.png.writeLast(file.stream(), file.path(), error);
+    } else {
+      shown.written = false;  // nothing to repeat until this one is written
+      render::renderDrawing(s.lastDrawing, s.width, s.height, picture_);
+      written = shown.png.write(picture_, file.stream(), file.path(), error);
+      if (written) {
+        shown.ops = s.lastDrawing;
+        shown.width = s.width;
+        shown.height = s.height;
+        shown.written = true;
+      }
+    }
+    if (!written) {
       file.check();  // a failed write names the reason
       throw OutputError(error);
     }
