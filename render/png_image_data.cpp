@@ -6,9 +6,11 @@
 namespace render {
 namespace {
 
-constexpr int kLevel = 1;          // the fastest
-constexpr int kRawDeflate = -15;   // windowBits: no zlib wrapper, a 32 KB window
-constexpr int kMemLevel = 8;       // zlib's default
+constexpr int kLevel = 1;         // the fastest
+constexpr int kRawDeflate = -15;  // windowBits: no zlib wrapper, a 32 KB window
+// 2^(6 + 7) hash entries, which run-length matching never reads but a reset
+// clears, and room for 2^(6 + 6) symbols a block.
+constexpr int kMemLevel = 6;
 constexpr size_t kFlushRoom = 16;  // [bytes] beyond deflateBound for the sync flush's empty block
 
 // The zlib header of a deflate stream with a 32 KB window at the fastest
@@ -77,16 +79,17 @@ bool PngImageData::compress(Band& band, const uint32_t* pixels, uint32_t rows, u
   } else if (deflateReset(&zs_) != Z_OK) {
     return false;
   }
-  band.deflated.resize(deflateBound(&zs_, uLong(band.rawSize)) + kFlushRoom);
+  deflated_.resize(
+      std::max(deflated_.size(), deflateBound(&zs_, uLong(band.rawSize)) + kFlushRoom));
   zs_.next_in = rows_.data();
   zs_.avail_in = uInt(band.rawSize);
-  zs_.next_out = band.deflated.data();
-  zs_.avail_out = uInt(band.deflated.size());
+  zs_.next_out = deflated_.data();
+  zs_.avail_out = uInt(deflated_.size());
   // Room for all of it: one call compresses the whole band.
   const int result = deflate(&zs_, last ? Z_FINISH : Z_SYNC_FLUSH);
   if (result != (last ? Z_STREAM_END : Z_OK) || zs_.avail_in != 0 || zs_.avail_out == 0)
     return false;
-  band.deflated.resize(band.deflated.size() - zs_.avail_out);
+  band.deflated.assign(deflated_.data(), deflated_.data() + (deflated_.size() - zs_.avail_out));
   return true;
 }
 

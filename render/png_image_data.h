@@ -23,7 +23,7 @@ namespace render {
 
 class PngImageData {
  public:
-  static constexpr uint32_t kBandRows = 16;
+  static constexpr uint32_t kBandRows = 8;
 
   PngImageData() = default;
   ~PngImageData();
@@ -49,7 +49,8 @@ class PngImageData {
 
   Picture last_;  // the picture the stream holds
   std::vector<Band> bands_;
-  std::vector<unsigned char> rows_;  // one band's rows as the stream holds them
+  std::vector<unsigned char> rows_;      // one band's rows as the stream holds them
+  std::vector<unsigned char> deflated_;  // room for one band compressed
   std::vector<unsigned char> stream_;
   z_stream zs_{};
   bool zsReady_ = false;
