@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <cstring>
 #include <filesystem>
+#include <iterator>
 #include <string>
 #include <string_view>
 
@@ -144,13 +145,15 @@ void TelemetryWriter::sample(double t, halcyra::World& world) {
   next_ = nextMultiple(t, every_);
   std::string& out = text_;  // kept between samples, so that its buffer is reused
   out.clear();
+  char time[kFixed3Chars];  // t with three decimals, the same on every row
+  const size_t timeSize = size_t(putFixed3(time, t) - time);
   for (halcyra::Vessel* v : world.vessels()) {
     VESSELSTATUS s{};
     world.getStatus(*v, s);
     const auto& L = v->groupLevel;
     bool docked = false;
     for (const halcyra::DockPort& p : v->ports) docked = docked || p.docked != 0;
-    appendFixed3(out, t);
+    out.append(time, timeSize);
     out += ',';
     appendCsvField(out, v->name);
     out += ',';
@@ -178,11 +181,15 @@ void TelemetryWriter::sample(double t, halcyra::World& world) {
                              L[THGROUP_MAIN],
                              L[THGROUP_RETRO],
                              L[THGROUP_HOVER]};
+    // The figures built on the stack and appended in one go.
+    char row[std::size(values) * (1 + kG10Chars) + 3];
+    char* p = row;
     for (double x : values) {
-      out += ',';
-      appendG10(out, x == 0.0 ? 0.0 : x);  // no "-0"
+      *p++ = ',';
+      p = putG10(p, x == 0.0 ? 0.0 : x);  // no "-0"
     }
-    out += docked ? ",1\n" : ",0\n";
+    std::memcpy(p, docked ? ",1\n" : ",0\n", 3);
+    out.append(row, size_t(p + 3 - row));
   }
   file_.put(out);
 }
