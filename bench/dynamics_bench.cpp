@@ -7,6 +7,7 @@
 #include <cmath>
 
 #include "host/dynamics.h"
+#include "host/rigid_body_step.h"
 #include "host/world.h"
 
 namespace {
@@ -36,6 +37,18 @@ void restoreState(halcyra::Vessel& v, const halcyra::Vessel& from) {
   v.propellant = from.propellant;
 }
 
+// The orbiter's state as the flat state (position, velocity, rotation,
+// right-handed body rate, propellant) into s[0..18]; the rest stays as it is.
+void startState(const halcyra::Vessel& v, double* s) {
+  s[0] = v.position.x;
+  s[4] = v.velocity.y;
+  s[6] = s[10] = s[14] = 1.0;
+  s[15] = -v.angVel.x;
+  s[16] = -v.angVel.y;
+  s[17] = -v.angVel.z;
+  s[18] = v.propellant;
+}
+
 // Pitch and roll thrusters firing, as under a hold that is turning the vessel.
 void setLevels(halcyra::Vessel& v) {
   v.groupLevel[THGROUP_PITCH_RAISE] = 0.3;
@@ -60,6 +73,42 @@ void BM_HostRk4Step(benchmark::State& state) {
   }
 }
 BENCHMARK(BM_HostRk4Step);
+
+// The integrator alone, without the vessel's bookkeeping around it (thrust,
+// copies in and out, propellant and delta-v booked).
+void BM_CoreRk4Step(benchmark::State& state) {
+  halcyra::World world;
+  world.addBody("Earth", kMu, kEarthRadius, {0, 0, 0});
+  halcyra::Vessel& v = *world.vessel(world.addVessel(orbiter()));
+  setLevels(v);
+  const halcyra::ThrustSum t = halcyra::thrustSum(v);
+  const halcyra::BodyModel<double, halcyra::Body> model{world.bodies().data(),
+                                                        world.bodies().size(),
+                                                        v.dryMass,
+                                                        v.pmi.x,
+                                                        v.pmi.y,
+                                                        v.pmi.z,
+                                                        t.forceLocal.x,
+                                                        t.forceLocal.y,
+                                                        t.forceLocal.z,
+                                                        t.torqueLocal.x,
+                                                        t.torqueLocal.y,
+                                                        t.torqueLocal.z,
+                                                        t.massFlow};
+  halcyra::BodyState<double> s{};
+  startState(v, s.v);
+  const auto start = s;
+  int n = 0;
+  for (auto _ : state) {
+    if (++n == kStepsPerRun) {
+      n = 0;
+      s = start;
+    }
+    halcyra::rungeKuttaStep(model, s, kStep);
+    benchmark::DoNotOptimize(s.v);
+  }
+}
+BENCHMARK(BM_CoreRk4Step);
 
 // The hand-written reference: one body at the origin, the thrust summed once
 // before the loop, the state as one array.
@@ -134,13 +183,7 @@ void BM_FlatRk4Step(benchmark::State& state) {
                   {thrust.torqueLocal.x, thrust.torqueLocal.y, thrust.torqueLocal.z},
                   thrust.massFlow};
   Flat x{};
-  x.s[0] = v.position.x;
-  x.s[4] = v.velocity.y;
-  x.s[6] = x.s[10] = x.s[14] = 1.0;
-  x.s[15] = -v.angVel.x;
-  x.s[16] = -v.angVel.y;
-  x.s[17] = -v.angVel.z;
-  x.s[18] = v.propellant;
+  startState(v, x.s);
   const Flat start = x;
   int n = 0;
   for (auto _ : state) {

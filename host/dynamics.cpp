@@ -1,18 +1,6 @@
-// Rigid-body integration with the classical fourth-order Runge-Kutta method
-// (order 4, fixed step) on the full state: position, velocity, rotation matrix,
-// body angular velocity and propellant.
-//
-// The status rate w obeys dR/dt = -R [w]x. With Omega = -w this is the usual
-// body-frame kinematics dR/dt = R [Omega]x, and Euler's equations hold in the
-// right-handed form I dOmega/dt = sum(r x F) - Omega x (I Omega), with
-// I = diag(pmi) * mass (pmi is mass-normalised). Thrust and mass flow are
-// constant over a step (levels change only between steps); after the step R is
-// pulled back onto the rotations and the propellant is kept non-negative.
-//
-// The state is 19 flat doubles and the derivative is written out term by term,
-// so that the compiler keeps the whole step in registers and loops; every sum
-// and product is taken in the order of the vector and matrix operations of
-// host/frames.h, which the results match bit for bit.
+// A vessel's step: its thrust, the Runge-Kutta step of host/rigid_body_step.h
+// (in sub-steps for a fast spinner), the propellant kept non-negative and the
+// burn booked. World::step integrates vessels two at a time where it can.
 #include "host/dynamics.h"
 
 #include <cmath>
@@ -20,98 +8,12 @@
 #include <cstring>
 
 #include "host/frames.h"
+#include "host/rigid_body_step.h"
+#include "host/wide_step.h"
 
 namespace halcyra {
 
 namespace {
-
-// Offsets into the flat state.
-constexpr int kPos = 0;     // global position [m], 3 values
-constexpr int kVel = 3;     // global velocity [m/s], 3 values
-constexpr int kRot = 6;     // vessel -> global rotation, row-major, 9 values
-constexpr int kOmega = 15;  // body rate, right-handed sense (= -w) [rad/s], 3 values
-constexpr int kProp = 18;   // propellant [kg]
-constexpr int kSize = 20;   // 19 values and a zero, an even count that the compiler vectorises
-
-struct State {
-  double v[kSize];
-};
-
-// r = s + d h, value by value.
-inline void add(State& r, const State& s, const State& d, double h) {
-  for (int i = 0; i < kSize; ++i) r.v[i] = s.v[i] + d.v[i] * h;
-}
-
-// What the derivative needs besides the state, copied out of the vessel once
-// a step, so that writing the derivative cannot alias any of it.
-struct Model {
-  const Body* bodies;
-  size_t bodyCount;
-  double dryMass;                    // [kg]
-  double pmiX, pmiY, pmiZ;           // [m^2]
-  double forceX, forceY, forceZ;     // vessel axes [N]
-  double torqueX, torqueY, torqueZ;  // [N m]
-  double massFlow;                   // [kg/s]
-
-  // The derivative of the state s into d. Inlined into the step by force: it
-  // runs four times a step, and a call each time costs as much as its body.
-  [[gnu::always_inline]] void derivative(const State& state, State& deriv) const {
-    const double* s = state.v;
-    double* __restrict d = deriv.v;
-    // The propellant is kept non-negative ("not greater than 0" counts as 0,
-    // as fmax would; the dry mass absorbs the sign of a zero).
-    const double mass = dryMass + (s[kProp] > 0.0 ? s[kProp] : 0.0);    // [kg]
-    const double ix = pmiX * mass, iy = pmiY * mass, iz = pmiZ * mass;  // [kg m^2]
-    const double r0 = s[kRot], r1 = s[kRot + 1], r2 = s[kRot + 2], r3 = s[kRot + 3],
-                 r4 = s[kRot + 4], r5 = s[kRot + 5], r6 = s[kRot + 6], r7 = s[kRot + 7],
-                 r8 = s[kRot + 8];
-    const double wx = s[kOmega], wy = s[kOmega + 1], wz = s[kOmega + 2];
-
-    // Gravity of every body.
-    const double x = s[kPos], y = s[kPos + 1], z = s[kPos + 2];
-    double gx = 0.0, gy = 0.0, gz = 0.0;
-    for (size_t i = 0; i < bodyCount; ++i) {
-      const Body& b = bodies[i];
-      const double dx = b.position.x - x, dy = b.position.y - y, dz = b.position.z - z;
-      const double dist2 = dx * dx + dy * dy + dz * dz;
-      if (dist2 == 0.0) continue;  // no direction to pull in at the centre
-      const double k = b.mu / (dist2 * std::sqrt(dist2));
-      gx = gx + dx * k;
-      gy = gy + dy * k;
-      gz = gz + dz * k;
-    }
-
-    d[kPos] = s[kVel];
-    d[kPos + 1] = s[kVel + 1];
-    d[kPos + 2] = s[kVel + 2];
-    const double perMass = 1.0 / mass;
-    d[kVel] = gx + (r0 * forceX + r1 * forceY + r2 * forceZ) * perMass;
-    d[kVel + 1] = gy + (r3 * forceX + r4 * forceY + r5 * forceZ) * perMass;
-    d[kVel + 2] = gz + (r6 * forceX + r7 * forceY + r8 * forceZ) * perMass;
-
-    // R [Omega]x, with [Omega]x = [0 -wz wy; wz 0 -wx; -wy wx 0] (its zero
-    // terms kept: they decide the sign of a zero result).
-    const double nwx = -wx, nwy = -wy, nwz = -wz;
-    d[kRot] = r0 * 0.0 + r1 * wz + r2 * nwy;
-    d[kRot + 1] = r0 * nwz + r1 * 0.0 + r2 * wx;
-    d[kRot + 2] = r0 * wy + r1 * nwx + r2 * 0.0;
-    d[kRot + 3] = r3 * 0.0 + r4 * wz + r5 * nwy;
-    d[kRot + 4] = r3 * nwz + r4 * 0.0 + r5 * wx;
-    d[kRot + 5] = r3 * wy + r4 * nwx + r5 * 0.0;
-    d[kRot + 6] = r6 * 0.0 + r7 * wz + r8 * nwy;
-    d[kRot + 7] = r6 * nwz + r7 * 0.0 + r8 * wx;
-    d[kRot + 8] = r6 * wy + r7 * nwx + r8 * 0.0;
-
-    // Euler's equations: (torque - Omega x (I Omega)) / I.
-    const double iwx = ix * wx, iwy = iy * wy, iwz = iz * wz;
-    d[kOmega] = (torqueX - (wy * iwz - wz * iwy)) / ix;
-    d[kOmega + 1] = (torqueY - (wz * iwx - wx * iwz)) / iy;
-    d[kOmega + 2] = (torqueZ - (wx * iwy - wy * iwx)) / iz;
-
-    d[kProp] = -massFlow;
-    d[kSize - 1] = 0.0;
-  }
-};
 
 // The thrust at the vessel's levels, summed again only when they changed.
 const ThrustSum& currentThrust(Vessel& v) {
@@ -162,39 +64,9 @@ ThrustSum thrustSum(const Vessel& v) {
 
 namespace {
 
-// One classical Runge-Kutta step of dt, s replaced by its result; R is pulled
-// back onto the rotations.
-void rungeKuttaStep(const Model& model, State& s, double dt) {
-  State k1, k2, k3, k4, t;
-  model.derivative(s, k1);
-  add(t, s, k1, dt / 2);
-  model.derivative(t, k2);
-  add(t, s, k2, dt / 2);
-  model.derivative(t, k3);
-  add(t, s, k3, dt);
-  model.derivative(t, k4);
-  // s + k1 dt/6 + k2 dt/3 + k3 dt/3 + k4 dt/6, summed left to right.
-  const double h6 = dt / 6, h3 = dt / 3;
-  for (int i = 0; i < kSize; ++i)
-    s.v[i] = s.v[i] + k1.v[i] * h6 + k2.v[i] * h3 + k3.v[i] * h3 + k4.v[i] * h6;
-  // R (3I - R^T R) / 2, as reorthonormalise in host/frames.h sums it, on the
-  // flat values.
-  double* r = s.v + kRot;
-  double k[9];
-  for (int i = 0; i < 3; ++i)
-    for (int j = 0; j < 3; ++j)
-      k[3 * i + j] =
-          ((i == j ? 3.0 : 0.0) - (r[i] * r[j] + r[3 + i] * r[3 + j] + r[6 + i] * r[6 + j])) * 0.5;
-  double out[9];
-  for (int i = 0; i < 3; ++i)
-    for (int j = 0; j < 3; ++j)
-      out[3 * i + j] = r[3 * i] * k[j] + r[3 * i + 1] * k[3 + j] + r[3 * i + 2] * k[6 + j];
-  for (int i = 0; i < 9; ++i) r[i] = out[i];
-}
-
 // True when every value is finite: no value has all its exponent bits set
 // (an infinity or a NaN). Tested on the bits, which the compiler vectorises.
-bool finite(const State& s) {
+bool finite(const BodyState<double>& s) {
   constexpr uint64_t kExponent = 0x7ff0000000000000u;
   uint64_t bad = 0;
   for (int i = 0; i < kSize; ++i) {
@@ -213,53 +85,175 @@ int subSteps(const VECTOR3& angVel, double dt) {
   return int(std::fmin(std::ceil(turn / kMaxTurnPerSubStep), double(kMaxSubSteps)));
 }
 
+namespace {
+
+// The vessel's flat state (offsets in host/rigid_body_step.h) to out[v * kStride].
+template <size_t kStride>
+void readState(const Vessel& v, double* out) {
+  auto put = [&](int at, double x) { out[size_t(at) * kStride] = x; };
+  put(kPos, v.position.x);
+  put(kPos + 1, v.position.y);
+  put(kPos + 2, v.position.z);
+  put(kVel, v.velocity.x);
+  put(kVel + 1, v.velocity.y);
+  put(kVel + 2, v.velocity.z);
+  for (int i = 0; i < 3; ++i)
+    for (int j = 0; j < 3; ++j) put(kRot + 3 * i + j, v.rotation.m[i][j]);
+  put(kOmega, v.angVel.x * -1.0);
+  put(kOmega + 1, v.angVel.y * -1.0);
+  put(kOmega + 2, v.angVel.z * -1.0);
+  put(kProp, v.propellant);
+  put(kSize - 1, 0.0);
+}
+
+// The state that the vessel reached, from in[v * kStride], back into the
+// vessel, its propellant kept non-negative.
+template <size_t kStride>
+void writeState(Vessel& v, const double* in) {
+  auto get = [&](int at) { return in[size_t(at) * kStride]; };
+  v.position = {get(kPos), get(kPos + 1), get(kPos + 2)};
+  v.velocity = {get(kVel), get(kVel + 1), get(kVel + 2)};
+  for (int i = 0; i < 3; ++i)
+    for (int j = 0; j < 3; ++j) v.rotation.m[i][j] = get(kRot + 3 * i + j);
+  v.angVel = {get(kOmega) * -1.0, get(kOmega + 1) * -1.0, get(kOmega + 2) * -1.0};
+  v.propellant = positivePart(get(kProp));  // what fmax(x, 0) gives, without a call
+}
+
+// A vessel made ready for its step: the thrust at its levels and the state it
+// starts from.
+struct Prepared {
+  Vessel* vessel;
+  const ThrustSum* thrust;
+  BodyState<double> s0;
+  int subSteps;
+};
+
+Prepared prepare(Vessel& v, double dt) {
+  Prepared p{&v, &currentThrust(v), {}, subSteps(v.angVel, dt)};
+  readState<1>(v, p.s0.v);
+  return p;
+}
+
+// Stores the state s that p's vessel reached and books the burn. Returns
+// false when s is not finite.
+bool finish(const Prepared& p, const BodyState<double>& s) {
+  writeState<1>(*p.vessel, s.v);
+  recordBurn(*p.vessel, *p.thrust, p.s0.v[kProp]);
+  return finite(s);
+}
+
+// The vessel's step alone. The integration of the rotation is only accurate,
+// and only stable against the gyroscopic term of Euler's equations, while the
+// vessel turns through a small angle per step: a fast spinner is integrated in
+// shorter steps. A state that is not finite is not advanced.
+template <class B>
+bool advanceAlone(const Prepared& p, const B* bodies, size_t bodyCount, double dt) {
+  const Vessel& v = *p.vessel;
+  const ThrustSum& t = *p.thrust;
+  const BodyModel<double, B> model{
+      bodies,          bodyCount,       v.dryMass,      v.pmi.x,        v.pmi.y,
+      v.pmi.z,         t.forceLocal.x,  t.forceLocal.y, t.forceLocal.z, t.torqueLocal.x,
+      t.torqueLocal.y, t.torqueLocal.z, t.massFlow};
+  BodyState<double> s = p.s0;
+  const int n = p.subSteps;
+  for (int i = 0; i < n && finite(s); ++i) rungeKuttaStep(model, s, n == 1 ? dt : dt / n);
+  return finish(p, s);
+}
+
+// Up to kWide vessels, each taking one whole step from a finite state, gathered
+// lane by lane to step together.
+class WideGroup {
+ public:
+  explicit WideGroup(const std::vector<PointMass>& bodies) {
+    model_.bodies = bodies.data();
+    model_.bodyCount = bodies.size();
+  }
+
+  // Takes the vessel (index in the world's order) into the next lane when its
+  // step is one whole step, and tells whether it did.
+  bool add(Vessel& v, size_t index, double dt) {
+    const int i = count_;
+    if (subSteps(v.angVel, dt) != 1) return false;
+    readState<kWide>(v, &state_.s[0][i]);
+    const ThrustSum& t = currentThrust(v);
+    model_.dryMass[i] = v.dryMass;
+    model_.pmiX[i] = v.pmi.x;
+    model_.pmiY[i] = v.pmi.y;
+    model_.pmiZ[i] = v.pmi.z;
+    model_.forceX[i] = t.forceLocal.x;
+    model_.forceY[i] = t.forceLocal.y;
+    model_.forceZ[i] = t.forceLocal.z;
+    model_.torqueX[i] = t.torqueLocal.x;
+    model_.torqueY[i] = t.torqueLocal.y;
+    model_.torqueZ[i] = t.torqueLocal.z;
+    model_.massFlow[i] = t.massFlow;
+    lanes_[i] = {&v, &t, v.propellant, index};
+    ++count_;
+    return true;
+  }
+
+  bool full() const { return count_ == kWide; }
+
+  // Steps the vessels gathered and calls done(index, finite after) for each.
+  // One vessel alone steps on its own, as cheaply.
+  template <class B, class Done>
+  void step(const B* bodies, size_t bodyCount, double dt, Done done) {
+    if (count_ == 1) {
+      const Lane& lane = lanes_[0];
+      done(lane.index, advanceAlone(prepare(*lane.vessel, dt), bodies, bodyCount, dt));
+    } else if (count_ > 1) {
+      // Lanes without a vessel repeat the first; their results are dropped.
+      for (int i = count_; i < kWide; ++i) {
+        for (double* field :
+             {model_.dryMass, model_.pmiX, model_.pmiY, model_.pmiZ, model_.forceX, model_.forceY,
+              model_.forceZ, model_.torqueX, model_.torqueY, model_.torqueZ, model_.massFlow})
+          field[i] = field[0];
+        for (int k = 0; k < kSize; ++k) state_.s[k][i] = state_.s[k][0];
+      }
+      // A state that is not finite is not advanced: such a vessel takes the
+      // path that does not advance it.
+      const NonFiniteLanes bad = wideStep()(model_, state_, dt);
+      for (int i = 0; i < count_; ++i) {
+        const Lane& lane = lanes_[i];
+        if (bad.before & (1u << i)) {
+          done(lane.index, advanceAlone(prepare(*lane.vessel, dt), bodies, bodyCount, dt));
+          continue;
+        }
+        writeState<kWide>(*lane.vessel, &state_.s[0][i]);
+        recordBurn(*lane.vessel, *lane.thrust, lane.propellantBefore);
+        done(lane.index, !(bad.after & (1u << i)));
+      }
+    }
+    count_ = 0;
+  }
+
+ private:
+  struct Lane {
+    Vessel* vessel;
+    const ThrustSum* thrust;
+    double propellantBefore;  // [kg]
+    size_t index;             // in the world's order
+  };
+  WideModel model_;
+  WideState state_;
+  Lane lanes_[kWide];
+  int count_ = 0;
+};
+
+}  // namespace
+
+WideStep wideStep() {
+#if defined(HALCYRA_AVX2)
+  static const WideStep best = __builtin_cpu_supports("avx2") ? wideStepAvx2 : wideStepSse2;
+  return best;
+#else
+  return wideStepSse2;
+#endif
+}
+
 bool advanceVessel(Vessel& v, const std::vector<Body>& bodies, double dt) {
   if (!(dt > 0.0) || !std::isfinite(dt)) return true;
-  const ThrustSum& thrust = currentThrust(v);
-  const Model model{bodies.data(),
-                    bodies.size(),
-                    v.dryMass,
-                    v.pmi.x,
-                    v.pmi.y,
-                    v.pmi.z,
-                    thrust.forceLocal.x,
-                    thrust.forceLocal.y,
-                    thrust.forceLocal.z,
-                    thrust.torqueLocal.x,
-                    thrust.torqueLocal.y,
-                    thrust.torqueLocal.z,
-                    thrust.massFlow};
-  State s0;
-  s0.v[kPos] = v.position.x;
-  s0.v[kPos + 1] = v.position.y;
-  s0.v[kPos + 2] = v.position.z;
-  s0.v[kVel] = v.velocity.x;
-  s0.v[kVel + 1] = v.velocity.y;
-  s0.v[kVel + 2] = v.velocity.z;
-  for (int i = 0; i < 3; ++i)
-    for (int j = 0; j < 3; ++j) s0.v[kRot + 3 * i + j] = v.rotation.m[i][j];
-  s0.v[kOmega] = v.angVel.x * -1.0;
-  s0.v[kOmega + 1] = v.angVel.y * -1.0;
-  s0.v[kOmega + 2] = v.angVel.z * -1.0;
-  s0.v[kProp] = v.propellant;
-  s0.v[kSize - 1] = 0.0;
-
-  // The integration of the rotation is only accurate, and only stable against
-  // the gyroscopic term of Euler's equations, while the vessel turns through a
-  // small angle per step: a fast spinner is integrated in shorter steps.
-  State s = s0;
-  const int n = subSteps(v.angVel, dt);
-  for (int i = 0; i < n && finite(s); ++i) rungeKuttaStep(model, s, n == 1 ? dt : dt / n);
-
-  const double* r = s.v;
-  v.position = {r[kPos], r[kPos + 1], r[kPos + 2]};
-  v.velocity = {r[kVel], r[kVel + 1], r[kVel + 2]};
-  for (int i = 0; i < 3; ++i)
-    for (int j = 0; j < 3; ++j) v.rotation.m[i][j] = r[kRot + 3 * i + j];
-  v.angVel = {r[kOmega] * -1.0, r[kOmega + 1] * -1.0, r[kOmega + 2] * -1.0};
-  v.propellant = std::fmax(r[kProp], 0.0);
-  recordBurn(v, thrust, s0.v[kProp]);
-  return finite(s);
+  return advanceAlone(prepare(v, dt), bodies.data(), bodies.size(), dt);
 }
 
 void recordBurn(Vessel& v, const ThrustSum& thrust, double propellantBefore) {
@@ -275,13 +269,34 @@ void recordBurn(Vessel& v, const ThrustSum& thrust, double propellantBefore) {
 }
 
 ObjectId World::step(double dt) {
-  ObjectId broken = 0;
-  for (auto& v : vessels_) {
-    if (!advanceVessel(*v, bodies_, dt) && broken == 0) broken = v->id;
-    vesselById_[v->id].position = v->position;
-    v->refBody = referenceBody(*v);
+  // The first vessel, in the world's order, whose state stopped being finite.
+  size_t broken = vessels_.size();
+  auto advanced = [&](size_t index, bool finiteAfter) {
+    Vessel& v = *vessels_[index];
+    if (!finiteAfter && index < broken) broken = index;
+    vesselById_[v.id].position = v.position;
+    v.refBody = referenceBody(v);
+  };
+  if (!(dt > 0.0) || !std::isfinite(dt)) {
+    for (size_t i = 0; i < vessels_.size(); ++i) advanced(i, true);
+    return 0;
   }
-  return broken;
+  pointMasses_.clear();
+  for (const Body& b : bodies_) pointMasses_.push_back(PointMass{b.position, b.mu});
+  // Vessels taking one whole step from a finite state step in groups of
+  // kWide; the others step alone.
+  WideGroup group(pointMasses_);
+  const bool grouping = vessels_.size() > 1;
+  for (size_t i = 0; i < vessels_.size(); ++i) {
+    Vessel& v = *vessels_[i];
+    if (!grouping || !group.add(v, i, dt)) {
+      advanced(i, advanceAlone(prepare(v, dt), bodies_.data(), bodies_.size(), dt));
+    } else if (group.full()) {
+      group.step(bodies_.data(), bodies_.size(), dt, advanced);
+    }
+  }
+  group.step(bodies_.data(), bodies_.size(), dt, advanced);
+  return broken < vessels_.size() ? vessels_[broken]->id : 0;
 }
 
 }  // namespace halcyra

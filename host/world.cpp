@@ -11,6 +11,7 @@
 
 #include "host/frames.h"
 #include "host/vessel_classes.h"
+#include "host/wide_step.h"
 
 namespace halcyra {
 

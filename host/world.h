@@ -23,6 +23,8 @@ using ObjectId = uint64_t;
 inline OBJHANDLE toHandle(ObjectId id) { return reinterpret_cast<OBJHANDLE>(id); }
 inline ObjectId toId(OBJHANDLE h) { return reinterpret_cast<ObjectId>(h); }
 
+struct PointMass;  // host/wide_step.h
+
 struct Matrix3 {
   double m[3][3];  // row-major
 };
@@ -260,6 +262,7 @@ class World {
     VECTOR3 position{};  // global [m], == vessel->position
   };
   std::vector<VesselSlot> vesselById_;
+  std::vector<PointMass> pointMasses_;  // the bodies as step() hands them to the integrator
   std::unordered_map<std::string, ObjectId> idByName_;
   std::vector<Screen> screens_;
   std::vector<ModeRegistration> modes_;

@@ -49,11 +49,19 @@ void FlightReport::redraw(double t, size_t screen, const PageReading& page) {
 
 void FlightReport::sample(double t, halcyra::World& world) {
   end_ = t;
-  for (halcyra::Vessel* v : world.vessels()) {
-    // try_emplace makes no node for a vessel already indexed.
-    auto [it, added] = vesselIndex_.try_emplace(v->id, vessels_.size());
-    if (added) vessels_.push_back(VesselFigures{v->name});
-    VesselFigures& f = vessels_[it->second];
+  const std::vector<halcyra::Vessel*>& list = world.vessels();
+  lastOrder_.resize(list.size());
+  for (size_t place = 0; place < list.size(); ++place) {
+    const halcyra::Vessel* v = list[place];
+    auto& [id, index] = lastOrder_[place];
+    if (id != v->id) {
+      // try_emplace makes no node for a vessel already indexed.
+      auto [it, added] = vesselIndex_.try_emplace(v->id, vessels_.size());
+      if (added) vessels_.push_back(VesselFigures{v->name});
+      id = v->id;
+      index = it->second;
+    }
+    VesselFigures& f = vessels_[index];
     const auto& burnt = v->propellantBurnt;
     f.propellantEngines = burnt[THGROUP_MAIN] + burnt[THGROUP_RETRO] + burnt[THGROUP_HOVER];
     f.propellantRotation = 0.0;

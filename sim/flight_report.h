@@ -78,6 +78,9 @@ class FlightReport {
  private:
   std::vector<VesselFigures> vessels_;  // in the order first seen
   std::map<halcyra::ObjectId, size_t> vesselIndex_;
+  // The figures' index of the vessel in each place of the world's list at the
+  // last sample: the list seldom changes, so the map is seldom searched.
+  std::vector<std::pair<halcyra::ObjectId, size_t>> lastOrder_;
   std::vector<ScreenFigures> screens_;
   double end_ = 0.0;  // [s]
 };

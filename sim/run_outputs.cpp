@@ -11,19 +11,24 @@ RunOutputs::RunOutputs(const RunOptions& o, const Scenario& s, halcyra::World& w
   if (!o.screensPath.empty()) screenLog_.emplace(o.screensPath);
   if (!o.reportPath.empty()) reportFile_.emplace(o.reportPath);
   if (!o.gifDir.empty()) gif_.emplace(o.gifDir, o.gifSpeed, o.gifEvery, s.redraw, world);
+  // The report is written with --report and summed up on stderr unless quiet;
+  // otherwise no one reads it, and it is not kept.
+  reportWanted_ = reportFile_.has_value() || !o.quiet;
 }
 
 void RunOutputs::redrawn(double t, size_t i, halcyra::World& world, const std::vector<GdiOp>& ops) {
   if (dump_) dump_->write(t, i, ops);
-  const PageReading page = readPage(ops);
-  report_.redraw(t, i, page);
-  if (screenLog_) screenLog_->write(t, i, page);
+  if (reportWanted_ || screenLog_) {
+    const PageReading page = readPage(ops);
+    if (reportWanted_) report_.redraw(t, i, page);
+    if (screenLog_) screenLog_->write(t, i, page);
+  }
   if (gif_) gif_->redrawn(t, i, world.screen(i));
 }
 
 void RunOutputs::sample(double t, halcyra::World& world) {
   if (telemetry_) telemetry_->sample(t, world);
-  report_.sample(t, world);
+  if (reportWanted_) report_.sample(t, world);
   if (frames_) frames_->sample(t, world);
   if (gif_) gif_->sample(t, world);
 }

@@ -43,6 +43,7 @@ class RunOutputs {
   std::optional<OutputFile> reportFile_;
   std::optional<GifWriter> gif_;
   FlightReport report_;
+  bool reportWanted_ = true;
   bool gifDone_ = false;
   bool reportDone_ = false;
 };
