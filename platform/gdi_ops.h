@@ -36,3 +36,11 @@ struct GdiOp {
   bool inPath = false;  // made between BeginPath and EndPath (builds a path, draws nothing)
   std::string text;
 };
+
+// Field by field: two drawings of equal operations draw the same pixels.
+inline bool operator==(const GdiOp& a, const GdiOp& b) {
+  return a.kind == b.kind && a.x == b.x && a.y == b.y && a.colour == b.colour &&
+         a.penColour == b.penColour && a.radius == b.radius && a.startDeg == b.startDeg &&
+         a.sweepDeg == b.sweepDeg && a.mode == b.mode && a.inPath == b.inPath && a.text == b.text;
+}
+inline bool operator!=(const GdiOp& a, const GdiOp& b) { return !(a == b); }

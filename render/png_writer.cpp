@@ -2,6 +2,7 @@
 
 #include <png.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <csetjmp>
 #include <cstdint>
@@ -9,16 +10,13 @@
 #include <cstring>
 #include <vector>
 
+#include "render/png_image_data.h"
+
 namespace render {
 namespace {
 
-// Room for a picture's whole file: its rows as they are (filter byte and
-// R, G, B), which deflate never grows by more than a few bytes a block, and
-// the chunks' headers.
-size_t fileBound(const Picture& picture) {
-  const size_t raw = size_t(picture.height) * (size_t(picture.width) * 3 + 1);
-  return raw + raw / 64 + 4096;
-}
+constexpr size_t kIdatChunk = size_t(1) << 20;  // [bytes] of image data a chunk at most
+constexpr size_t kChunkRoom = 64;               // [bytes] of signature, header and end chunks
 
 // Appends what libpng writes to the vector behind the write pointer, within
 // the room reserved for it (growing it could throw through libpng's C code).
@@ -28,12 +26,14 @@ void appendBytes(png_structp png, png_bytep data, png_size_t size) {
   out->insert(out->end(), data, data + size);
 }
 
-// libpng reports errors by longjmp to the setjmp below: this function holds
-// no object with a destructor, so the jump skips nothing that needs one (the
-// vector is the caller's). Returns false with libpng's message in
+// The file of a picture whose image data is compressed already: libpng writes
+// the signature, the header, the data in chunks and the end, each chunk with
+// its CRC. libpng reports errors by longjmp to the setjmp below: this function
+// holds no object with a destructor, so the jump skips nothing that needs one
+// (the vectors are the caller's). Returns false with libpng's message in
 // message[128] when it fails.
-bool encode(std::vector<unsigned char>* out, const Picture& picture, unsigned char* row,
-            char* message) {
+bool frame(std::vector<unsigned char>* out, uint32_t width, uint32_t height,
+           const std::vector<unsigned char>* data, char* message) {
   png_structp png = png_create_write_struct(
       PNG_LIBPNG_VER_STRING, message,
       [](png_structp p, png_const_charp text) {
@@ -57,34 +57,28 @@ bool encode(std::vector<unsigned char>* out, const Picture& picture, unsigned ch
     return false;
   }
   png_set_write_fn(png, out, appendBytes, nullptr);
-  png_set_IHDR(png, info, picture.width, picture.height, 8, PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE,
+  png_set_IHDR(png, info, width, height, 8, PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE,
                PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
-  png_set_filter(png, PNG_FILTER_TYPE_BASE, PNG_FILTER_NONE);
-  png_set_compression_level(png, 1);
   png_write_info(png, info);
-  const uint32_t width = picture.width;
-  for (uint32_t y = 0; y < picture.height; ++y) {
-    const uint32_t* pixels = picture.pixels.data() + size_t(y) * width;
-    // 0x00RRGGBB to the bytes R, G, B: byte-swapped and shifted, the pixel is
-    // 0x00BBGGRR, whose four little-endian bytes are R, G, B, 0; each store
-    // of four bytes is overwritten by the next pixel's from the fourth on
-    // (the row has a byte to spare for the last one).
-    for (uint32_t x = 0; x < width; ++x) {
-      const uint32_t rgb = __builtin_bswap32(pixels[x]) >> 8;
-      std::memcpy(row + 3 * size_t(x), &rgb, 4);
-    }
-    png_write_row(png, row);
-  }
-  png_write_end(png, nullptr);
+  static const png_byte kIdat[] = "IDAT", kIend[] = "IEND";
+  for (size_t at = 0; at < data->size(); at += kIdatChunk)
+    png_write_chunk(png, kIdat, data->data() + at, std::min(kIdatChunk, data->size() - at));
+  png_write_chunk(png, kIend, nullptr, 0);
   png_destroy_write_struct(&png, &info);
   return true;
 }
 
-bool samePicture(const Picture& a, const Picture& b) {
-  return a.width == b.width && a.height == b.height && a.pixels == b.pixels;
-}
-
 }  // namespace
+
+struct PngWriter::Kept {
+  PngImageData data;
+  std::vector<unsigned char> file;  // of the picture data holds, as written
+};
+
+PngWriter::PngWriter() : kept_(std::make_unique<Kept>()) {}
+PngWriter::~PngWriter() = default;
+PngWriter::PngWriter(PngWriter&&) noexcept = default;
+PngWriter& PngWriter::operator=(PngWriter&&) noexcept = default;
 
 bool PngWriter::write(const Picture& picture, FILE* file, const std::string& name,
                       std::string& error) {
@@ -93,21 +87,34 @@ bool PngWriter::write(const Picture& picture, FILE* file, const std::string& nam
     error = name + ": cannot write an empty picture";
     return false;
   }
-  if (png_.empty() || !samePicture(picture, last_)) {
-    row_.resize(size_t(picture.width) * 3 + 1);
-    png_.clear();
-    png_.reserve(fileBound(picture));
+  Kept& k = *kept_;
+  bool changed = false;
+  if (!k.data.set(picture, changed)) {
+    k.file.clear();
+    error = name + ": cannot write: out of memory to compress the picture";
+    return false;
+  }
+  if (changed || k.file.empty()) {
+    const size_t idatChunks = k.data.stream().size() / kIdatChunk + 1;
+    k.file.clear();
+    k.file.reserve(k.data.stream().size() + 12 * idatChunks + kChunkRoom);
     char message[128] = {};
-    if (!encode(&png_, picture, row_.data(), message)) {
-      png_.clear();  // nothing kept: the next picture is encoded afresh
+    if (!frame(&k.file, picture.width, picture.height, &k.data.stream(), message)) {
+      k.file.clear();  // framed again next time, even for the same picture
       error = name + ": cannot write: " + message;
       return false;
     }
-    last_.width = picture.width;
-    last_.height = picture.height;
-    last_.pixels = picture.pixels;
   }
-  if (std::fwrite(png_.data(), 1, png_.size(), file) != png_.size()) {
+  return writeLast(file, name, error);
+}
+
+bool PngWriter::writeLast(FILE* file, const std::string& name, std::string& error) {
+  const std::vector<unsigned char>& bytes = kept_->file;
+  if (bytes.empty()) {
+    error = name + ": cannot write: no picture to write again";
+    return false;
+  }
+  if (std::fwrite(bytes.data(), 1, bytes.size(), file) != bytes.size()) {
     error = name + ": cannot write: " + std::strerror(errno);
     return false;
   }

@@ -5,9 +5,16 @@
 
 namespace sim {
 
+// Whether a CSV field must be quoted: it holds a comma, quote or line break.
+inline bool needsQuotes(const std::string& text) {
+  for (char c : text)
+    if (c == ',' || c == '"' || c == '\r' || c == '\n') return true;
+  return false;
+}
+
 // A CSV field: quoted (quotes doubled) when it holds a comma, quote or line break.
 inline std::string csvField(const std::string& text) {
-  if (text.find_first_of(",\"\r\n") == std::string::npos) return text;
+  if (!needsQuotes(text)) return text;
   std::string out = "\"";
   for (char c : text) out += c == '"' ? std::string("\"\"") : std::string(1, c);
   return out + "\"";
@@ -15,7 +22,7 @@ inline std::string csvField(const std::string& text) {
 
 // The same appended to a row being built, without a string of its own.
 inline void appendCsvField(std::string& out, const std::string& text) {
-  if (text.find_first_of(",\"\r\n") == std::string::npos) {
+  if (!needsQuotes(text)) {
     out += text;
     return;
   }

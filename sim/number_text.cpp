@@ -15,18 +15,27 @@ namespace sim {
 namespace {
 
 // Powers of ten that are exact doubles (up to 1e22).
-constexpr double kPow10[] = {1e0, 1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7, 1e8,
-                             1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15, 1e16};
+constexpr double kPow10[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
+                             1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+
+// The decimal exponents rounded directly: a * 10^(9 - e) needs a power of
+// ten up to 1e22.
+constexpr int kMinExponent = -13;
+constexpr int kMaxExponent = 9;
 
 // a * 10^s rounded to the nearest whole number, ties to even, as printf
-// rounds the exact value of a double; a >= 0, s <= 16 and a * 10^s < 2^52.
+// rounds the exact value of a double; a >= 0, s <= 22 and a * 10^s < 2^52.
 // hi + lo is the exact product; hi - n is exact, so only an exact .5 of hi
 // needs lo to tell which way the exact value lies.
 uint64_t roundScaled(double a, int s) {
   const double p = kPow10[s];
   const double hi = a * p;
   const double lo = std::fma(a, p, -hi);
-  double n = std::nearbyint(hi);  // ties to even in the default rounding mode
+  // Rounded to a whole number, ties to even, in the default rounding mode:
+  // adding 2^52 leaves no bits below the units (nearbyint without SSE4.1 is
+  // a library call).
+  constexpr double kTwo52 = 4503599627370496.0;
+  double n = (hi + kTwo52) - kTwo52;
   const double f = hi - n;
   if (f == 0.5 && lo > 0.0) n += 1.0;
   if (f == -0.5 && lo < 0.0) n -= 1.0;
@@ -41,42 +50,68 @@ void digits(uint64_t n, char* buf, int count) {
   }
 }
 
+// "00" to "99".
+struct DigitPairs {
+  char text[200];
+  constexpr DigitPairs() : text() {
+    for (int i = 0; i < 100; ++i) {
+      text[2 * i] = char('0' + i / 10);
+      text[2 * i + 1] = char('0' + i % 10);
+    }
+  }
+};
+constexpr DigitPairs kPairs;
+
+// The five digits of v < 100000 into buf[5], two at a time.
+void fiveDigits(uint32_t v, char* buf) {
+  buf[4] = char('0' + v % 10);
+  v /= 10;
+  std::memcpy(buf + 2, kPairs.text + 2 * (v % 100), 2);
+  std::memcpy(buf, kPairs.text + 2 * (v / 100), 2);
+}
+
+// The ten digits of n < 10^10 into buf[10]: two halves of five, whose
+// divisions do not wait for each other's.
+void tenDigits(uint64_t n, char* buf) {
+  const uint64_t high = n / 100000;
+  fiveDigits(uint32_t(high), buf);
+  fiveDigits(uint32_t(n - high * 100000), buf + 5);
+}
+
 // floor(log10(a)), or one or two less, from the binary exponent of a normal
 // a > 0 (1233 / 4096 is log10(2) a little low).
 int decimalExponentEstimate(double a) {
   uint64_t bits;
   std::memcpy(&bits, &a, sizeof bits);
   const int binary = int((bits >> 52) & 0x7ff) - 1023;  // floor(log2(a))
-  return binary * 1233 >> 12;  // an arithmetic shift: it floors
+  return binary * 1233 >> 12;                           // an arithmetic shift: it floors
 }
 
 }  // namespace
 
-void appendG10(std::string& out, double v) {
+char* putG10(char* p, double v) {
   if (v == 0.0) {
-    out += std::signbit(v) ? "-0" : "0";
-    return;
+    if (std::signbit(v)) *p++ = '-';
+    *p++ = '0';
+    return p;
   }
   const double a = std::fabs(v);
-  char buf[32];
-  int len = 0;
-  if (std::signbit(v)) buf[len++] = '-';
-  if (a >= 1e-4 && a < 1e10) {
-    if (a == double(uint64_t(a))) {  // a whole number: all its digits
-      const auto r = std::to_chars(buf + len, buf + sizeof buf, uint64_t(a));
-      out.append(buf, size_t(r.ptr - buf));
-      return;
-    }
+  char* const start = p;
+  if (std::signbit(v)) *p++ = '-';
+  if (a >= 1e-4 && a < 1e10 && a == double(uint64_t(a)))  // a whole number: all its digits
+    return std::to_chars(p, p + 24, uint64_t(a)).ptr;
+  if (a >= 1e-13 && a < 1e10) {
     // The decimal exponent e of a rounded to 10 digits: n = a * 10^(9-e)
     // rounded has exactly 10 digits. %g writes it in fixed notation when
-    // -4 <= e < 10, with 9 - e decimals and no trailing zeros.
-    int e = std::max(-4, std::min(9, decimalExponentEstimate(a)));
+    // -4 <= e < 10, with 9 - e decimals, otherwise as d.ddddddddde-XX; both
+    // without trailing zeros.
+    int e = std::max(kMinExponent, std::min(kMaxExponent, decimalExponentEstimate(a)));
     uint64_t n = 0;
     for (int tries = 0; tries < 3; ++tries) {
       n = roundScaled(a, 9 - e);
-      if (n >= 10000000000u && e < 9) {
+      if (n >= 10000000000u && e < kMaxExponent) {
         ++e;
-      } else if (n < 1000000000u && e > -4) {
+      } else if (n < 1000000000u && e > kMinExponent) {
         --e;
       } else {
         break;
@@ -84,45 +119,58 @@ void appendG10(std::string& out, double v) {
     }
     if (n >= 1000000000u && n < 10000000000u) {
       char d[10];
-      digits(n, d, 10);
+      tenDigits(n, d);
       int last = 9;  // the last significant digit
       while (last > 0 && d[last] == '0') --last;
       if (e >= 0) {
-        for (int i = 0; i <= e; ++i) buf[len++] = d[i];
+        for (int i = 0; i <= e; ++i) *p++ = d[i];
         if (last > e) {
-          buf[len++] = '.';
-          for (int i = e + 1; i <= last; ++i) buf[len++] = d[i];
+          *p++ = '.';
+          for (int i = e + 1; i <= last; ++i) *p++ = d[i];
         }
+      } else if (e >= -4) {
+        *p++ = '0';
+        *p++ = '.';
+        for (int i = 0; i < -e - 1; ++i) *p++ = '0';
+        for (int i = 0; i <= last; ++i) *p++ = d[i];
       } else {
-        buf[len++] = '0';
-        buf[len++] = '.';
-        for (int i = 0; i < -e - 1; ++i) buf[len++] = '0';
-        for (int i = 0; i <= last; ++i) buf[len++] = d[i];
+        *p++ = d[0];
+        if (last > 0) {
+          *p++ = '.';
+          for (int i = 1; i <= last; ++i) *p++ = d[i];
+        }
+        *p++ = 'e';
+        *p++ = '-';
+        *p++ = char('0' + -e / 10);  // two digits: e >= -13
+        *p++ = char('0' + -e % 10);
       }
-      out.append(buf, size_t(len));
-      return;
+      return p;
     }
   }
-  appendGeneral(out, v, 10);
+  return std::to_chars(start, start + kG10Chars, v, std::chars_format::general, 10).ptr;
+}
+
+void appendG10(std::string& out, double v) {
+  char buf[kG10Chars];
+  out.append(buf, size_t(putG10(buf, v) - buf));
+}
+
+char* putFixed3(char* p, double v) {
+  const double a = std::fabs(v);
+  if (a < 1e12) {
+    if (std::signbit(v)) *p++ = '-';
+    const uint64_t n = roundScaled(a, 3);  // thousandths
+    p = std::to_chars(p, p + 24, n / 1000).ptr;
+    *p++ = '.';
+    digits(n % 1000, p, 3);
+    return p + 3;
+  }
+  return std::to_chars(p, p + kFixed3Chars, v, std::chars_format::fixed, 3).ptr;
 }
 
 void appendFixed3(std::string& out, double v) {
-  const double a = std::fabs(v);
-  if (a < 1e12) {
-    char buf[32];
-    int len = 0;
-    if (std::signbit(v)) buf[len++] = '-';
-    const uint64_t n = roundScaled(a, 3);  // thousandths
-    const auto r = std::to_chars(buf + len, buf + sizeof buf, n / 1000);
-    len = int(r.ptr - buf);
-    buf[len++] = '.';
-    digits(n % 1000, buf + len, 3);
-    out.append(buf, size_t(len + 3));
-    return;
-  }
-  char buf[400];  // %f of the largest double has 309 digits before the point
-  const auto r = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::fixed, 3);
-  out.append(buf, size_t(r.ptr - buf));
+  char buf[kFixed3Chars];
+  out.append(buf, size_t(putFixed3(buf, v) - buf));
 }
 
 }  // namespace sim

@@ -20,12 +20,19 @@ inline void appendGeneral(std::string& out, double v, int precision) {
 }
 
 // printf("%.10g", v): telemetry values. The values a flight carries (whole
-// numbers, and magnitudes from 1e-4 to 1e10) are rounded to their digits
-// directly (sim/number_text.cpp), the rest by std::to_chars.
+// numbers, and magnitudes from 1e-13 to 1e10) are rounded to their digits
+// directly (sim/number_text.cpp), the rest by std::to_chars. putG10 writes
+// into p, which has room for kG10Chars, and returns the end.
+constexpr size_t kG10Chars = 32;
+char* putG10(char* p, double v);
 void appendG10(std::string& out, double v);
 
 // printf("%.3f", v): times; rounded directly below 1e12, otherwise by
-// std::to_chars.
+// std::to_chars. putFixed3 writes into p, which has room for kFixed3Chars
+// (%f of the largest double has 309 digits before the point), and returns
+// the end.
+constexpr size_t kFixed3Chars = 400;
+char* putFixed3(char* p, double v);
 void appendFixed3(std::string& out, double v);
 
 // printf("%d") / printf("%u") / printf("%zu").

@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <cstring>
 #include <filesystem>
+#include <iterator>
 #include <string>
 #include <string_view>
 
@@ -144,13 +145,15 @@ void TelemetryWriter::sample(double t, halcyra::World& world) {
   next_ = nextMultiple(t, every_);
   std::string& out = text_;  // kept between samples, so that its buffer is reused
   out.clear();
+  char time[kFixed3Chars];  // t with three decimals, the same on every row
+  const size_t timeSize = size_t(putFixed3(time, t) - time);
   for (halcyra::Vessel* v : world.vessels()) {
     VESSELSTATUS s{};
     world.getStatus(*v, s);
     const auto& L = v->groupLevel;
     bool docked = false;
     for (const halcyra::DockPort& p : v->ports) docked = docked || p.docked != 0;
-    appendFixed3(out, t);
+    out.append(time, timeSize);
     out += ',';
     appendCsvField(out, v->name);
     out += ',';
@@ -178,11 +181,15 @@ void TelemetryWriter::sample(double t, halcyra::World& world) {
                              L[THGROUP_MAIN],
                              L[THGROUP_RETRO],
                              L[THGROUP_HOVER]};
+    // The figures built on the stack and appended in one go.
+    char row[std::size(values) * (1 + kG10Chars) + 3];
+    char* p = row;
     for (double x : values) {
-      out += ',';
-      appendG10(out, x == 0.0 ? 0.0 : x);  // no "-0"
+      *p++ = ',';
+      p = putG10(p, x == 0.0 ? 0.0 : x);  // no "-0"
     }
-    out += docked ? ",1\n" : ",0\n";
+    std::memcpy(p, docked ? ",1\n" : ",0\n", 3);
+    out.append(row, size_t(p + 3 - row));
   }
   file_.put(out);
 }
@@ -206,13 +213,29 @@ std::string frameName(size_t screen, double t) {
 }
 
 void FrameWriter::write(double t, halcyra::World& world) {
-  if (png_.size() < world.screenCount()) png_.resize(world.screenCount());
+  if (shown_.size() < world.screenCount()) shown_.resize(world.screenCount());
   for (size_t i = 0; i < world.screenCount(); ++i) {
     const halcyra::Screen& s = world.screen(i);
-    render::renderDrawing(s.lastDrawing, s.width, s.height, picture_);
+    Shown& shown = shown_[i];
+    const bool same = shown.written && shown.width == s.width && shown.height == s.height &&
+                      shown.ops == s.lastDrawing;
     OutputFile file(dir_ + "/" + frameName(i, t));
     std::string error;
-    if (!png_[i].write(picture_, file.stream(), file.path(), error)) {
+    bool written = false;
+    if (same) {
+      written = shown.png.writeLast(file.stream(), file.path(), error);
+    } else {
+      shown.written = false;  // nothing to repeat until this one is written
+      render::renderDrawing(s.lastDrawing, s.width, s.height, picture_);
+      written = shown.png.write(picture_, file.stream(), file.path(), error);
+      if (written) {
+        shown.ops = s.lastDrawing;
+        shown.width = s.width;
+        shown.height = s.height;
+        shown.written = true;
+      }
+    }
+    if (!written) {
       file.check();  // a failed write names the reason
       throw OutputError(error);
     }

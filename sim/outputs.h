@@ -65,10 +65,17 @@ class FrameWriter {
   double every_;
   double next_ = 0.0;        // [s]
   double lastWritten_ = -1;  // [s]
+  // What each screen's last picture was drawn from. Its writer keeps the
+  // picture and its file, which the next picture often repeats: a drawing
+  // equal to the last is written again without drawing it.
+  struct Shown {
+    render::PngWriter png;
+    std::vector<GdiOp> ops;
+    uint32_t width = 0, height = 0;  // [pixels]
+    bool written = false;            // the writer holds the picture of these
+  };
   render::Picture picture_;  // reused from frame to frame
-  // One writer a screen: each keeps its screen's last picture, which the next
-  // one often repeats.
-  std::vector<render::PngWriter> png_;
+  std::vector<Shown> shown_;
 };
 
 // A picture's name: "screenN-TTTTTT.mmm.png" for screen N at t [s].

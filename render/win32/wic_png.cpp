@@ -1,11 +1,12 @@
 // PNG through the Windows Imaging Component: the picture is encoded into a
-// stream in memory, whose bytes are then written out. (PngWriter keeps no
-// buffers here: the imaging component allocates its own.)
+// stream in memory, whose bytes are then written out and kept for writeLast.
 #include <objbase.h>
 #include <wincodec.h>
 
 #include <cstdio>
 #include <fstream>
+#include <memory>
+#include <string>
 
 #include "render/picture.h"  // first: <windows.h> as the platform layer includes it
 #include "render/png_writer.h"
@@ -90,13 +91,24 @@ bool encode(const Picture& picture, std::string& png) {
 
 }  // namespace
 
+struct PngWriter::Kept {
+  std::string png;  // the last picture's file
+};
+
+PngWriter::PngWriter() : kept_(std::make_unique<Kept>()) {}
+PngWriter::~PngWriter() = default;
+PngWriter::PngWriter(PngWriter&&) noexcept = default;
+PngWriter& PngWriter::operator=(PngWriter&&) noexcept = default;
+
 bool PngWriter::write(const Picture& picture, const std::string& path, std::string& error) {
   if (picture.width == 0 || picture.height == 0) {
     error = path + ": cannot write an empty picture";
     return false;
   }
-  std::string png;
+  std::string& png = kept_->png;
+  png.clear();
   if (!encode(picture, png)) {
+    png.clear();
     error = path + ": cannot write: the imaging component failed to encode the picture";
     return false;
   }
@@ -117,9 +129,19 @@ bool PngWriter::write(const Picture& picture, FILE* file, const std::string& nam
     error = name + ": cannot write an empty picture";
     return false;
   }
-  std::string png;
-  if (!encode(picture, png)) {
+  kept_->png.clear();
+  if (!encode(picture, kept_->png)) {
+    kept_->png.clear();
     error = name + ": cannot write: the imaging component failed to encode the picture";
+    return false;
+  }
+  return writeLast(file, name, error);
+}
+
+bool PngWriter::writeLast(FILE* file, const std::string& name, std::string& error) {
+  const std::string& png = kept_->png;
+  if (png.empty()) {
+    error = name + ": cannot write: no picture to write again";
     return false;
   }
   if (std::fwrite(png.data(), 1, png.size(), file) != png.size()) {

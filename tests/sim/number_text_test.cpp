@@ -38,6 +38,13 @@ std::vector<double> samples() {
                            1e-5,
                            1e-4,
                            9.9999999995e-5,
+                           9.99999999949e-5,
+                           1e-13,
+                           9.999999999e-14,
+                           9.9999999995e-14,
+                           1.0000000005e-13,
+                           -2.5e-7,
+                           1.5e-6,
                            123456789.05,
                            1234567890.5,
                            9999999999.5,
@@ -74,7 +81,7 @@ std::vector<double> samples() {
   // Halfway between two 10-digit (and two 3-decimal) roundings, as near as a
   // double gets, and the doubles either side: the exact value decides.
   std::uniform_int_distribution<uint64_t> tenDigits(1000000000u, 9999999999u);
-  std::uniform_int_distribution<int> scale(0, 13);
+  std::uniform_int_distribution<int> scale(0, 23);  // down to 1e-14
   for (int i = 0; i < 20000; ++i) {
     const double half = (double(tenDigits(random)) + 0.5) / std::pow(10.0, scale(random));
     const double third = (double(tenDigits(random) % 100000000u) + 0.5) / 1000.0;

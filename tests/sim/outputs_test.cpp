@@ -139,6 +139,38 @@ TEST_F(Outputs, FramesArePngsOfTheScreenSizeEveryIntervalAndAtTheEnd) {
   }
 }
 
+// A screen whose drawing has not changed is written again without drawing it:
+// its file must be the one a fresh drawing of the same operations gives, and a
+// changed drawing or size must be drawn afresh.
+TEST_F(Outputs, FramesOfAnUnchangedDrawingAreTheFilesOfAFreshDrawing) {
+  halcyra::World world;
+  world.addScreen(64, 40);
+  GdiOp text;
+  text.kind = GdiOpKind::Text;
+  text.colour = RGB(0, 255, 0);
+  text.text = "T+10";
+  GdiOp moved = text;
+  moved.y = 20;
+  const auto fresh = [&](const std::vector<GdiOp>& ops, uint32_t width, uint32_t height) {
+    std::string error;
+    EXPECT_TRUE(render::PngWriter().write(render::renderDrawing(ops, width, height),
+                                          path("fresh.png"), error))
+        << error;
+    return simtest::readFile(path("fresh.png"));
+  };
+  sim::FrameWriter frames(path("f"), 1.0);
+  // t = 0 and 1 the same drawing, 2 another, 3 the first again, 4 the first
+  // on a wider screen.
+  const std::vector<std::vector<GdiOp>> drawings = {{text}, {text}, {moved}, {text}, {text}};
+  for (size_t t = 0; t < drawings.size(); ++t) {
+    world.screen(0).lastDrawing = drawings[t];
+    if (t == 4) world.screen(0).width = 80;
+    frames.sample(double(t), world);
+    const std::string name = "f/" + sim::frameName(0, double(t));
+    EXPECT_EQ(simtest::readFile(path(name)), fresh(drawings[t], world.screen(0).width, 40)) << name;
+  }
+}
+
 TEST_F(Outputs, FramesAFractionOfASecondApartKeepTheirMilliseconds) {
   const auto r = run({writeScenario("s.toml", scenario(0.05, 0.3)), "--frames", path("f"),
                       "--frame-every", "0.1", "--quiet"});
