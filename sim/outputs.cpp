@@ -29,108 +29,98 @@ double nextMultiple(double t, double every) {
   return (std::floor(t / every + kTimeSlack) + 1.0) * every;
 }
 
-// The drawn text on one line: a line break inside it would end the dump's
-// line early, so line breaks are written as blanks.
-void appendOneLine(std::string& out, const std::string& text) {
-  const size_t start = out.size();
-  out += text;
-  std::replace_if(
-      out.begin() + std::ptrdiff_t(start), out.end(), [](char c) { return c == '\n' || c == '\r'; },
-      ' ');
-}
-
-// One dump line up to its text, built on the stack and appended in one go:
-// a redraw has dozens of lines of a few short fields each.
-class LineStart {
+// A dump's lines written at a cursor into a buffer that DumpWriter::write
+// has made large enough for the redraw.
+class DumpLines {
  public:
-  explicit LineStart(std::string_view word) { put(word); }
-  void put(std::string_view s) {
+  explicit DumpLines(char* p) : p_(p) {}
+  char* end() const { return p_; }
+
+  DumpLines& put(std::string_view s) {
     std::memcpy(p_, s.data(), s.size());
     p_ += s.size();
+    return *this;
   }
-  void put(char c) { *p_++ = c; }
-  void number(int64_t v) { p_ = std::to_chars(p_, end(), v).ptr; }
-  void colour(COLORREF c) { p_ = putHexColour(p_, c); }
-  void appendTo(std::string& out) const { out.append(buf_, size_t(p_ - buf_)); }
+  DumpLines& put(char c) {
+    *p_++ = c;
+    return *this;
+  }
+  DumpLines& number(int64_t v) {  // %d
+    p_ = std::to_chars(p_, p_ + kIntChars, v).ptr;
+    return *this;
+  }
+  DumpLines& general(double v) {  // %g
+    p_ = std::to_chars(p_, p_ + kGeneralChars, v, std::chars_format::general, 6).ptr;
+    return *this;
+  }
+  DumpLines& fixed3(double v) {  // %.3f
+    p_ = putFixed3(p_, v);
+    return *this;
+  }
+  DumpLines& colour(COLORREF c) {
+    p_ = putHexColour(p_, c);
+    return *this;
+  }
+  // The drawn text on one line: a line break inside it would end the dump's
+  // line early, so line breaks are written as blanks.
+  DumpLines& text(const std::string& t) {
+    for (char c : t) *p_++ = c == '\n' || c == '\r' ? ' ' : c;
+    return *this;
+  }
+
+  static constexpr size_t kIntChars = 24;      // an int64_t and its sign
+  static constexpr size_t kGeneralChars = 16;  // %g: "-1.23457e+308"
+  // The longest line of any operation besides its text: "arc " with three
+  // numbers, two %g numbers, blanks and the line break.
+  static constexpr size_t kLineChars = 8 + 3 * kIntChars + 2 * kGeneralChars + 8;
 
  private:
-  char* end() { return buf_ + sizeof buf_; }
-  // Room for the longest start: "arc " and three numbers of up to eleven
-  // characters and their blanks.
-  char buf_[64];
-  char* p_ = buf_;
+  char* p_;
 };
 
 }  // namespace
 
 void DumpWriter::write(double t, size_t screen, const std::vector<GdiOp>& ops) {
-  std::string& out = text_;  // kept between redraws, so that its buffer is reused
-  out.clear();
-  out += "frame ";
-  appendFixed3(out, t);
-  out += ' ';
-  appendInt(out, screen);
-  out += '\n';
+  // Room for the whole redraw, counted first, so that the lines are written
+  // without a check or a call each; the buffer grows to the largest redraw
+  // and is kept.
+  size_t room = kFixed3Chars + 2 * DumpLines::kLineChars;
+  for (const GdiOp& op : ops)
+    room += DumpLines::kLineChars + (op.kind == GdiOpKind::Text ? op.text.size() : 0);
+  if (buffer_.size() < room) buffer_.resize(room);
+  DumpLines out(buffer_.data());
+  out.put("frame ").fixed3(t).put(' ').number(int64_t(screen)).put('\n');
   for (const GdiOp& op : ops) {
     switch (op.kind) {
-      case GdiOpKind::Text: {
-        LineStart line("text ");
-        line.number(op.x);
-        line.put(' ');
-        line.number(op.y);
-        line.put(' ');
-        line.colour(op.colour);
-        line.put(' ');
-        line.appendTo(out);
-        appendOneLine(out, op.text);
-        out += '\n';
+      case GdiOpKind::Text:
+        out.put("text ").number(op.x).put(' ').number(op.y).put(' ').colour(op.colour).put(' ');
+        out.text(op.text).put('\n');
         break;
-      }
       case GdiOpKind::MoveTo:
-      case GdiOpKind::LineTo: {
-        LineStart line(op.kind == GdiOpKind::MoveTo ? "move " : "line ");
-        line.number(op.x);
-        line.put(' ');
-        line.number(op.y);
-        line.put('\n');
-        line.appendTo(out);
+      case GdiOpKind::LineTo:
+        out.put(op.kind == GdiOpKind::MoveTo ? "move " : "line ");
+        out.number(op.x).put(' ').number(op.y).put('\n');
         break;
-      }
-      case GdiOpKind::AngleArc: {
-        LineStart line("arc ");
-        line.number(op.x);
-        line.put(' ');
-        line.number(op.y);
-        line.put(' ');
-        line.number(op.radius);
-        line.put(' ');
-        line.appendTo(out);
-        appendGeneral(out, double(op.startDeg), 6);  // %g
-        out += ' ';
-        appendGeneral(out, double(op.sweepDeg), 6);
-        out += '\n';
+      case GdiOpKind::AngleArc:
+        out.put("arc ").number(op.x).put(' ').number(op.y).put(' ').number(op.radius).put(' ');
+        out.general(double(op.startDeg)).put(' ').general(double(op.sweepDeg)).put('\n');
         break;
-      }
       case GdiOpKind::BeginPath:
-        out += "begin-path\n";
+        out.put("begin-path\n");
         break;
       case GdiOpKind::EndPath:
-        out += "end-path\n";
+        out.put("end-path\n");
         break;
-      case GdiOpKind::StrokeAndFill: {
-        LineStart line("stroke-fill ");
-        line.colour(op.colour);
-        line.put('\n');
-        line.appendTo(out);
+      case GdiOpKind::StrokeAndFill:
+        out.put("stroke-fill ").colour(op.colour).put('\n');
         break;
-      }
       case GdiOpKind::SetTextColor:  // state changes show in the operations that use them
       case GdiOpKind::SetBkMode:
       case GdiOpKind::SelectObject:
         break;
     }
   }
-  file_.put(out);
+  file_.put(std::string_view(buffer_.data(), size_t(out.end() - buffer_.data())));
 }
 
 TelemetryWriter::TelemetryWriter(const std::string& path, double every)

@@ -31,7 +31,7 @@ class DumpWriter {
 
  private:
   OutputFile file_;
-  std::string text_;  // one redraw's lines
+  std::vector<char> buffer_;  // one redraw's lines, kept for the next
 };
 
 // One CSV row per vessel at t = 0 and every `every` seconds.
