@@ -25,20 +25,24 @@ constexpr int kMaxExponent = 9;
 
 // a * 10^s rounded to the nearest whole number, ties to even, as printf
 // rounds the exact value of a double; a >= 0, s <= 22 and a * 10^s < 2^52.
-// hi + lo is the exact product; hi - n is exact, so only an exact .5 of hi
-// needs lo to tell which way the exact value lies.
+// hi - n is exact, so only an exact .5 of hi needs the product's rounding
+// error lo (hi + lo is the exact product) to tell which way the exact value
+// lies; the fused multiply-add that recovers it, a library call without FMA
+// instructions, is made only then.
 uint64_t roundScaled(double a, int s) {
   const double p = kPow10[s];
   const double hi = a * p;
-  const double lo = std::fma(a, p, -hi);
   // Rounded to a whole number, ties to even, in the default rounding mode:
   // adding 2^52 leaves no bits below the units (nearbyint without SSE4.1 is
-  // a library call).
+  // a library call too).
   constexpr double kTwo52 = 4503599627370496.0;
   double n = (hi + kTwo52) - kTwo52;
   const double f = hi - n;
-  if (f == 0.5 && lo > 0.0) n += 1.0;
-  if (f == -0.5 && lo < 0.0) n -= 1.0;
+  if (f == 0.5 || f == -0.5) {
+    const double lo = std::fma(a, p, -hi);
+    if (f == 0.5 && lo > 0.0) n += 1.0;
+    if (f == -0.5 && lo < 0.0) n -= 1.0;
+  }
   return uint64_t(n);
 }
 
@@ -123,21 +127,24 @@ char* putG10(char* p, double v) {
       int last = 9;  // the last significant digit
       while (last > 0 && d[last] == '0') --last;
       if (e >= 0) {
-        for (int i = 0; i <= e; ++i) *p++ = d[i];
+        std::memcpy(p, d, size_t(e) + 1);
+        p += e + 1;
         if (last > e) {
           *p++ = '.';
-          for (int i = e + 1; i <= last; ++i) *p++ = d[i];
+          std::memcpy(p, d + e + 1, size_t(last - e));
+          p += last - e;
         }
       } else if (e >= -4) {
-        *p++ = '0';
-        *p++ = '.';
-        for (int i = 0; i < -e - 1; ++i) *p++ = '0';
-        for (int i = 0; i <= last; ++i) *p++ = d[i];
+        std::memcpy(p, "0.000", size_t(1 - e));  // "0." and -e - 1 zeros
+        p += 1 - e;
+        std::memcpy(p, d, size_t(last) + 1);
+        p += last + 1;
       } else {
         *p++ = d[0];
         if (last > 0) {
           *p++ = '.';
-          for (int i = 1; i <= last; ++i) *p++ = d[i];
+          std::memcpy(p, d + 1, size_t(last));
+          p += last;
         }
         *p++ = 'e';
         *p++ = '-';

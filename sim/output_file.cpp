@@ -60,6 +60,13 @@ OutputFile::OutputFile(const std::string& path)
   if (file_ == nullptr) fail(errno);
 }
 
+OutputFile::OutputFile(const std::string& path, size_t bufferSize) : OutputFile(path) {
+  // Standard output keeps its own buffering, shared with what else is printed.
+  if (file_ == stdout || bufferSize == 0) return;
+  buffer_ = std::make_unique<char[]>(bufferSize);
+  std::setvbuf(file_, buffer_.get(), _IOFBF, bufferSize);
+}
+
 OutputFile::~OutputFile() { discard(); }
 
 void OutputFile::fail(int err) { fail(std::string(std::strerror(err != 0 ? err : EIO))); }

@@ -134,7 +134,7 @@ void DumpWriter::write(double t, size_t screen, const std::vector<GdiOp>& ops) {
 }
 
 TelemetryWriter::TelemetryWriter(const std::string& path, double every)
-    : file_(path), every_(every) {
+    : file_(path, kTelemetryBuffer), every_(every) {
   file_.put(
       "t,vessel,body,rx,ry,rz,vx,vy,vz,alpha,beta,gamma,wx,wy,wz,mass,propellant,pitch,yaw,roll,"
       "lat,vert,fa,main,retro,hover,docked\n");
