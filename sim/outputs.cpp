@@ -9,6 +9,7 @@
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <iterator>
@@ -220,6 +221,8 @@ void FrameWriter::write(double t, halcyra::World& world) {
     const bool same = shown.written && shown.width == s.width && shown.height == s.height &&
                       shown.ops == s.lastDrawing;
     OutputFile file(dir_ + "/" + frameName(i, t));
+    // Unbuffered: the picture's file is written whole, in one call.
+    std::setvbuf(file.stream(), nullptr, _IONBF, 0);
     std::string error;
     bool written = false;
     if (same) {
