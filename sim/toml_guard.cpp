@@ -23,7 +23,7 @@ class Scanner {
       } else if (static_cast<unsigned char>(c) >= 0x80) {
         refuse("only strings and comments may hold characters beyond ASCII");
       } else {
-        if (c >= '0' && c <= '9' && (i_ == 0 || opensValue(text_[i_ - 1]))) dateWithLoneDigit();
+        if (digit(c) && (i_ == 0 || opensValue(text_[i_ - 1]))) dateWithLoneDigit();
         bracket(c);
         advance();
       }
@@ -38,18 +38,18 @@ class Scanner {
   // is not a value terminator; a '}' there is undefined behaviour in the
   // library (fuzz/crashes/fuzz_scenario keeps such an input).
   void bracket(char c) {
-    const bool blank = c == ' ' || c == '\t' || c == '\n' || c == '\r';
     if (c == '}' && !open_.empty() && open_.back() == '[' &&
         (lastSignificant_ == '[' || lastSignificant_ == ','))
       refuse("expected a value or ']' in this array, saw '}'");
     if (c == '[' || c == '{') open_.push_back(c);
     if ((c == ']' || c == '}') && !open_.empty()) open_.pop_back();
-    if (!blank) lastSignificant_ = c;
+    if (!blank(c)) lastSignificant_ = c;
   }
 
+  // A blank or a line break.
+  static bool blank(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; }
   static bool terminator(char c) {
-    return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == ']' || c == '}' || c == ',' ||
-           c == '#';
+    return blank(c) || c == ']' || c == '}' || c == ',' || c == '#';
   }
   static bool opensValue(char c) { return terminator(c) || c == '=' || c == '[' || c == '{'; }
   static bool digit(char c) { return c >= '0' && c <= '9'; }
@@ -127,9 +127,7 @@ class Scanner {
     if (j < text_.size() && static_cast<unsigned char>(text_[j]) >= 0x80)
       refuse("a backslash followed by a character beyond ASCII is no escape sequence");
     if (j >= text_.size() || (text_[j] != '\n' && text_[j] != '\r')) return false;
-    while (i_ < text_.size() &&
-           (text_[i_] == ' ' || text_[i_] == '\t' || text_[i_] == '\n' || text_[i_] == '\r'))
-      advance();
+    while (i_ < text_.size() && blank(text_[i_])) advance();
     if (i_ < text_.size() && static_cast<unsigned char>(text_[i_]) >= 0x80)
       refuse(
           "a character beyond ASCII right after a line-ending backslash is not read reliably; "
