@@ -102,7 +102,7 @@ char* putG10(char* p, double v) {
   const double a = std::fabs(v);
   char* const start = p;
   if (std::signbit(v)) *p++ = '-';
-  if (a >= 1e-4 && a < 1e10 && a == double(uint64_t(a)))  // a whole number: all its digits
+  if (a >= 1e-4 && a < 1e10 && a == double(int64_t(a)))  // a whole number: all its digits
     return std::to_chars(p, p + 24, uint64_t(a)).ptr;
   if (a >= 1e-13 && a < 1e10) {
     // The decimal exponent e of a rounded to 10 digits: n = a * 10^(9-e)
@@ -122,36 +122,35 @@ char* putG10(char* p, double v) {
       }
     }
     if (n >= 1000000000u && n < 10000000000u) {
-      char d[10];
-      tenDigits(n, d);
-      int last = 9;  // the last significant digit
-      while (last > 0 && d[last] == '0') --last;
+      // The ten digits written where most of them go, then moved a byte at
+      // a time where a point goes between them.
       if (e >= 0) {
-        std::memcpy(p, d, size_t(e) + 1);
-        p += e + 1;
-        if (last > e) {
-          *p++ = '.';
-          std::memcpy(p, d + e + 1, size_t(last - e));
-          p += last - e;
-        }
-      } else if (e >= -4) {
-        std::memcpy(p, "0.000", size_t(1 - e));  // "0." and -e - 1 zeros
-        p += 1 - e;
-        std::memcpy(p, d, size_t(last) + 1);
-        p += last + 1;
-      } else {
-        *p++ = d[0];
-        if (last > 0) {
-          *p++ = '.';
-          std::memcpy(p, d + 1, size_t(last));
-          p += last;
-        }
-        *p++ = 'e';
-        *p++ = '-';
-        *p++ = char('0' + -e / 10);  // two digits: e >= -13
-        *p++ = char('0' + -e % 10);
+        tenDigits(n, p);
+        int last = 9;  // the last significant digit
+        while (last > e && p[last] == '0') --last;
+        if (last == e) return p + e + 1;
+        for (int i = last; i > e; --i) p[i + 1] = p[i];
+        p[e + 1] = '.';
+        return p + last + 2;
       }
-      return p;
+      if (e >= -4) {
+        std::memcpy(p, "0.000000", 8);  // "0." and -e - 1 zeros, then the digits
+        p += 1 - e;
+        tenDigits(n, p);
+        int last = 9;
+        while (p[last] == '0') --last;  // the first digit is not 0
+        return p + last + 1;
+      }
+      tenDigits(n, p + 1);
+      p[0] = p[1];
+      p[1] = '.';
+      int last = 10;  // the last significant digit's place
+      while (p[last] == '0') --last;
+      p += last == 1 ? 1 : last + 1;
+      std::memcpy(p, "e-", 2);
+      p[2] = char('0' + -e / 10);  // two digits: e >= -13
+      p[3] = char('0' + -e % 10);
+      return p + 4;
     }
   }
   return std::to_chars(start, start + kG10Chars, v, std::chars_format::general, 10).ptr;
