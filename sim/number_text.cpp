@@ -122,8 +122,8 @@ char* putG10(char* p, double v) {
       }
     }
     if (n >= 1000000000u && n < 10000000000u) {
-      // The ten digits written where most of them go, then moved a byte at
-      // a time where a point goes between them.
+      // The ten digits written in place; where a point goes between them,
+      // the decimals are moved on by one.
       if (e >= 0) {
         tenDigits(n, p);
         int last = 9;  // the last significant digit
