@@ -8,9 +8,9 @@ namespace {
 
 constexpr int kLevel = 1;         // the fastest
 constexpr int kRawDeflate = -15;  // windowBits: no zlib wrapper, a 32 KB window
-// 2^(6 + 7) hash entries, which run-length matching never reads but a reset
-// clears, and room for 2^(6 + 6) symbols a block.
-constexpr int kMemLevel = 6;
+// 2^(5 + 7) hash entries, which run-length matching never reads but a reset
+// clears, and room for 2^(5 + 6) symbols a block.
+constexpr int kMemLevel = 5;
 constexpr size_t kFlushRoom = 16;  // [bytes] beyond deflateBound for the sync flush's empty block
 
 // The zlib header of a deflate stream with a 32 KB window at the fastest

@@ -25,20 +25,24 @@ constexpr int kMaxExponent = 9;
 
 // a * 10^s rounded to the nearest whole number, ties to even, as printf
 // rounds the exact value of a double; a >= 0, s <= 22 and a * 10^s < 2^52.
-// hi + lo is the exact product; hi - n is exact, so only an exact .5 of hi
-// needs lo to tell which way the exact value lies.
+// hi - n is exact, so only an exact .5 of hi needs the product's rounding
+// error lo (hi + lo is the exact product) to tell which way the exact value
+// lies; the fused multiply-add that recovers it, a library call without FMA
+// instructions, is made only then.
 uint64_t roundScaled(double a, int s) {
   const double p = kPow10[s];
   const double hi = a * p;
-  const double lo = std::fma(a, p, -hi);
   // Rounded to a whole number, ties to even, in the default rounding mode:
   // adding 2^52 leaves no bits below the units (nearbyint without SSE4.1 is
-  // a library call).
+  // a library call too).
   constexpr double kTwo52 = 4503599627370496.0;
   double n = (hi + kTwo52) - kTwo52;
   const double f = hi - n;
-  if (f == 0.5 && lo > 0.0) n += 1.0;
-  if (f == -0.5 && lo < 0.0) n -= 1.0;
+  if (f == 0.5 || f == -0.5) {
+    const double lo = std::fma(a, p, -hi);
+    if (f == 0.5 && lo > 0.0) n += 1.0;
+    if (f == -0.5 && lo < 0.0) n -= 1.0;
+  }
   return uint64_t(n);
 }
 
@@ -98,7 +102,7 @@ char* putG10(char* p, double v) {
   const double a = std::fabs(v);
   char* const start = p;
   if (std::signbit(v)) *p++ = '-';
-  if (a >= 1e-4 && a < 1e10 && a == double(uint64_t(a)))  // a whole number: all its digits
+  if (a >= 1e-4 && a < 1e10 && a == double(int64_t(a)))  // a whole number: all its digits
     return std::to_chars(p, p + 24, uint64_t(a)).ptr;
   if (a >= 1e-13 && a < 1e10) {
     // The decimal exponent e of a rounded to 10 digits: n = a * 10^(9-e)
@@ -118,33 +122,35 @@ char* putG10(char* p, double v) {
       }
     }
     if (n >= 1000000000u && n < 10000000000u) {
-      char d[10];
-      tenDigits(n, d);
-      int last = 9;  // the last significant digit
-      while (last > 0 && d[last] == '0') --last;
+      // The ten digits written in place; where a point goes between them,
+      // the decimals are moved on by one.
       if (e >= 0) {
-        for (int i = 0; i <= e; ++i) *p++ = d[i];
-        if (last > e) {
-          *p++ = '.';
-          for (int i = e + 1; i <= last; ++i) *p++ = d[i];
-        }
-      } else if (e >= -4) {
-        *p++ = '0';
-        *p++ = '.';
-        for (int i = 0; i < -e - 1; ++i) *p++ = '0';
-        for (int i = 0; i <= last; ++i) *p++ = d[i];
-      } else {
-        *p++ = d[0];
-        if (last > 0) {
-          *p++ = '.';
-          for (int i = 1; i <= last; ++i) *p++ = d[i];
-        }
-        *p++ = 'e';
-        *p++ = '-';
-        *p++ = char('0' + -e / 10);  // two digits: e >= -13
-        *p++ = char('0' + -e % 10);
+        tenDigits(n, p);
+        int last = 9;  // the last significant digit
+        while (last > e && p[last] == '0') --last;
+        if (last == e) return p + e + 1;
+        for (int i = last; i > e; --i) p[i + 1] = p[i];
+        p[e + 1] = '.';
+        return p + last + 2;
       }
-      return p;
+      if (e >= -4) {
+        std::memcpy(p, "0.000000", 8);  // "0." and -e - 1 zeros, then the digits
+        p += 1 - e;
+        tenDigits(n, p);
+        int last = 9;
+        while (p[last] == '0') --last;  // the first digit is not 0
+        return p + last + 1;
+      }
+      tenDigits(n, p + 1);
+      p[0] = p[1];
+      p[1] = '.';
+      int last = 10;  // the last significant digit's place
+      while (p[last] == '0') --last;
+      p += last == 1 ? 1 : last + 1;
+      std::memcpy(p, "e-", 2);
+      p[2] = char('0' + -e / 10);  // two digits: e >= -13
+      p[3] = char('0' + -e % 10);
+      return p + 4;
     }
   }
   return std::to_chars(start, start + kG10Chars, v, std::chars_format::general, 10).ptr;

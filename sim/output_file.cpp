@@ -15,11 +15,13 @@ namespace fs = std::filesystem;
 constexpr int kMaxLinks = 40;  // links followed before giving up, as the system does
 
 // The file a path leads to: symbolic links followed one by one, so that a
-// link to a file yet to be made leads to that file too.
-fs::path followLinks(const fs::path& path, std::error_code& ec) {
+// link to a file yet to be made leads to that file too; status is that
+// file's (not found for one yet to be made).
+fs::path followLinks(const fs::path& path, fs::file_status& status, std::error_code& ec) {
   fs::path p = path;
   for (int i = 0; i < kMaxLinks; ++i) {
-    if (!fs::is_symlink(fs::symlink_status(p, ec))) {
+    status = fs::symlink_status(p, ec);
+    if (!fs::is_symlink(status)) {
       ec.clear();
       return p;
     }
@@ -40,9 +42,9 @@ OutputFile::OutputFile(const std::string& path)
     return;
   }
   std::error_code ec;
-  target_ = followLinks(path, ec).string();
+  fs::file_status st;
+  target_ = followLinks(path, st, ec).string();
   if (ec) fail(ec.message());
-  const fs::file_status st = fs::status(target_, ec);
   if (fs::is_directory(st)) fail(EISDIR);
   if (fs::exists(st) && !fs::is_regular_file(st)) {
     // A device or a FIFO: replacing it would be wrong (as root, fatal for
@@ -51,6 +53,10 @@ OutputFile::OutputFile(const std::string& path)
     if (file_ == nullptr) fail(errno);
     return;
   }
+  // The parent folders are made when the file cannot be, which as a rule
+  // they already are (a picture a frame into one folder).
+  file_ = createFileBeside(target_, temp_);
+  if (file_ != nullptr) return;
   const fs::path parent = fs::path(target_).parent_path();
   if (!parent.empty()) {
     fs::create_directories(parent, ec);
@@ -58,6 +64,13 @@ OutputFile::OutputFile(const std::string& path)
   }
   file_ = createFileBeside(target_, temp_);
   if (file_ == nullptr) fail(errno);
+}
+
+OutputFile::OutputFile(const std::string& path, size_t bufferSize) : OutputFile(path) {
+  // Standard output keeps its own buffering, shared with what else is printed.
+  if (file_ == stdout || bufferSize == 0) return;
+  buffer_ = std::make_unique<char[]>(bufferSize);
+  std::setvbuf(file_, buffer_.get(), _IOFBF, bufferSize);
 }
 
 OutputFile::~OutputFile() { discard(); }

@@ -12,6 +12,7 @@
 #pragma once
 
 #include <cstdio>
+#include <memory>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -27,7 +28,12 @@ class OutputError : public std::runtime_error {
 class OutputFile {
  public:
   explicit OutputFile(const std::string& path);  // opens now; throws OutputError
-  ~OutputFile();                                 // discards what was not committed
+  // The same, buffered by bufferSize bytes instead of the standard stream's
+  // few kilobytes: for a long series of short records (a row a step), so
+  // that the system is asked to write once every bufferSize bytes. A failed
+  // write shows when the buffer is written, so within bufferSize bytes.
+  OutputFile(const std::string& path, size_t bufferSize);
+  ~OutputFile();  // discards what was not committed
   OutputFile(const OutputFile&) = delete;
   OutputFile& operator=(const OutputFile&) = delete;
 
@@ -56,6 +62,7 @@ class OutputFile {
   std::string target_;  // the file written, links followed
   std::string temp_;    // empty when written directly
   FILE* file_ = nullptr;
+  std::unique_ptr<char[]> buffer_;  // the stream's, when given; outlives it
   bool failed_ = false;
   int writeError_ = 0;  // errno of a failed write(), 0 = none
 };

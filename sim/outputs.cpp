@@ -9,6 +9,7 @@
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <iterator>
@@ -124,7 +125,7 @@ void DumpWriter::write(double t, size_t screen, const std::vector<GdiOp>& ops) {
 }
 
 TelemetryWriter::TelemetryWriter(const std::string& path, double every)
-    : file_(path), every_(every) {
+    : file_(path, kTelemetryBuffer), every_(every) {
   file_.put(
       "t,vessel,body,rx,ry,rz,vx,vy,vz,alpha,beta,gamma,wx,wy,wz,mass,propellant,pitch,yaw,roll,"
       "lat,vert,fa,main,retro,hover,docked\n");
@@ -210,6 +211,8 @@ void FrameWriter::write(double t, halcyra::World& world) {
     const bool same = shown.written && shown.width == s.width && shown.height == s.height &&
                       shown.ops == s.lastDrawing;
     OutputFile file(dir_ + "/" + frameName(i, t));
+    // Unbuffered: the picture's file is written whole, in one call.
+    std::setvbuf(file.stream(), nullptr, _IONBF, 0);
     std::string error;
     bool written = false;
     if (same) {

@@ -21,6 +21,9 @@
 
 namespace sim {
 
+// [bytes] The buffer of the telemetry, which can write a row a step.
+constexpr size_t kTelemetryBuffer = size_t(1) << 16;
+
 // Every redraw as text: "frame T S", then one line per drawing operation.
 class DumpWriter {
  public:
