@@ -67,8 +67,11 @@ OutputFile::OutputFile(const std::string& path)
 }
 
 OutputFile::OutputFile(const std::string& path, size_t bufferSize) : OutputFile(path) {
-  // Standard output keeps its own buffering, shared with what else is printed.
-  if (file_ == stdout || bufferSize == 0) return;
+  // Only a file written under a temporary name, which nothing reads before
+  // the run commits it: standard output keeps its own buffering, shared with
+  // what else is printed, and a device or a FIFO the usual one, so that what
+  // reads it live is not kept waiting.
+  if (file_ == stdout || temp_.empty() || bufferSize == 0) return;
   buffer_ = std::make_unique<char[]>(bufferSize);
   std::setvbuf(file_, buffer_.get(), _IOFBF, bufferSize);
 }

@@ -28,10 +28,11 @@ class OutputError : public std::runtime_error {
 class OutputFile {
  public:
   explicit OutputFile(const std::string& path);  // opens now; throws OutputError
-  // The same, buffered by bufferSize bytes instead of the standard stream's
-  // few kilobytes: for a long series of short records (a row a step), so
-  // that the system is asked to write once every bufferSize bytes. A failed
-  // write shows when the buffer is written, so within bufferSize bytes.
+  // The same, a regular file buffered by bufferSize bytes instead of the
+  // standard stream's few kilobytes: for a long series of short records (a
+  // row a step), so that the system is asked to write once every bufferSize
+  // bytes. A failed write shows when the buffer is written, so within
+  // bufferSize bytes.
   OutputFile(const std::string& path, size_t bufferSize);
   ~OutputFile();  // discards what was not committed
   OutputFile(const OutputFile&) = delete;

@@ -21,13 +21,15 @@
 
 namespace sim {
 
-// [bytes] The buffer of the telemetry, which can write a row a step.
+// [bytes] The buffers of the telemetry, which can write a row a step, and of
+// the dump, which writes a few kilobytes a redraw.
 constexpr size_t kTelemetryBuffer = size_t(1) << 16;
+constexpr size_t kDumpBuffer = size_t(1) << 16;
 
 // Every redraw as text: "frame T S", then one line per drawing operation.
 class DumpWriter {
  public:
-  explicit DumpWriter(const std::string& path) : file_(path) {}
+  explicit DumpWriter(const std::string& path) : file_(path, kDumpBuffer) {}
   void write(double t, size_t screen, const std::vector<GdiOp>& ops);
   void commit() { file_.commit(); }
   OutputFile& file() { return file_; }
