@@ -174,9 +174,4 @@ char* putFixed3(char* p, double v) {
   return std::to_chars(p, p + kFixed3Chars, v, std::chars_format::fixed, 3).ptr;
 }
 
-void appendFixed3(std::string& out, double v) {
-  char buf[kFixed3Chars];
-  out.append(buf, size_t(putFixed3(buf, v) - buf));
-}
-
 }  // namespace sim

@@ -1,7 +1,8 @@
-// Numbers as the runner's output files write them, appended to a line being
-// built. std::to_chars is defined to give exactly what printf gives in the "C"
-// locale for the same conversion and precision (%.10g, %.3f, %g), at a
-// fraction of the cost, and it never looks at the locale.
+// Numbers as the runner's output files write them, written into a line being
+// built: each put function writes at p, which has room for its k...Chars,
+// and returns the end. std::to_chars is defined to give exactly what printf
+// gives in the "C" locale for the same conversion and precision (%.10g, %.3f,
+// %g), at a fraction of the cost, and it never looks at the locale.
 #pragma once
 
 #include <charconv>
@@ -12,11 +13,10 @@
 
 namespace sim {
 
-// printf("%.*g", precision, v)
-inline void appendGeneral(std::string& out, double v, int precision) {
-  char buf[64];
-  const auto r = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::general, precision);
-  out.append(buf, size_t(r.ptr - buf));
+// printf("%g", v): at most "-1.23457e+308".
+constexpr size_t kGeneralChars = 16;
+inline char* putGeneral(char* p, double v) {
+  return std::to_chars(p, p + kGeneralChars, v, std::chars_format::general, 6).ptr;
 }
 
 // printf("%.10g", v): telemetry values. The values a flight carries (whole
@@ -33,14 +33,12 @@ void appendG10(std::string& out, double v);
 // the end.
 constexpr size_t kFixed3Chars = 400;
 char* putFixed3(char* p, double v);
-void appendFixed3(std::string& out, double v);
 
-// printf("%d") / printf("%u") / printf("%zu").
+// printf("%d") / printf("%u") / printf("%zu"), of up to 64 bits.
+constexpr size_t kIntChars = 24;
 template <typename Int>
-inline void appendInt(std::string& out, Int v) {
-  char buf[24];
-  const auto r = std::to_chars(buf, buf + sizeof buf, v);
-  out.append(buf, size_t(r.ptr - buf));
+inline char* putInt(char* p, Int v) {
+  return std::to_chars(p, p + kIntChars, v).ptr;
 }
 
 // RRGGBB in lower-case hex of a COLORREF (0x00BBGGRR), into p[6]; returns the end.
@@ -51,12 +49,6 @@ inline char* putHexColour(char* p, COLORREF c) {
     *p++ = kDigits[byte & 15];
   }
   return p;
-}
-
-// The same appended.
-inline void appendHexColour(std::string& out, COLORREF c) {
-  char buf[6];
-  out.append(buf, size_t(putHexColour(buf, c) - buf));
 }
 
 }  // namespace sim

@@ -47,11 +47,11 @@ class DumpLines {
     return *this;
   }
   DumpLines& number(int64_t v) {  // %d
-    p_ = std::to_chars(p_, p_ + kIntChars, v).ptr;
+    p_ = putInt(p_, v);
     return *this;
   }
   DumpLines& general(double v) {  // %g
-    p_ = std::to_chars(p_, p_ + kGeneralChars, v, std::chars_format::general, 6).ptr;
+    p_ = putGeneral(p_, v);
     return *this;
   }
   DumpLines& fixed3(double v) {  // %.3f
@@ -69,8 +69,6 @@ class DumpLines {
     return *this;
   }
 
-  static constexpr size_t kIntChars = 24;      // an int64_t and its sign
-  static constexpr size_t kGeneralChars = 16;  // %g: "-1.23457e+308"
   // The longest line of any operation besides its text: "arc " with three
   // numbers, two %g numbers, blanks and the line break.
   static constexpr size_t kLineChars = 8 + 3 * kIntChars + 2 * kGeneralChars + 8;

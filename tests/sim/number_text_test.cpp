@@ -23,6 +23,14 @@ std::string printed(const char* format, double v) {
   return buf;
 }
 
+// What a put function writes into room for `room` characters, as a string.
+template <class Put>
+std::string written(size_t room, Put put) {
+  std::string s(room, '\0');
+  s.resize(size_t(put(s.data()) - s.data()));
+  return s;
+}
+
 // Values that exercise rounding at the 10th and 3rd digit, exponent
 // boundaries, zeros, subnormals and non-numbers, and values of the kind the
 // telemetry carries.
@@ -110,8 +118,8 @@ TEST(NumberText, TenSignificantDigitsAsPrintfWritesThem) {
 
 TEST(NumberText, ThreeDecimalsAsPrintfWritesThem) {
   for (double x : samples()) {
-    std::string out;
-    sim::appendFixed3(out, x);
+    const std::string out =
+        written(sim::kFixed3Chars, [&](char* p) { return sim::putFixed3(p, x); });
     ASSERT_EQ(out, printed("%.3f", x)) << "for the bits of " << x;
   }
 }
@@ -119,21 +127,22 @@ TEST(NumberText, ThreeDecimalsAsPrintfWritesThem) {
 TEST(NumberText, ShortestGeneralFormOfAFloatAsPrintfWritesIt) {
   for (double x : samples()) {
     const double f = double(float(x));  // arcs carry float angles
-    std::string out;
-    sim::appendGeneral(out, f, 6);
+    const std::string out =
+        written(sim::kGeneralChars, [&](char* p) { return sim::putGeneral(p, f); });
     ASSERT_EQ(out, printed("%g", f)) << "for the bits of " << f;
   }
 }
 
 TEST(NumberText, IntegersAndColours) {
-  std::string out;
-  sim::appendInt(out, -2147483647 - 1);
-  out += ' ';
-  sim::appendInt(out, 4294967295u);
-  out += ' ';
-  sim::appendInt(out, size_t(0));
-  out += ' ';
-  sim::appendHexColour(out, RGB(0x12, 0xab, 0x0f));
+  const std::string out = written(3 * sim::kIntChars + 9, [](char* p) {
+    p = sim::putInt(p, -2147483647 - 1);
+    *p++ = ' ';
+    p = sim::putInt(p, 4294967295u);
+    *p++ = ' ';
+    p = sim::putInt(p, size_t(0));
+    *p++ = ' ';
+    return sim::putHexColour(p, RGB(0x12, 0xab, 0x0f));
+  });
   EXPECT_EQ(out, "-2147483648 4294967295 0 12ab0f");
 }
 
