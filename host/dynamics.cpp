@@ -1,6 +1,7 @@
 // A vessel's step: its thrust, the Runge-Kutta step of host/rigid_body_step.h
 // (in sub-steps for a fast spinner), the propellant kept non-negative and the
-// burn booked. World::step integrates vessels two at a time where it can.
+// burn booked. World::step integrates vessels kWide at a time where it can
+// (host/wide_step.h).
 #include "host/dynamics.h"
 
 #include <cmath>
@@ -146,12 +147,11 @@ bool finish(const Prepared& p, const BodyState<double>& s) {
 // and only stable against the gyroscopic term of Euler's equations, while the
 // vessel turns through a small angle per step: a fast spinner is integrated in
 // shorter steps. A state that is not finite is not advanced.
-template <class B>
-bool advanceAlone(const Prepared& p, const B* bodies, size_t bodyCount, double dt) {
+bool advanceAlone(const Prepared& p, const std::vector<Body>& bodies, double dt) {
   const Vessel& v = *p.vessel;
   const ThrustSum& t = *p.thrust;
-  const BodyModel<double, B> model{
-      bodies,          bodyCount,       v.dryMass,      v.pmi.x,        v.pmi.y,
+  const BodyModel<double, Body> model{
+      bodies.data(),   bodies.size(),   v.dryMass,      v.pmi.x,        v.pmi.y,
       v.pmi.z,         t.forceLocal.x,  t.forceLocal.y, t.forceLocal.z, t.torqueLocal.x,
       t.torqueLocal.y, t.torqueLocal.z, t.massFlow};
   BodyState<double> s = p.s0;
@@ -164,9 +164,12 @@ bool advanceAlone(const Prepared& p, const B* bodies, size_t bodyCount, double d
 // lane by lane to step together.
 class WideGroup {
  public:
-  explicit WideGroup(const std::vector<PointMass>& bodies) {
-    model_.bodies = bodies.data();
-    model_.bodyCount = bodies.size();
+  // The bodies twice: as the world has them, for a vessel that steps alone
+  // after all, and as the wide step reads them.
+  WideGroup(const std::vector<Body>& bodies, const std::vector<PointMass>& pointMasses)
+      : bodies_(bodies) {
+    model_.bodies = pointMasses.data();
+    model_.bodyCount = pointMasses.size();
   }
 
   // Takes the vessel (index in the world's order) into the next lane when its
@@ -196,11 +199,11 @@ class WideGroup {
 
   // Steps the vessels gathered and calls done(index, finite after) for each.
   // One vessel alone steps on its own, as cheaply.
-  template <class B, class Done>
-  void step(const B* bodies, size_t bodyCount, double dt, Done done) {
+  template <class Done>
+  void step(double dt, Done done) {
     if (count_ == 1) {
       const Lane& lane = lanes_[0];
-      done(lane.index, advanceAlone(prepare(*lane.vessel, dt), bodies, bodyCount, dt));
+      done(lane.index, advanceAlone(prepare(*lane.vessel, dt), bodies_, dt));
     } else if (count_ > 1) {
       // Lanes without a vessel repeat the first; their results are dropped.
       for (int i = count_; i < kWide; ++i) {
@@ -216,7 +219,7 @@ class WideGroup {
       for (int i = 0; i < count_; ++i) {
         const Lane& lane = lanes_[i];
         if (bad.before & (1u << i)) {
-          done(lane.index, advanceAlone(prepare(*lane.vessel, dt), bodies, bodyCount, dt));
+          done(lane.index, advanceAlone(prepare(*lane.vessel, dt), bodies_, dt));
           continue;
         }
         writeState<kWide>(*lane.vessel, &state_.s[0][i]);
@@ -234,6 +237,7 @@ class WideGroup {
     double propellantBefore;  // [kg]
     size_t index;             // in the world's order
   };
+  const std::vector<Body>& bodies_;
   WideModel model_;
   WideState state_;
   Lane lanes_[kWide];
@@ -253,7 +257,7 @@ WideStep wideStep() {
 
 bool advanceVessel(Vessel& v, const std::vector<Body>& bodies, double dt) {
   if (!(dt > 0.0) || !std::isfinite(dt)) return true;
-  return advanceAlone(prepare(v, dt), bodies.data(), bodies.size(), dt);
+  return advanceAlone(prepare(v, dt), bodies, dt);
 }
 
 void recordBurn(Vessel& v, const ThrustSum& thrust, double propellantBefore) {
@@ -285,17 +289,17 @@ ObjectId World::step(double dt) {
   for (const Body& b : bodies_) pointMasses_.push_back(PointMass{b.position, b.mu});
   // Vessels taking one whole step from a finite state step in groups of
   // kWide; the others step alone.
-  WideGroup group(pointMasses_);
+  WideGroup group(bodies_, pointMasses_);
   const bool grouping = vessels_.size() > 1;
   for (size_t i = 0; i < vessels_.size(); ++i) {
     Vessel& v = *vessels_[i];
     if (!grouping || !group.add(v, i, dt)) {
-      advanced(i, advanceAlone(prepare(v, dt), bodies_.data(), bodies_.size(), dt));
+      advanced(i, advanceAlone(prepare(v, dt), bodies_, dt));
     } else if (group.full()) {
-      group.step(bodies_.data(), bodies_.size(), dt, advanced);
+      group.step(dt, advanced);
     }
   }
-  group.step(bodies_.data(), bodies_.size(), dt, advanced);
+  group.step(dt, advanced);
   return broken < vessels_.size() ? vessels_[broken]->id : 0;
 }
 
