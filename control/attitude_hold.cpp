@@ -5,6 +5,16 @@
 //
 // Angles in degrees are converted with 3.14159265358979 / 180; the constants
 // below are the resulting doubles.
+//
+// Time acceleration. A level holds for a whole host step, so a law tuned for
+// 50 Hz steps overshoots once the step outgrows its time constants: asking
+// for a rate change within 0.25 s and holding that level for seconds changes
+// the rate many times over, and the hold diverges into full-level swings. Two
+// time constants therefore grow with the step and equal the tuned ones at
+// short steps: the rate change is asked for within max(T, step), and the
+// commanded turn rate covers at most the error in two steps. At 50 Hz neither
+// binds (the schedule already needs 0.6 s or more to cover an error), so the
+// levels there are exactly the tuned law's.
 #include "control/attitude_hold.h"
 
 #include <cmath>
@@ -20,6 +30,10 @@ constexpr double kAttitudeTolerance = 0.0017453292519943279;  // [rad] 0.1 deg
 constexpr double kSettledRate = 1.745329251994328e-06;        // [rad/s] 0.0001 deg/s
 constexpr double kRateBandCap = 0.00017453292519943277;       // [rad/s] 0.01 deg/s
 constexpr double kBandFraction = 0.5;                         // of the commanded rate
+// The commanded rate covers the error in no fewer steps than this: with one
+// step the rate is still settling when the error is gone, and the attitude
+// rings (about 0.7 of the error back each step); with two it halves each step.
+constexpr double kRateTargetSteps = 2.0;
 
 // Rate schedule: the commanded turn rate [rad/s] for an attitude error below
 // each threshold [rad]; 2 deg/s at 10 deg and beyond.
@@ -44,6 +58,12 @@ double commandedRate(double absError) {  // [rad] -> [rad/s]
   return kCommandedRate[4];
 }
 
+// [s] the time in which the law asks for a rate change: the vessel's response
+// time, or the step if that is longer (the level then acts for the whole step).
+double rateChangeTime(double stepLength) {
+  return stepLength > responseTime ? stepLength : responseTime;
+}
+
 void commandAxis(int axis, double level) {
   controlVessel->SetAttitudeRotLevel(axis, limitLevel(level));
 }
@@ -64,7 +84,7 @@ void endHoldAndTrim(InstanceRecord& rec) {
 }
 }  // namespace
 
-void controlStep(InstanceRecord& rec) {
+void controlStep(InstanceRecord& rec, double stepLength) {
   if (rec.holdActive == 1) {
     if (rec.refMode == 4 && !rec.entryPrediction.valid) {
       endHoldAndTrim(rec);  // no entry interface to hold to
@@ -75,10 +95,10 @@ void controlStep(InstanceRecord& rec) {
       return;
     }
     for (int axis = 0; axis < 3; ++axis) {
-      holdAxis(axis, rec.attDeviation[axis], kAttitudeTolerance);
+      holdAxis(axis, rec.attDeviation[axis], kAttitudeTolerance, stepLength);
     }
   }
-  if (rec.trimActive) trimStep(rec);
+  if (rec.trimActive) trimStep(rec, stepLength);
 }
 
 void toggleHold(InstanceRecord& rec) {
@@ -91,12 +111,12 @@ void endHold(InstanceRecord& rec) {
   if (focusVessel != nullptr) focusVessel->SetAttitudeRotLevel(VECTOR3{0.0, 0.0, 0.0});
 }
 
-void holdAxis(int axis, double deviation, double tolerance) {
+void holdAxis(int axis, double deviation, double tolerance, double stepLength) {
   if (controlVessel == nullptr) return;
   // A deviation that is not a number gives no direction to turn in: hold the
   // axis still instead.
   if (std::isnan(deviation)) {
-    nullAxisRate(axis);
+    nullAxisRate(axis, stepLength);
     return;
   }
   const double mass = controlVessel->GetMass();  // [kg]
@@ -111,12 +131,14 @@ void holdAxis(int axis, double deviation, double tolerance) {
     if (std::fabs(rate) < kSettledRate) {
       commandAxis(axis, 0.0);
     } else {
-      nullAxisRate(axis);
+      nullAxisRate(axis, stepLength);
     }
     return;
   }
-  const double wanted = commandedRate(std::fabs(error));  // [rad/s]
-  double band = kBandFraction * wanted;                   // [rad/s]
+  double wanted = commandedRate(std::fabs(error));                              // [rad/s]
+  const double coverRate = std::fabs(error) / (kRateTargetSteps * stepLength);  // [rad/s]
+  if (wanted > coverRate) wanted = coverRate;
+  double band = kBandFraction * wanted;  // [rad/s]
   if (band > kRateBandCap) band = kRateBandCap;
   const double targetRate = error >= 0.0 ? wanted : -wanted;
   const double change = targetRate - rate;  // [rad/s]
@@ -125,12 +147,12 @@ void holdAxis(int axis, double deviation, double tolerance) {
     return;
   }
   // The fraction of the axis's torque that changes the rate by `change`
-  // within the response time.
-  const double torque = change * pmi[axis] * mass / responseTime;  // [N m]
+  // within the response time (or the step, if longer).
+  const double torque = change * pmi[axis] * mass / rateChangeTime(stepLength);  // [N m]
   commandAxis(axis, torque / axisTorque[axis]);
 }
 
-void nullAxisRate(int axis) {
+void nullAxisRate(int axis, double stepLength) {
   if (controlVessel == nullptr) return;
   VESSELSTATUS status{};
   controlVessel->GetStatus(status);
@@ -140,5 +162,5 @@ void nullAxisRate(int axis) {
     commandAxis(axis, 0.0);
     return;
   }
-  commandAxis(axis, -(mass * pmi[axis] * rate / responseTime) / axisTorque[axis]);
+  commandAxis(axis, -(mass * pmi[axis] * rate / rateChangeTime(stepLength)) / axisTorque[axis]);
 }

@@ -4,6 +4,13 @@
 // thrust F [N] of a vessel of mass m [kg]. When the RCS would need more than
 // three times its full thrust, an engine whose sense fits takes over: hover
 // for upward corrections, main for forward and retro for aftward ones.
+//
+// Time acceleration: a level holds for a whole host step, so once the step is
+// longer than a second the one-second law would remove the velocity many
+// times over and swing from full level to full level. The law's time
+// constant is therefore max(1 s, step): L = -(m v) / (F max(1 s, step)), the
+// level that removes v within the step. At steps up to a second it is the
+// one-second law itself.
 #include "control/velocity_trim.h"
 
 #include <cmath>
@@ -17,6 +24,7 @@
 namespace {
 constexpr double kMatchedSpeed = 0.001;  // [m/s] an axis at or below this is matched
 constexpr double kEngineTakeover = 3.0;  // RCS level beyond which an engine takes over
+constexpr double kTrimTime = 1.0;        // [s] the law's time constant at short steps
 constexpr int kTargetRelativeMode = 3;
 
 constexpr int kLateral = 0;  // axis arguments of SetAttitudeLinLevel
@@ -35,9 +43,13 @@ void stopLinearLevels() {
   if (focusVessel != nullptr) focusVessel->SetAttitudeLinLevel(VECTOR3{0.0, 0.0, 0.0});
 }
 
-// The RCS level that removes `speed` [m/s] along one axis in one second.
-double rcsLevel(double mass, double speed, int axis) {
-  return -(mass * speed) / linearThrust[axis];
+// [s] the time in which a trim step removes the relative velocity.
+double trimTime(double stepLength) { return stepLength > kTrimTime ? stepLength : kTrimTime; }
+
+// The level of thrust `thrust` [N] that removes `speed` [m/s] of a vessel of
+// `mass` [kg] within `time` [s].
+double removingLevel(double mass, double speed, double thrust, double time) {
+  return -(mass * speed) / (thrust * time);
 }
 }  // namespace
 
@@ -77,7 +89,7 @@ void stopTrimLevels(int32_t selection) {
   }
 }
 
-void trimStep(InstanceRecord& rec) {
+void trimStep(InstanceRecord& rec, double stepLength) {
   const VECTOR3& v = rec.targetRelVel;  // [m/s], vessel axes, as last refreshed
   stopLinearLevels();
   // Each axis still off its match sets the flag again; when none does, the
@@ -86,13 +98,13 @@ void trimStep(InstanceRecord& rec) {
   if (trimsVertical(rec.trimSelection)) {
     setEngineLevel(ENGINE_HOVER, 0.0);
     if (std::fabs(v.y) > kMatchedSpeed) {
-      trimVertical(rec);
+      trimVertical(rec, stepLength);
       rec.trimActive = 1;
     }
   }
   if (trimsLateral(rec.trimSelection)) {
     if (std::fabs(v.x) > kMatchedSpeed) {
-      trimLateral(rec);
+      trimLateral(rec, stepLength);
       rec.trimActive = 1;
     }
   }
@@ -100,36 +112,39 @@ void trimStep(InstanceRecord& rec) {
     setEngineLevel(ENGINE_MAIN, 0.0);
     setEngineLevel(ENGINE_RETRO, 0.0);
     if (std::fabs(v.z) > kMatchedSpeed) {
-      trimForeAft(rec);
+      trimForeAft(rec, stepLength);
       rec.trimActive = 1;
     }
   }
 }
 
-void trimLateral(InstanceRecord& rec) {
-  setLinearLevel(kLateral, rcsLevel(rec.vesselMass, rec.targetRelVel.x, kLateral));
+void trimLateral(InstanceRecord& rec, double stepLength) {
+  setLinearLevel(kLateral, removingLevel(rec.vesselMass, rec.targetRelVel.x, linearThrust[kLateral],
+                                         trimTime(stepLength)));
 }
 
-void trimVertical(InstanceRecord& rec) {
+void trimVertical(InstanceRecord& rec, double stepLength) {
   const double m = rec.vesselMass;       // [kg]
   const double vy = rec.targetRelVel.y;  // [m/s]
-  const double level = rcsLevel(m, vy, kVertical);
+  const double time = trimTime(stepLength);
+  const double level = removingLevel(m, vy, linearThrust[kVertical], time);
   if (engineThrust[ENGINE_HOVER] > 0.0 && level > kEngineTakeover) {
-    setEngineLevel(ENGINE_HOVER, -(m * vy) / engineThrust[ENGINE_HOVER]);
+    setEngineLevel(ENGINE_HOVER, removingLevel(m, vy, engineThrust[ENGINE_HOVER], time));
   } else {
     setLinearLevel(kVertical, level);
   }
 }
 
-void trimForeAft(InstanceRecord& rec) {
+void trimForeAft(InstanceRecord& rec, double stepLength) {
   const double m = rec.vesselMass;       // [kg]
   const double vz = rec.targetRelVel.z;  // [m/s]
-  const double level = rcsLevel(m, vz, kForeAft);
+  const double time = trimTime(stepLength);
+  const double level = removingLevel(m, vz, linearThrust[kForeAft], time);
   if (engineThrust[ENGINE_MAIN] > 0.0 && level > kEngineTakeover) {
-    setEngineLevel(ENGINE_MAIN, -(m * vz) / engineThrust[ENGINE_MAIN]);
+    setEngineLevel(ENGINE_MAIN, removingLevel(m, vz, engineThrust[ENGINE_MAIN], time));
   } else if (engineThrust[ENGINE_RETRO] > 0.0 && level < -kEngineTakeover) {
     // Positive: the retro engine pushes aft.
-    setEngineLevel(ENGINE_RETRO, (m * vz) / engineThrust[ENGINE_RETRO]);
+    setEngineLevel(ENGINE_RETRO, -removingLevel(m, vz, engineThrust[ENGINE_RETRO], time));
   } else {
     setLinearLevel(kForeAft, level);
   }

@@ -8,10 +8,11 @@ struct InstanceRecord;
 
 void trimCommand(InstanceRecord& rec, int32_t selection);  // a TrimSelection
 void toggleTrim(InstanceRecord& rec);
-void trimStep(InstanceRecord& rec);
-void trimLateral(InstanceRecord& rec);
-void trimVertical(InstanceRecord& rec);
-void trimForeAft(InstanceRecord& rec);
+// stepLength [s]: the host step the levels will act for (positive, finite).
+void trimStep(InstanceRecord& rec, double stepLength);
+void trimLateral(InstanceRecord& rec, double stepLength);
+void trimVertical(InstanceRecord& rec, double stepLength);
+void trimForeAft(InstanceRecord& rec, double stepLength);
 // Ends a running trim from outside (commands, the hold's automatic ends, a mode
 // change): clears trimActive and sets the linear levels and the engine levels
 // the selection uses to zero. Does nothing when no trim runs.

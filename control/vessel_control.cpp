@@ -19,9 +19,10 @@ constexpr double kMinResponseTime = 0.01;  // [s] periods up to this keep the la
 
 void setupVesselControl(VESSEL* vessel, double period) {
   if (period > kMinResponseTime) responseTime = period;
-  // A null vessel (no focus yet) keeps the previous vessel's characteristics.
-  if (vessel == nullptr) return;
+  // A null vessel (no focus vessel) is not flown; the previous vessel's
+  // characteristics stay until another vessel is taken.
   controlVessel = vessel;
+  if (vessel == nullptr) return;
   computeThrustCapacities(vessel);
   vessel->GetPMI(pmi);
 }

@@ -17,3 +17,9 @@ void releaseVessel(const InstanceRecord& rec) {
   }
   if (rec.trimActive) stopTrimLevels(rec.trimSelection);
 }
+
+void leaveVessel(InstanceRecord& rec, VesselChange change) {
+  releaseVessel(rec);
+  rec.trimActive = 0;
+  if (change == VesselChange::kNoVessel || rec.refMode == 3) rec.holdActive = 0;
+}

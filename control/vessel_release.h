@@ -10,3 +10,15 @@ struct InstanceRecord;
 // controls now. The record keeps its hold and trim, so that the saved settings
 // still carry them.
 void releaseVessel(const InstanceRecord& rec);
+
+// What carries over when the instance stops flying its vessel.
+enum class VesselChange {
+  kFocusMoved,  // to another vessel: an attitude hold carries over; a trim and a
+                // target-relative hold were set up against the last vessel's
+                // motion and end (the pilot engages them again)
+  kNoVessel,    // no focus vessel, or the instance lost its update slot:
+                // nothing is flown, so hold and trim both end
+};
+
+// releaseVessel, then ends the hold and trim that do not carry over.
+void leaveVessel(InstanceRecord& rec, VesselChange change);

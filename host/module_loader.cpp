@@ -6,6 +6,7 @@
 // before the library goes (when this was its last load). The platform's part:
 // platform/library.h.
 #include <algorithm>
+#include <cmath>
 #include <stdexcept>
 
 #include "host/world.h"
@@ -65,6 +66,9 @@ void ModuleLoader::unload() {
 }
 
 void ModuleLoader::postStep(double simt, double simdt, double mjd) const {
+  // A step of no length, a negative one or one that is not a number is not a
+  // step the host takes (World::step refuses it too): the module is not told.
+  if (!(simdt > 0.0) || !std::isfinite(simdt)) return;
   if (postStep_ != nullptr) postStep_(simt, simdt, mjd);
 }
 

@@ -180,6 +180,7 @@ bool World::deleteObject(ObjectId id) {
   auto v = std::find_if(vessels_.begin(), vessels_.end(),
                         [&](const std::unique_ptr<Vessel>& x) { return x->id == id; });
   if (v == vessels_.end()) return false;
+  const bool wasFocus = focus_ == id;
   retiredInterfaces_.push_back(std::move((*v)->iface));
   idByName_.erase((*v)->name);
   vesselById_[id] = VesselSlot{};
@@ -190,6 +191,13 @@ bool World::deleteObject(ObjectId id) {
   for (auto& other : vessels_)
     for (DockPort& p : other->ports)
       if (p.docked == id) p.docked = 0;
+  // The focus does not stay on a vessel that is gone: it moves to the first
+  // vessel left in world order, or to none, and the modules are told, with
+  // the deleted vessel's handle as the old focus.
+  if (wasFocus) {
+    focus_ = vessels_.empty() ? 0 : vessels_.front()->id;
+    for (ModuleLoader* m : loadedModules()) m->focusChanged(toHandle(focus_), toHandle(id));
+  }
   return true;
 }
 

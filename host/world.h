@@ -173,7 +173,9 @@ class World {
   ObjectId addBody(const std::string& name, double mu, double radius, const VECTOR3& position);
   ObjectId addBase(const std::string& name, const std::string& body, const VECTOR3& relPos);
   ObjectId addVessel(const VesselSpec& spec);
-  bool deleteObject(ObjectId id);  // false if no such object
+  // false if no such object. Deleting the focus vessel moves the focus to the
+  // first vessel left (or none) and tells the loaded modules.
+  bool deleteObject(ObjectId id);
 
   Body* body(ObjectId id);
   Base* base(ObjectId id);

@@ -2,6 +2,7 @@
 // instance leaves for the next one.
 #include "mfd/gyrelle_mfd.h"
 
+#include <cmath>
 #include <cstring>
 
 #include "control/attitude_hold.h"
@@ -36,8 +37,11 @@ GyrelleMFD::GyrelleMFD(uint32_t width, uint32_t height, VESSEL* vessel)
     throw;
   }
   // With slot 0 taken, this instance took slot 1: the instance that held it
-  // gets no more steps, so nothing it set may stay in force.
-  if (slotsBefore[0] != nullptr && slotsBefore[1] != nullptr) releaseVessel(*slotsBefore[1]);
+  // gets no more steps, so nothing it set may stay in force, and it shows no
+  // hold or trim that nobody flies.
+  if (slotsBefore[0] != nullptr && slotsBefore[1] != nullptr) {
+    leaveVessel(*slotsBefore[1], VesselChange::kNoVessel);
+  }
 }
 
 // Construction steps after the slot is taken, in their order.
@@ -65,24 +69,47 @@ void GyrelleMFD::construct(uint32_t width, uint32_t height) {
 }
 
 GyrelleMFD::~GyrelleMFD() {
-  // Every instance that stops getting steps here lets its vessel go: this one
-  // if it held a slot, and the one in slot 1, which loses it whenever this
-  // instance is not in slot 0.
-  const bool slotted = instanceSlot[0] == this || instanceSlot[1] == this;
-  GyrelleMFD* const bumped =
-      instanceSlot[0] != this && instanceSlot[1] != this ? instanceSlot[1] : nullptr;
-  if (slotted) releaseVessel(*this);
-  if (bumped != nullptr) releaseVessel(*bumped);
+  const bool slotted = holdsInstanceSlot(this);
+  if (slotted) releaseVessel(*this);  // nothing it set stays in force
   leaveInstanceSlot(this);
   unregisterLiveInstance(serial);
   saveSettings();
+  if (slotted) giveSlotToWaitingInstance();
   clearTargetList(targetList);
   DeleteObject(positiveBrush);
   DeleteObject(negativeBrush);
 }
 
+bool GyrelleMFD::flies() const { return focusVessel != nullptr && holdsInstanceSlot(this); }
+
+// A freed slot goes to the newest live instance without one (a third screen
+// bumped from slot 1), so that no live instance stays without steps while a
+// slot is free.
+void giveSlotToWaitingInstance() {
+  for (size_t i = liveInstanceCount(); i-- > 0;) {
+    auto* waiting = static_cast<GyrelleMFD*>(liveInstanceAt(i));
+    if (!holdsInstanceSlot(waiting)) {
+      takeInstanceSlot(waiting);
+      return;
+    }
+  }
+}
+
 void GyrelleMFD::stepUpdate(double stepLength) {
-  controlStep(*this);
+  // A step of no length, a negative one or one that is not a number is no
+  // step at all: nothing is controlled and the refresh timer keeps its time.
+  if (!(stepLength > 0.0) || !std::isfinite(stepLength)) return;
+  if (stepLength >= kRefreshPeriod) {
+    // Every such step refreshes. Doing it first lets the control act on the
+    // state this step reached, not on the one a whole (long) step before:
+    // under time acceleration that lag alone makes the laws ring. The state
+    // does not change between the control and a refresh after it, so one
+    // refresh serves the display as well.
+    refresh();
+    controlStep(*this, stepLength);
+    return;
+  }
+  controlStep(*this, stepLength);
   refreshTimer += stepLength;
   if (refreshTimer < kRefreshPeriod) return;
   refresh();
@@ -101,6 +128,7 @@ void GyrelleMFD::refresh() {
 
 void GyrelleMFD::saveSettings() const {
   settingsSaved = true;
+  savedSettings.vessel = focusVessel != nullptr ? focusVessel->GetHandle() : nullptr;
   savedSettings.refMode = refMode;
   savedSettings.holdActive = holdActive;
   if (refMode == 3) {
@@ -129,6 +157,13 @@ void GyrelleMFD::restoreSettings() {
     attOffset = savedSettings.attOffset;
   }
   colourMode = savedSettings.colourMode;
+  // A trim and a target-relative hold were set up against the motion of the
+  // vessel they flew; on another vessel (or none) the pilot engages them again.
+  const OBJHANDLE vessel = focusVessel != nullptr ? focusVessel->GetHandle() : nullptr;
+  if (vessel == nullptr || vessel != savedSettings.vessel) {
+    trimActive = 0;
+    if (vessel == nullptr || refMode == 3) holdActive = 0;
+  }
   // The restored mode's figures are computed before any control step acts on
   // them: a trim would otherwise see every axis matched and a mode-4 hold no
   // interface, and both would end. Control starts with the next host step.

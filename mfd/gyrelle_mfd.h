@@ -29,7 +29,14 @@ class GyrelleMFD : public MFD, public InstanceRecord {
   void restoreSettings();
   // Next help page; after the last one, the normal display.
   void turnHelpPage();
+  // The instance can fly the vessel: there is a focus vessel and the instance
+  // gets the per-step update. A hold or trim is started only then.
+  bool flies() const;
 
  private:
   void construct(uint32_t width, uint32_t height);
+  void trim(int32_t selection);  // a TrimSelection's key or button
 };
+
+// Hands a free update slot to the newest live instance that has none.
+void giveSlotToWaitingInstance();

@@ -19,6 +19,12 @@ void openBox(GyrelleMFD& mfd, const char* title, InputCallback callback) {
 
 }  // namespace
 
+// A trim command stops or switches a running trim anywhere; it starts one
+// only where the trim can fly.
+void GyrelleMFD::trim(int32_t selection) {
+  if (trimActive != 0 || flies()) trimCommand(*this, selection);
+}
+
 void GyrelleMFD::turnHelpPage() {
   helpPage += 1;
   if (helpPage > kHelpPageCount) helpPage = 0;  // back to the normal display
@@ -60,7 +66,8 @@ bool GyrelleMFD::ConsumeKeyBuffered(uint32_t key) {
       }
       break;
     case kKeyH:
-      toggleHold(*this);
+      // Switching off always works; on only where the hold can fly.
+      if (holdActive == 1 || flies()) toggleHold(*this);
       break;
     case kKeyC:
       colourMode = (colourMode + 1) % 3;
@@ -84,25 +91,25 @@ bool GyrelleMFD::ConsumeKeyBuffered(uint32_t key) {
       if (targetMode) closestTarget(*this);
       break;
     case kKeyPad7:
-      trimCommand(*this, TRIM_VERT_LAT);
+      trim(TRIM_VERT_LAT);
       break;
     case kKeyPad8:
-      trimCommand(*this, TRIM_LAT_FORE_AFT);
+      trim(TRIM_LAT_FORE_AFT);
       break;
     case kKeyPad9:
-      trimCommand(*this, TRIM_VERT_FORE_AFT);
+      trim(TRIM_VERT_FORE_AFT);
       break;
     case kKeyPad5:
-      trimCommand(*this, TRIM_ALL);
+      trim(TRIM_ALL);
       break;
     case kKeyPad1:
-      trimCommand(*this, TRIM_VERTICAL);
+      trim(TRIM_VERTICAL);
       break;
     case kKeyPad2:
-      trimCommand(*this, TRIM_LATERAL);
+      trim(TRIM_LATERAL);
       break;
     case kKeyPad3:
-      trimCommand(*this, TRIM_FORE_AFT);
+      trim(TRIM_FORE_AFT);
       break;
     case kKeyPad0:
       helpPage = 1;

@@ -187,6 +187,11 @@ void GyrelleMFD::Redraw(HDC dc) {
   }
   if (refMode < 1 || refMode > 4) return;
   drawRefModeRow(*this);  // line 2, first row of every page
+  // With no focus vessel there is nothing to show figures of.
+  if (focusVessel == nullptr) return;
+  // An instance without an update slot is refreshed only here, so that it
+  // never shows figures frozen at the moment it lost its slot.
+  if (!holdsInstanceSlot(this)) refresh();
   switch (refMode) {
     case 1:
       drawAttitudePage(*this);

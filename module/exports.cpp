@@ -58,11 +58,20 @@ GYRELLE_MODULE_EXPORT void hpcPostStep(double /*simt*/, double simdt, double /*m
 }
 
 GYRELLE_MODULE_EXPORT void hpcFocusChanged(OBJHANDLE newFocus, OBJHANDLE /*oldFocus*/) {
-  // The vessel flown until now is let go before the new one is controlled; the
-  // hold and trim carry on with the new vessel.
-  for (GyrelleMFD* instance : instanceSlot) {
-    if (instance != nullptr) releaseVessel(*instance);
+  VESSEL* const next = hapiGetVesselInterface(newFocus);  // null: no focus vessel
+  // The vessel flown until now is let go before the new one is controlled. An
+  // attitude hold carries on with another vessel; what was set up against
+  // this vessel's motion (a trim, a target-relative hold) ends, and with no
+  // vessel at all nothing is flown.
+  const VesselChange change = next == nullptr ? VesselChange::kNoVessel : VesselChange::kFocusMoved;
+  for (size_t i = 0; i < liveInstanceCount(); ++i) {
+    InstanceRecord& instance = *liveInstanceAt(i);
+    if (next == focusVessel) {
+      releaseVessel(instance);
+    } else {
+      leaveVessel(instance, change);
+    }
   }
-  focusVessel = hapiGetVesselInterface(newFocus);
+  focusVessel = next;
   setupVesselControl(focusVessel, kControlPeriod);
 }

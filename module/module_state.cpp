@@ -22,13 +22,15 @@ void takeInstanceSlot(GyrelleMFD* instance) {
 }
 
 void leaveInstanceSlot(GyrelleMFD* instance) {
-  // Slot 1 is emptied whether or not it holds the instance, so that a slot
-  // never holds a destroyed instance.
-  if (instanceSlot[0] == instance) {
-    instanceSlot[0] = nullptr;
-  } else {
-    instanceSlot[1] = nullptr;
+  // Only the slot that holds the instance: emptying slot 1 for an instance in
+  // neither slot would stop a live instance's steps while it flies the vessel.
+  for (GyrelleMFD*& slot : instanceSlot) {
+    if (slot == instance) slot = nullptr;
   }
+}
+
+bool holdsInstanceSlot(const GyrelleMFD* instance) {
+  return instance != nullptr && (instanceSlot[0] == instance || instanceSlot[1] == instance);
 }
 
 namespace {
@@ -67,6 +69,12 @@ void unregisterLiveInstance(uintptr_t serial) {
     delete live;
     live = nullptr;
   }
+}
+
+size_t liveInstanceCount() { return live == nullptr ? 0 : live->size(); }
+
+InstanceRecord* liveInstanceAt(size_t index) {
+  return index < liveInstanceCount() ? (*live)[index].instance : nullptr;
 }
 
 InstanceRecord* liveInstance(const void* token) {

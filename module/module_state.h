@@ -3,6 +3,7 @@
 // host's single simulation thread.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 #include "module/host_api.h"
@@ -20,6 +21,7 @@ extern int32_t attachCount;          // library-entry attaches not yet detached
 
 // Settings a destroyed instance leaves for the next one (guarded by settingsSaved).
 struct SavedSettings {
+  OBJHANDLE vessel;  // the focus vessel the settings were flown on (null: none)
   int32_t refMode;
   int32_t holdActive;
   VECTOR3 refAttitude;     // kept when the saved refMode is not 3
@@ -34,9 +36,10 @@ extern bool settingsSaved;
 extern SavedSettings savedSettings;
 
 // Slot rules: construction takes slot 0 if empty, else slot 1 (replacing it);
-// destruction empties slot 0 if it holds the instance, else slot 1.
+// destruction empties the slot that holds the instance, if any.
 void takeInstanceSlot(GyrelleMFD* instance);
 void leaveInstanceSlot(GyrelleMFD* instance);
+bool holdsInstanceSlot(const GyrelleMFD* instance);
 
 // Live instances (constructed and not yet destroyed) by serial number. An
 // input box carries its instance's serial number as the user data, so that a
@@ -49,3 +52,6 @@ void unregisterLiveInstance(uintptr_t serial);
 inline void* instanceToken(uintptr_t serial) { return reinterpret_cast<void*>(serial); }
 // The live instance that a token names, or null.
 InstanceRecord* liveInstance(const void* token);
+// The live instances in the order they were constructed: index 0 to count - 1.
+size_t liveInstanceCount();
+InstanceRecord* liveInstanceAt(size_t index);

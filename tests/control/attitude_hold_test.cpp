@@ -12,6 +12,7 @@ namespace {
 
 using control_test::ControlWorld;
 using control_test::kRadPerDeg;
+using control_test::kShortStep;
 
 constexpr double kTolerance = 0.0017453292519943279;  // [rad] 0.1 deg
 
@@ -33,7 +34,7 @@ class HoldLaw : public ControlWorld {
 
   double holdPitch(double deviation, double rate) {
     setRate(ship, 0, rate);
-    holdAxis(0, deviation, kTolerance);
+    holdAxis(0, deviation, kTolerance, kShortStep);
     return rotLevel(ship, 0);
   }
 
@@ -42,7 +43,7 @@ class HoldLaw : public ControlWorld {
 
 TEST_F(HoldLaw, WorkedExampleGivesTheUnlimitedLevel) {
   // e = -5 deg, at rest: a wanted rate of -1 deg/s.
-  holdAxis(1, 5.0 * kRadPerDeg, kTolerance);
+  holdAxis(1, 5.0 * kRadPerDeg, kTolerance, kShortStep);
   EXPECT_DOUBLE_EQ(rotLevel(ship, 1), -0.13962634015954623);
 }
 
@@ -60,7 +61,7 @@ TEST_F(HoldLaw, RateScheduleStepsAtItsThresholds) {
 TEST_F(HoldLaw, CoastsInsideTheRateBand) {
   // e = +5 deg wants +1 deg/s; 0.995 deg/s is within the 0.01 deg/s band.
   setRate(ship, 0, 0.3);  // a level left from before must be replaced
-  holdAxis(0, 0.0, kTolerance);
+  holdAxis(0, 0.0, kTolerance, kShortStep);
   ASSERT_NE(rotLevel(ship, 0), 0.0);
   EXPECT_EQ(holdPitch(-5.0 * kRadPerDeg, 0.995 * kRadPerDeg), 0.0);
   // Just outside the band the law acts again.
@@ -96,6 +97,33 @@ TEST_F(HoldLaw, NanDeviationNullsTheRateInsteadOfTurning) {
   EXPECT_EQ(holdPitch(nan, 0.0), 0.0);
 }
 
+// At steps longer than the response time the level acts for the whole step:
+// the rate change is asked for within the step, and the commanded rate covers
+// at most half the error in a step. Up to 0.25 s the tuned law stands.
+TEST_F(HoldLaw, LongStepsStretchTheTimeConstants) {
+  struct Case {
+    double step;       // [s]
+    double deviation;  // [deg]
+    double rate;       // [deg/s]
+    double level;      // expected
+  };
+  const double k = 20000.0 / 10000.0 * kRadPerDeg;  // level per deg/s of change per second
+  const Case cases[] = {
+      {0.25, -5.0, 0.0, 1.0 * k / 0.25},   // the tuned law: 1 deg/s within 0.25 s
+      {1.0, -5.0, 0.0, 1.0 * k / 1.0},     // 1 deg/s covers 5 deg in 5 s: kept
+      {10.0, -5.0, 0.0, 0.25 * k / 10.0},  // 5 deg in two 10 s steps: 0.25 deg/s
+      {100.0, -30.0, -1.1, (0.15 + 1.1) * k / 100.0},
+      {10.0, 0.05, 0.2, -0.2 * k / 10.0},  // inside the tolerance: the rate nulled
+      {0.02, 0.05, 0.2, -0.2 * k / 0.25},
+  };
+  for (const Case& c : cases) {
+    responseTime = 0.25;
+    setRate(ship, 0, c.rate * kRadPerDeg);
+    holdAxis(0, c.deviation * kRadPerDeg, kTolerance, c.step);
+    EXPECT_NEAR(rotLevel(ship, 0), c.level, 1e-15) << c.step << " s, " << c.deviation << " deg";
+  }
+}
+
 TEST(ThrusterLevel, NeverPassesANonFiniteLevel) {
   EXPECT_EQ(limitLevel(std::numeric_limits<double>::quiet_NaN()), 0.0);
   EXPECT_EQ(limitLevel(std::numeric_limits<double>::infinity()), 1.0);
@@ -127,7 +155,7 @@ class HoldEnds : public ControlWorld {
     mfd->trimSelection = TRIM_FORE_AFT;
     mfd->vesselMass = 20000.0;
     mfd->targetRelVel = VECTOR3{0.0, 0.0, -1.0};
-    controlStep(*mfd);
+    controlStep(*mfd, kShortStep);
   }
   void expectAllStopped() {
     EXPECT_EQ(mfd->holdActive, 0);
@@ -150,14 +178,14 @@ TEST_F(HoldEnds, FlyingBeforeAnyEnd) {
 
 TEST_F(HoldEnds, HoldReleasesWhenPortEngagedAndStopsEverything) {
   ASSERT_TRUE(world->dock(ship, 1, tender));
-  controlStep(*mfd);
+  controlStep(*mfd, kShortStep);
   expectAllStopped();
 }
 
 TEST_F(HoldEnds, HoldReleasesWithoutEntryInterface) {
   mfd->refMode = 4;
   mfd->entryPrediction.valid = false;
-  controlStep(*mfd);
+  controlStep(*mfd, kShortStep);
   expectAllStopped();
 }
 
@@ -165,7 +193,7 @@ TEST_F(HoldEnds, TrimRunsOnWhileDockedWithoutHold) {
   ASSERT_TRUE(world->dock(ship, 0, tender));
   toggleHold(*mfd);
   EXPECT_EQ(rotLevel(ship, 0), 0.0);
-  controlStep(*mfd);
+  controlStep(*mfd, kShortStep);
   EXPECT_EQ(mfd->trimActive, 1u);
   EXPECT_EQ(engineLevel(ship, ENGINE_MAIN), 1.0);
 }
@@ -185,7 +213,7 @@ TEST_F(HoldEnds, SecondInstanceLevelsStand) {
 TEST_F(HoldEnds, NoFocusVesselIsTolerated) {
   focusVessel = nullptr;
   controlVessel = nullptr;
-  controlStep(*mfd);
+  controlStep(*mfd, kShortStep);
   toggleHold(*mfd);
   endTrim(*mfd);
   EXPECT_EQ(mfd->trimActive, 0u);

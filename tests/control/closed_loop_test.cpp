@@ -8,12 +8,14 @@
 #include <memory>
 #include <random>
 
+#include "axis_angle.h"
 #include "host/frames.h"
 #include "host/world.h"
 #include "mfd/gyrelle_mfd.h"
 
 namespace {
 
+using control_test::axisAngle;
 using halcyra::dot;
 using halcyra::length;
 using halcyra::Matrix3;
@@ -21,14 +23,6 @@ using halcyra::orientationMatrix;
 
 constexpr double kRadPerDeg = 0.017453292519943278;
 constexpr double kStep = 0.02;  // [s] 50 Hz
-
-// Rotation by `angle` [rad] about the unit axis u (Rodrigues).
-Matrix3 axisAngle(const VECTOR3& u, double angle) {
-  const double c = std::cos(angle), s = std::sin(angle), t = 1.0 - c;
-  return Matrix3{{{t * u.x * u.x + c, t * u.x * u.y - s * u.z, t * u.x * u.z + s * u.y},
-                  {t * u.x * u.y + s * u.z, t * u.y * u.y + c, t * u.y * u.z - s * u.x},
-                  {t * u.x * u.z - s * u.y, t * u.y * u.z + s * u.x, t * u.z * u.z + c}}};
-}
 
 // The angle [rad] of the rotation that takes a to b.
 double angleBetween(const Matrix3& a, const Matrix3& b) {

@@ -19,6 +19,7 @@
 namespace control_test {
 
 constexpr double kRadPerDeg = 0.017453292519943278;  // pi/180 with pi = 3.14159265358979
+constexpr double kShortStep = 0.02;  // [s] a 50 Hz host step, well inside the laws' time constants
 
 inline halcyra::Thruster thruster(int group, VECTOR3 position, VECTOR3 direction, double max) {
   halcyra::Thruster t;

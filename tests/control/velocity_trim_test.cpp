@@ -8,6 +8,7 @@
 namespace {
 
 using control_test::ControlWorld;
+using control_test::kShortStep;
 
 class Trim : public ControlWorld {
  protected:
@@ -22,14 +23,38 @@ class Trim : public ControlWorld {
     engineThrust[ENGINE_RETRO] = 50000.0;
     engineThrust[ENGINE_HOVER] = 0.0;
   }
-  void fly(int32_t selection, VECTOR3 relVel) {
+  void fly(int32_t selection, VECTOR3 relVel, double stepLength = kShortStep) {
     mfd->trimActive = 1;
     mfd->trimSelection = selection;
     mfd->targetRelVel = relVel;
-    trimStep(*mfd);
+    trimStep(*mfd, stepLength);
   }
   halcyra::ObjectId ship = 0;
 };
+
+// A step longer than a second removes the velocity within the step, so the
+// level shrinks with it and an engine takes over only where the RCS would
+// need three times its thrust for the whole step.
+TEST_F(Trim, LongStepsRemoveTheVelocityWithinTheStep) {
+  struct Case {
+    double step;  // [s]
+    double vz;    // [m/s]
+    double rcs, main, retro;
+  };
+  const Case cases[] = {
+      {1.0, -0.1, 0.5, 0.0, 0.0},                                  // the one-second law
+      {0.5, -0.1, 0.5, 0.0, 0.0},                                  // shorter steps keep it
+      {10.0, -0.1, 0.05, 0.0, 0.0},  {10.0, -2.0, 1.0, 0.0, 0.0},  // L = 1: still the RCS
+      {2.0, -2.0, 0.0, 0.1, 0.0},     // L = 5: the main engine, over two seconds
+      {100.0, 80.0, 0.0, 0.0, 0.16},  // L = -4: the retro engine
+  };
+  for (const Case& c : cases) {
+    fly(TRIM_FORE_AFT, VECTOR3{0, 0, c.vz}, c.step);
+    EXPECT_DOUBLE_EQ(linLevel(ship, 2), c.rcs) << c.step << " s, " << c.vz << " m/s";
+    EXPECT_DOUBLE_EQ(engineLevel(ship, ENGINE_MAIN), c.main) << c.step << " s";
+    EXPECT_DOUBLE_EQ(engineLevel(ship, ENGINE_RETRO), c.retro) << c.step << " s";
+  }
+}
 
 TEST_F(Trim, MainEngineTakesLargeForwardCorrections) {
   fly(TRIM_FORE_AFT, VECTOR3{0, 0, -2.0});  // RCS would need level 10
@@ -74,7 +99,7 @@ TEST_F(Trim, OnlyTheAxesOffTheirMatchAreFlownAndTheTrimEndsByItself) {
   EXPECT_EQ(linLevel(ship, 0), 0.0);
   EXPECT_EQ(linLevel(ship, 2), 0.0);
   mfd->targetRelVel.y = 0.001;  // exactly at the threshold counts as matched
-  trimStep(*mfd);
+  trimStep(*mfd, kShortStep);
   EXPECT_EQ(mfd->trimActive, 0u);
   for (int axis = 0; axis < 3; ++axis) EXPECT_EQ(linLevel(ship, axis), 0.0);
 }
@@ -90,7 +115,7 @@ TEST_F(Trim, SameCommandTwiceStopsWithEverythingAtZero) {
   trimCommand(*mfd, TRIM_ALL);
   ASSERT_EQ(mfd->trimActive, 1u);
   mfd->targetRelVel = VECTOR3{0.5, 0.5, -2.0};
-  controlStep(*mfd);
+  controlStep(*mfd, kShortStep);
   ASSERT_GT(engineLevel(ship, ENGINE_MAIN), 0.0);
   trimCommand(*mfd, TRIM_ALL);
   EXPECT_EQ(mfd->trimActive, 0u);
@@ -103,14 +128,14 @@ TEST_F(Trim, SameCommandTwiceStopsWithEverythingAtZero) {
 TEST_F(Trim, OtherCommandStopsTheRunningTrimAndArmsItsOwn) {
   trimCommand(*mfd, TRIM_ALL);
   mfd->targetRelVel = VECTOR3{0.1, 0.1, 0.1};
-  controlStep(*mfd);
+  controlStep(*mfd, kShortStep);
   trimCommand(*mfd, TRIM_VERTICAL);
   EXPECT_EQ(mfd->trimActive, 0u);
   EXPECT_EQ(mfd->trimSelection, TRIM_VERTICAL);
   EXPECT_EQ(linLevel(ship, 0), 0.0);
   trimCommand(*mfd, TRIM_VERTICAL);
   EXPECT_EQ(mfd->trimActive, 1u);
-  controlStep(*mfd);
+  controlStep(*mfd, kShortStep);
   EXPECT_NE(linLevel(ship, 1), 0.0);
   EXPECT_EQ(linLevel(ship, 0), 0.0);
   EXPECT_EQ(linLevel(ship, 2), 0.0);

@@ -58,7 +58,7 @@ TEST_F(VesselCharacteristics, LinearCapacityIsTheMeanOfThePair) {
   EXPECT_EQ(engineThrust[ENGINE_HOVER], 3000.0);
 }
 
-TEST_F(VesselCharacteristics, NullVesselKeepsThePreviousVesselsValues) {
+TEST_F(VesselCharacteristics, NullVesselFliesNothingAndKeepsThePreviousValues) {
   halcyra::VesselSpec spec;
   spec.name = "Generic";
   spec.body = "Earth";
@@ -73,7 +73,7 @@ TEST_F(VesselCharacteristics, NullVesselKeepsThePreviousVesselsValues) {
   EXPECT_EQ(pmi.y, 16.0);
 
   setupVesselControl(nullptr, 0.5);
-  EXPECT_EQ(controlVessel, iface(id));
+  EXPECT_EQ(controlVessel, nullptr);  // no vessel is flown, the values stay
   EXPECT_EQ(axisTorque[0], 40000.0);
   EXPECT_EQ(engineThrust[ENGINE_MAIN], 200000.0);
   EXPECT_EQ(pmi.z, 6.0);

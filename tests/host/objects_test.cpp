@@ -104,10 +104,12 @@ TEST_F(Objects, DeletedVesselAnswersAsNullEverywhere) {
   EXPECT_EQ(gone->GetDockStatus(me->GetDockHandle(0)), nullptr);
 }
 
-TEST_F(Objects, DeletedFocusAndBodyAnswerAsNull) {
+// The focus moves on from a deleted vessel to the first vessel left, then to
+// none; a deleted body answers as a null handle.
+TEST_F(Objects, DeletedFocusMovesOnAndDeletedBodyAnswersAsNull) {
   ASSERT_TRUE(world->deleteObject(gyre1));
-  EXPECT_EQ(hapiGetFocusInterface(), nullptr);
-  EXPECT_EQ(hapiGetFocusObject(), nullptr);
+  EXPECT_EQ(hapiGetFocusObject(), toHandle(tenderId));
+  EXPECT_EQ(hapiGetFocusInterface(), iface(tenderId));
   ASSERT_TRUE(world->deleteObject(earth));
   VECTOR3 p{1, 1, 1};
   hapiGetGlobalPos(toHandle(earth), &p);
@@ -117,6 +119,9 @@ TEST_F(Objects, DeletedFocusAndBodyAnswerAsNull) {
   EXPECT_EQ(s.refBody, nullptr) << "no body left to be relative to";
   EXPECT_DOUBLE_EQ(s.relPos.x, 6671010.0);
   world->step(0.1);  // flies on without gravity
+  ASSERT_TRUE(world->deleteObject(tenderId));
+  EXPECT_EQ(hapiGetFocusInterface(), nullptr);
+  EXPECT_EQ(hapiGetFocusObject(), nullptr);
 }
 
 TEST_F(Objects, IdsAreNeverReused) {

@@ -45,20 +45,22 @@ TEST_F(Instances, SlotsFollowConstructionAndDestructionRules) {
   GyrelleMFD* third = open();
   EXPECT_EQ(instanceSlot[0], first);
   EXPECT_EQ(instanceSlot[1], third);  // the third took slot 1 from the second
-  delete second;                      // in neither slot: slot 1 is emptied all the same
+  GyrelleMFD* fourth = open();        // and the fourth from the third
+  EXPECT_EQ(instanceSlot[1], fourth);
+  delete second;  // in neither slot: the slots stay as they are
   EXPECT_EQ(instanceSlot[0], first);
-  EXPECT_EQ(instanceSlot[1], nullptr);
-  GyrelleMFD* fourth = open();
   EXPECT_EQ(instanceSlot[1], fourth);
-  delete first;
-  EXPECT_EQ(instanceSlot[0], nullptr);
-  GyrelleMFD* fifth = open();  // slot 0 refilled while slot 1 is occupied
-  EXPECT_EQ(instanceSlot[0], fifth);
+  delete first;  // slot 0 goes to the newest instance waiting for one
+  EXPECT_EQ(instanceSlot[0], third);
   EXPECT_EQ(instanceSlot[1], fourth);
-  delete third;  // not slotted: slot 1 (the fourth) loses its updates
-  EXPECT_EQ(instanceSlot[1], nullptr);
+  GyrelleMFD* fifth = open();  // both slots taken: slot 1 changes hands
+  EXPECT_EQ(instanceSlot[0], third);
+  EXPECT_EQ(instanceSlot[1], fifth);
+  delete fifth;  // and comes back to the fourth
+  EXPECT_EQ(instanceSlot[1], fourth);
+  delete third;
+  EXPECT_EQ(instanceSlot[0], nullptr);  // nobody waiting
   delete fourth;
-  delete fifth;
   EXPECT_EQ(instanceSlot[0], nullptr);
   EXPECT_EQ(instanceSlot[1], nullptr);
 }

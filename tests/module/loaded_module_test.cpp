@@ -2,8 +2,12 @@
 // stand-in host's loader.
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <limits>
 #include <memory>
 
+#include "mfd/gyrelle_mfd.h"
+#include "platform/library.h"
 #include "support/world_fixture.h"
 
 namespace {
@@ -85,6 +89,33 @@ TEST_F(LoadedModule, FocusChangeMovesTheControlToTheNewVessel) {
   world->vessel(tender)->iface->SetAttitudeRotLevel(VECTOR3{0.3, 0, 0});
   ASSERT_TRUE(world->pressKey(screen, 35));  // hold off again zeroes the new focus's levels
   EXPECT_DOUBLE_EQ(world->vessel(tender)->iface->GetThrusterGroupLevel(THGROUP_PITCH_RAISE), 0.0);
+}
+
+// Steps of no length, negative or not a number reach the module only from a
+// faulty host (ours refuses them): the module ignores them whole, neither
+// controlling nor moving its refresh timer, so normal steps go on as before.
+TEST_F(LoadedModule, OddStepsAreIgnoredWithoutDisturbingTheTimers) {
+  const size_t screen = loadModuleWithScreen();
+  auto* mfd = static_cast<GyrelleMFD*>(world->screen(screen).instance);
+  auto postStep = procAddress<void (*)(double, double, double)>(loader->handle(), "hpcPostStep");
+  ASSERT_NE(postStep, nullptr);
+  mfd->attDeviation = VECTOR3{0.5, 0.0, 0.0};  // far off: the hold would act at once
+  mfd->holdActive = 1;
+  postStep(0.0, 0.1, 0.0);  // a tenth of a second gathered towards the next refresh
+  focus().SetAttitudeRotLevel(VECTOR3{0.25, 0, 0});
+  const double inf = std::numeric_limits<double>::infinity();
+  for (const double odd : {0.0, -0.0, -0.02, -inf, inf, std::nan("")}) {
+    for (int i = 0; i < 1000; ++i) postStep(0.0, odd, 0.0);
+    EXPECT_EQ(mfd->refreshTimer, 0.1) << odd;
+    EXPECT_EQ(focus().GetThrusterGroupLevel(THGROUP_PITCH_RAISE), 0.25) << odd;
+  }
+  postStep(0.0, 0.1, 0.0);
+  EXPECT_EQ(mfd->refreshTimer, 0.2);
+  halcyra::Vessel& v = *world->vessel(vessel);
+  world->setPosition(v, v.position + VECTOR3{1000.0, 0, 0});
+  postStep(0.0, 0.1, 0.0);  // the third tenth refreshes, as it would have anyway
+  EXPECT_EQ(mfd->status.relPos.x, v.position.x);
+  mfd->holdActive = 0;
 }
 
 }  // namespace

@@ -12,30 +12,9 @@
 namespace {
 
 using Json = nlohmann::json;
-
-// A CSV table as rows of named cells.
-using Row = std::map<std::string, std::string>;
-std::vector<Row> readCsv(const std::string& text) {
-  std::vector<Row> rows;
-  std::vector<std::string> header;
-  for (const std::string& line : simtest::lines(text)) {
-    std::vector<std::string> cells;
-    std::string cell;
-    std::istringstream in(line);
-    while (std::getline(in, cell, ',')) cells.push_back(cell);
-    if (!line.empty() && line.back() == ',') cells.push_back("");
-    if (header.empty()) {
-      header = cells;
-      continue;
-    }
-    Row row;
-    for (size_t i = 0; i < header.size() && i < cells.size(); ++i) row[header[i]] = cells[i];
-    rows.push_back(row);
-  }
-  return rows;
-}
-
-double num(const Row& row, const std::string& column) { return std::stod(row.at(column)); }
+using simtest::num;
+using simtest::readCsv;
+using simtest::Row;
 
 class ExampleScenario : public simtest::SimRun {
  protected:

@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <random>
 #include <sstream>
 #include <string>
@@ -38,6 +39,30 @@ inline std::vector<std::string> lines(const std::string& text) {
   for (std::string l; std::getline(in, l);) out.push_back(l);
   return out;
 }
+
+// A CSV table as rows of named cells.
+using Row = std::map<std::string, std::string>;
+inline std::vector<Row> readCsv(const std::string& text) {
+  std::vector<Row> rows;
+  std::vector<std::string> header;
+  for (const std::string& line : lines(text)) {
+    std::vector<std::string> cells;
+    std::string cell;
+    std::istringstream in(line);
+    while (std::getline(in, cell, ',')) cells.push_back(cell);
+    if (!line.empty() && line.back() == ',') cells.push_back("");
+    if (header.empty()) {
+      header = cells;
+      continue;
+    }
+    Row row;
+    for (size_t i = 0; i < header.size() && i < cells.size(); ++i) row[header[i]] = cells[i];
+    rows.push_back(row);
+  }
+  return rows;
+}
+
+inline double num(const Row& row, const std::string& column) { return std::stod(row.at(column)); }
 
 // A new folder of the temporary folder, "PREFIX" and six random letters.
 inline std::string makeTempFolder(const std::string& prefix) {
