@@ -3,7 +3,8 @@
 // Signed-number rule: a value that is not negative (zero and NaN included) is
 // printed with a leading "+" in the normal green; a negative value with its
 // minus sign in the colour the colour mode selects, after which the colour
-// returns to green.
+// returns to green. A NaN, whatever its sign bit, prints "+nan": its body is
+// "nan" (mfd/fixed_text.h).
 #include "mfd/page_rows.h"
 
 #include <cstdio>

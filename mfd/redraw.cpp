@@ -51,18 +51,20 @@ void drawOffsetRows(GyrelleMFD& mfd, int firstLine) {
 }
 
 // The angle rows, two blank lines, then the gauges. Without a line of sight
-// (target mode with no target) the pitch and yaw deviations are left blank, as
-// a zero would read "on target"; the rates are the vessel's own and stay.
+// (target mode with no target) the deviation column is left blank, roll's as
+// well as pitch's and yaw's: there is no reference to deviate from, and a
+// zero would read "on target". The rates are the vessel's own and stay.
 void drawAngleRowsAndGauges(GyrelleMFD& mfd, int firstLine, bool lineOfSight = true) {
   atLine(mfd, firstLine);
   if (lineOfSight) {
     drawAngleRow(mfd, "Pitch:", mfd.attDeviation.x, mfd.status.angVel.x);
     drawAngleRow(mfd, "Yaw:", mfd.attDeviation.y, mfd.status.angVel.y);
+    drawAngleRow(mfd, "Roll:", mfd.attDeviation.z, mfd.status.angVel.z);
   } else {
     drawRateRow(mfd, "Pitch:", mfd.status.angVel.x);
     drawRateRow(mfd, "Yaw:", mfd.status.angVel.y);
+    drawRateRow(mfd, "Roll:", mfd.status.angVel.z);
   }
-  drawAngleRow(mfd, "Roll:", mfd.attDeviation.z, mfd.status.angVel.z);
   mfd.textY += 2 * static_cast<int32_t>(mfd.lineHeight);
   drawIndicators(mfd);
 }
@@ -147,7 +149,7 @@ void drawTargetPage(GyrelleMFD& mfd) {
 }
 
 // "LABEL%.Nf" into text[capacity], cut as snprintf cuts; the number through
-// formatFixed, not printf, so that a NaN keeps its sign on every platform.
+// formatFixed, not printf, so that a NaN prints "nan" on every platform.
 void labelledNumber(char* text, size_t capacity, const char* label, double value, int decimals) {
   const size_t length = std::strlen(label);  // shorter than every caller's buffer
   std::memcpy(text, label, length);

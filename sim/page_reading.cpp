@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cstdint>
+#include <cstdlib>
 #include <string_view>
 
 namespace sim {
@@ -64,10 +66,27 @@ std::vector<Piece> piecesOf(const std::vector<GdiOp>& ops) {
   return pieces;
 }
 
-// The n-th piece after the first of a line, as a figure.
-std::optional<double> figureAfterLabel(const Line& line, size_t n) {
-  if (n + 1 >= line.size) return std::nullopt;
-  return readFigure(line[n + 1]);
+// The page's columns [pixels from the screen's left edge]: labels at 5, a
+// row's first figure at 100, its second at 200. They stay there whatever the
+// screen's size (only the spacing of the lines follows its height), so a
+// piece is told by its x alone: it belongs to the column it starts nearest to.
+enum Column { kLabelColumn, kFirstValue, kSecondValue };
+constexpr int32_t kColumnX[] = {5, 100, 200};
+
+Column columnOf(int32_t x) {
+  Column nearest = kLabelColumn;
+  for (Column c : {kFirstValue, kSecondValue})
+    if (std::abs(int64_t(x) - kColumnX[c]) < std::abs(int64_t(x) - kColumnX[nearest])) nearest = c;
+  return nearest;
+}
+
+// The figure a line shows in a value column, read by its place, not by its
+// order: a row that leaves its first figure blank shows its second figure in
+// the second column still, and the first is absent.
+std::optional<double> figureIn(const Line& line, Column column) {
+  for (size_t i = 1; i < line.size; ++i)
+    if (columnOf(line.first[i].x) == column) return readFigure(line[i]);
+  return std::nullopt;
 }
 
 int helpPageOf(std::string_view text) {
@@ -121,14 +140,14 @@ PageReading readPage(const std::vector<GdiOp>& ops) {
       page.mode = std::string(name);
     } else if (label == "Pitch:" || label == "Yaw:" || label == "Roll:") {
       const size_t axis = label == "Pitch:" ? 0 : label == "Yaw:" ? 1 : 2;
-      page.deviation[axis] = figureAfterLabel(line, 0);
-      page.rate[axis] = figureAfterLabel(line, 1);
+      page.deviation[axis] = figureIn(line, kFirstValue);
+      page.rate[axis] = figureIn(line, kSecondValue);
     } else if (startsWith(label, "Target:")) {
       page.target = std::string(trimmed(label.substr(7)));
     } else if (label == "Distance:") {
-      page.distance = figureAfterLabel(line, 0);
+      page.distance = figureIn(line, kFirstValue);
     } else if (label == "Rad Vel:") {
-      page.rangeRate = figureAfterLabel(line, 0);
+      page.rangeRate = figureIn(line, kFirstValue);
     } else if (startsWith(label, "Entry Angle:")) {
       page.entryAngle = readFigure(label.substr(12));
     } else if (startsWith(label, "Time To Go:")) {

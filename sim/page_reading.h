@@ -3,9 +3,10 @@
 //
 // The page is read line by line (text drawn at the same y), each line's pieces
 // left to right; a row is found by its label ("Ref Mode:", "Pitch:", ...), its
-// figures are the pieces after the label. Figures are as printed (two
-// decimals for angles and rates); distances printed with a k, M or AU suffix
-// are read back in metres. A figure the page does not show is absent.
+// figures by the column they are drawn in (first or second value column), so
+// that a figure the page leaves blank is absent and the next one keeps its
+// place. Figures are as printed (two decimals for angles and rates; "+nan" is
+// a NaN); distances printed with a k, M or AU suffix are read back in metres.
 #pragma once
 
 #include <array>

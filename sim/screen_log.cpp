@@ -1,5 +1,6 @@
 #include "sim/screen_log.h"
 
+#include <cmath>
 #include <cstdio>
 
 #include "sim/csv_field.h"
@@ -13,11 +14,18 @@ const char* const kScreenLogHeader =
 
 namespace {
 
-// "%.10g" through number_text.h, not printf: a page's "-nan" stays "-nan" on
-// every platform (mingw's printf drops the sign).
+// "%.10g" through number_text.h, not printf, the same on every platform. A
+// figure that is not a number is "nan" whatever its sign bit, which means
+// nothing (a page's "+nan" and "-nan" alike); zero is "0", never "-0".
 void figure(FILE* f, const std::optional<double>& value) {
   std::string text = ",";
-  if (value) appendG10(text, *value == 0.0 ? 0.0 : *value);  // no "-0"
+  if (value) {
+    if (std::isnan(*value)) {
+      text += "nan";
+    } else {
+      appendG10(text, *value == 0.0 ? 0.0 : *value);
+    }
+  }
   std::fputs(text.c_str(), f);
 }
 

@@ -12,7 +12,8 @@
 //   entry_angle at the entry interface [deg]
 //   time_to_go  to the entry interface [s]
 //   help_page   0, or 1..7 while a help page is shown
-// A figure the page does not show is an empty field.
+// A figure the page does not show (a blank column) is an empty field; one
+// that is not a number is "nan".
 #pragma once
 
 #include <string>

@@ -1,7 +1,7 @@
 // The pages' fixed-point numbers against printf's "%.Nf", which they replace:
 // the same text for every value, cut the same way when the buffer is short.
-// The text is glibc's, on every platform: a NaN prints "-nan" when its sign
-// bit is set, where mingw's printf drops the sign.
+// The text is glibc's, on every platform, but for a NaN: "nan" whatever its
+// sign bit, where glibc's printf prints "-nan" when the bit is set.
 #include "mfd/fixed_text.h"
 
 #include <gtest/gtest.h>
@@ -18,13 +18,13 @@
 
 namespace {
 
-// snprintf(buffer, capacity, format, value) as glibc writes it.
+// snprintf(buffer, capacity, format, value) as glibc writes it, but a NaN of
+// either sign as "nan".
 void printfText(char* buffer, size_t capacity, const char* format, double value) {
   if (std::isnan(value)) {
-    // The format's conversion replaced by the text glibc gives a NaN.
+    // The format's conversion replaced by the text of a NaN.
     std::string text = format;
-    text.replace(text.find('%'), text.find('f') + 1 - text.find('%'),
-                 std::signbit(value) ? "-nan" : "nan");
+    text.replace(text.find('%'), text.find('f') + 1 - text.find('%'), "nan");
     std::snprintf(buffer, capacity, "%s", text.c_str());
   } else {
     std::snprintf(buffer, capacity, format, value);

@@ -137,6 +137,12 @@ TEST_F(ExampleScenario, TargetLostDuringATrimLetsGo) {
       EXPECT_EQ(row.at("distance"), "") << t;
       EXPECT_EQ(row.at("range_rate"), "") << t;
       EXPECT_EQ(row.at("hold"), "0") << t;
+      // No line of sight: the deviations are blank, the rates stay in their columns.
+      for (const char* deviation : {"dev_pitch", "dev_yaw", "dev_roll"})
+        EXPECT_EQ(row.at(deviation), "") << t << " " << deviation;
+      EXPECT_NEAR(num(row, "rate_pitch"), 2.0, 0.1) << t;
+      EXPECT_EQ(num(row, "rate_yaw"), 0.0) << t;
+      EXPECT_EQ(num(row, "rate_roll"), 0.0) << t;
     }
   }
   EXPECT_EQ(report["screens"][0]["final_mode"], "Target Relative");

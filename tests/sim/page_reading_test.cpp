@@ -23,6 +23,10 @@ TEST(ReadFigure, SignsSuffixesAndOtherText) {
   EXPECT_EQ(sim::readFigure("1.00AU"), 149597870700.0);
   for (const char* text : {"", "+", "k", "1.2x", "abc", "1.2 k", "nan?"})
     EXPECT_FALSE(sim::readFigure(text)) << text;
+  for (const char* text : {"+nan", "nan", "-nan"}) {
+    const std::optional<double> figure = sim::readFigure(text);
+    EXPECT_TRUE(figure && std::isnan(*figure)) << text;
+  }
 }
 
 class LoadedPage : public gyrelle_test::WorldFixture {

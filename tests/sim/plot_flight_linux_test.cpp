@@ -54,6 +54,22 @@ engine = [0.1, 0.0, 0.0]
   EXPECT_FALSE(std::filesystem::exists(path("plots/screen0-range.png")));
 }
 
+// A screen log with blank figures (no target) and figures that are not
+// numbers (a target in the vessel's own place): charted, the NaNs as gaps.
+TEST_F(PlotFlight, ChartsBlankFiguresAndNotANumber) {
+  const std::string scenario = std::string(GYRELLE_SOURCE_DIR) + "/tests/sim/data/page_states.toml";
+  ASSERT_EQ(
+      run({scenario, "--telemetry", path("t.csv"), "--screens", path("s.csv"), "--quiet"}).status,
+      0);
+  const std::string log = simtest::readFile(path("s.csv"));
+  ASSERT_NE(log.find(",nan,"), std::string::npos);
+  ASSERT_NE(log.find(",Target Relative,0,,,,,"), std::string::npos);
+  ASSERT_EQ(plot(path("t.csv"), path("s.csv"), path("plots")), 0)
+      << simtest::readFile(path("plot.err"));
+  for (const char* chart : {"screen0-attitude.png", "screen0-range.png", "screen1-attitude.png"})
+    EXPECT_TRUE(isPng(path(std::string("plots/") + chart))) << chart;
+}
+
 TEST_F(PlotFlight, RefusesTablesThatAreNotTheRunsOwn) {
   std::ofstream(path("other.csv")) << "a,b\n1,2\n";
   EXPECT_EQ(plot(path("other.csv"), path("other.csv"), path("plots")), 1);

@@ -132,13 +132,104 @@ TEST_F(ScreenLog, HoldsTheFiguresTheDumpShowsForEveryRedraw) {
   EXPECT_GT(helpRows, 5);
 }
 
-// A figure the page prints as "-nan" is logged so on every platform, as glibc's
-// printf would write it; zero without its sign.
-TEST_F(ScreenLog, FiguresThatAreNotNumbersKeepTheirSign) {
+// What a field of the log holds in a state of the page.
+enum class Shown { Empty, Figure, NotANumber };
+constexpr Shown E = Shown::Empty, F = Shown::Figure, N = Shown::NotANumber;
+
+// A redraw in each state of tests/sim/data/page_states.toml (its comments tell
+// the flight), read on both its screens: 300 x 300 and 560 x 420 pixels.
+struct PageState {
+  const char* state;
+  const char* t;  // the redraw's time as the log writes it
+  const char* mode;
+  const char* target;
+  Shown deviation[3];  // pitch, yaw, roll
+  Shown rate[3];
+  Shown distance, rangeRate;
+  const char* helpPage;
+};
+const PageState kPageStates[] = {
+    {"attitude page", "0.000", "Attitude", "", {F, F, F}, {F, F, F}, E, E, "0"},
+    {"target in the vessel's place",
+     "2.000",
+     "Target Relative",
+     "Shadow",
+     {N, N, F},
+     {F, F, F},
+     F,
+     N,
+     "0"},
+    {"target 300 m off", "5.000", "Target Relative", "Tender", {F, F, F}, {F, F, F}, F, F, "0"},
+    {"no target", "8.000", "Target Relative", "", {E, E, E}, {F, F, F}, E, E, "0"},
+    {"help page", "11.000", "", "", {E, E, E}, {E, E, E}, E, E, "1"},
+};
+
+// The field against the text the dump shows at (y, x) of the same redraw: a
+// figure is that text's number, a blank column an empty field, and a figure
+// that is not a number is printed "nan" (signed rows "+nan") and logged "nan".
+void expectField(const std::string& field, Shown shown, const DumpFrame& frame, int y, int x) {
+  const std::string text = y < 0 ? "" : frame.textAfter(y, x);
+  SCOPED_TRACE("page text \"" + text + "\" at x " + std::to_string(x));
+  switch (shown) {
+    case Shown::Empty:
+      EXPECT_EQ(text, "");
+      EXPECT_EQ(field, "");
+      break;
+    case Shown::Figure:
+      ASSERT_NE(text, "");
+      ASSERT_NE(field, "");
+      EXPECT_NEAR(std::stod(field), number(text), 1e-9 * std::fabs(number(text)));
+      break;
+    case Shown::NotANumber:
+      EXPECT_TRUE(text == "+nan" || text == "nan");
+      EXPECT_EQ(field, "nan");
+      break;
+  }
+}
+
+TEST_F(ScreenLog, ReadsEachFigureByItsColumnInEveryStateOfThePage) {
+  const std::string scenario = std::string(GYRELLE_SOURCE_DIR) + "/tests/sim/data/page_states.toml";
+  const simtest::RunResult r =
+      run({scenario, "--dump", path("dump.txt"), "--screens", path("screens.csv"), "--quiet"});
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.err, "") << "every event acts";
+  const std::vector<DumpFrame> frames = readDump(simtest::readFile(path("dump.txt")));
+  const std::vector<std::string> rows = simtest::lines(simtest::readFile(path("screens.csv")));
+  ASSERT_EQ(rows.size(), frames.size() + 1);
+
+  for (const PageState& s : kPageStates) {
+    for (const char* screen : {"0", "1"}) {
+      SCOPED_TRACE(std::string(s.state) + " at t = " + s.t + " on screen " + screen);
+      const std::string header = std::string("frame ") + s.t + " " + screen;
+      size_t i = 0;
+      while (i < frames.size() && frames[i].header != header) ++i;
+      ASSERT_LT(i, frames.size()) << "no redraw " << header;
+      const DumpFrame& f = frames[i];
+      const std::vector<std::string> c = splitCsv(rows[i + 1]);
+      ASSERT_EQ(c.size(), 16u) << rows[i + 1];
+      EXPECT_EQ(c[2], s.mode);
+      EXPECT_EQ(c[4], s.target);
+      EXPECT_EQ(c[15], s.helpPage);
+      const char* labels[3] = {"Pitch:", "Yaw:", "Roll:"};
+      for (int axis = 0; axis < 3; ++axis) {
+        SCOPED_TRACE(labels[axis]);
+        const int y = f.lineOf(labels[axis]);
+        expectField(c[5 + axis], s.deviation[axis], f, y, 100);
+        expectField(c[8 + axis], s.rate[axis], f, y, 200);
+      }
+      expectField(c[11], s.distance, f, f.lineOf("Distance:"), 100);
+      expectField(c[12], s.rangeRate, f, f.lineOf("Rad Vel:"), 100);
+    }
+  }
+}
+
+// A figure that is not a number is logged "nan" whatever its sign bit, on
+// every platform; zero without its sign.
+TEST_F(ScreenLog, FiguresThatAreNotNumbersAreLoggedNan) {
   sim::PageReading page;
   page.mode = "Entry Interface";
   page.entryAngle = sim::readFigure("-nan");
-  page.timeToGo = sim::readFigure("nan");
+  page.timeToGo = sim::readFigure("+nan");
   page.deviation[0] = -0.0;
   {
     sim::ScreenLogWriter log(path("s.csv"));
@@ -147,7 +238,7 @@ TEST_F(ScreenLog, FiguresThatAreNotNumbersKeepTheirSign) {
   }
   const auto rows = simtest::lines(simtest::readFile(path("s.csv")));
   ASSERT_EQ(rows.size(), 2u);
-  EXPECT_EQ(rows[1], "1.500,0,Entry Interface,0,,0,,,,,,,,-nan,nan,0");
+  EXPECT_EQ(rows[1], "1.500,0,Entry Interface,0,,0,,,,,,,,nan,nan,0");
 }
 
 }  // namespace
