@@ -5,13 +5,11 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <memory>
 #include <random>
 
 #include "axis_angle.h"
+#include "generic_flight.h"
 #include "host/frames.h"
-#include "host/world.h"
-#include "mfd/gyrelle_mfd.h"
 
 namespace {
 
@@ -34,57 +32,21 @@ double angleBetween(const Matrix3& a, const Matrix3& b) {
 
 VECTOR3 column(const Matrix3& r, int j) { return VECTOR3{r.m[0][j], r.m[1][j], r.m[2][j]}; }
 
-class GenericVesselFlight : public ::testing::Test {
+class GenericVesselFlight : public control_test::GenericFlight {
  protected:
   void SetUp() override {
-    world = std::make_unique<halcyra::World>();
-    halcyra::World::install(world.get());
-    world->addBody("Earth", 1.0, 1.0, VECTOR3{0, 0, 0});  // no noticeable gravity
-    halcyra::VesselSpec spec;
-    spec.name = "Gyre";
-    spec.body = "Earth";
-    spec.position = VECTOR3{1.0e6, 0, 0};
-    spec.orientation = VECTOR3{0.3, -0.2, 1.0};
-    ship = world->addVessel(spec);
-    halcyra::VesselSpec beacon;
-    beacon.name = "Beacon";
-    beacon.vesselClass = "none";
-    beacon.body = "Earth";
-    beacon.position = VECTOR3{1.0e6 + 300.0, 200.0, -500.0};
-    target = world->addVessel(beacon);
-    world->setFocus(ship);
-    loader = std::make_unique<halcyra::ModuleLoader>(GYRELLE_MODULE_PATH);
-    world->addScreen(256, 280);
-    ASSERT_TRUE(world->setScreenMode(0, "Gyrelle"));
-    mfd = static_cast<GyrelleMFD*>(world->screen(0).instance);
-  }
-  void TearDown() override {
-    loader.reset();
-    world.reset();
-    halcyra::World::install(nullptr);
-  }
-
-  void step() {
-    world->step(kStep);
-    ++steps;
-    loader->postStep(steps * kStep, kStep, 0.0);
+    build(kStep, VECTOR3{1.0e6, 0, 0}, VECTOR3{0.3, -0.2, 1.0},
+          VECTOR3{1.0e6 + 300.0, 200.0, -500.0});
   }
   void type(uint32_t key, const char* text) {
     ASSERT_TRUE(world->pressKey(0, key));
     ASSERT_TRUE(world->answerInput(0, text));
   }
-  halcyra::Vessel& vessel() { return *world->vessel(ship); }
   bool ratesBelow(double limit) {  // [rad/s]
     for (int k = 0; k < 3; ++k)
       if (!(std::fabs(vessel().angVel[k]) < limit)) return false;
     return true;
   }
-
-  std::unique_ptr<halcyra::World> world;
-  std::unique_ptr<halcyra::ModuleLoader> loader;
-  GyrelleMFD* mfd = nullptr;
-  halcyra::ObjectId ship = 0, target = 0;
-  long steps = 0;
 };
 
 TEST_F(GenericVesselFlight, HoldWithOffsetsSettlesFromRandomAttitudes) {
@@ -110,7 +72,7 @@ TEST_F(GenericVesselFlight, HoldWithOffsetsSettlesFromRandomAttitudes) {
     const long start = steps;
     bool settled = false;
     while (!settled && (steps - start) * kStep < 600.0) {
-      step();
+      flyStep();
       // After at least two refreshes, so that the deviations are this run's.
       if ((steps - start) * kStep < 0.6) continue;
       settled = ratesBelow(0.01 * kRadPerDeg) &&
@@ -134,7 +96,7 @@ TEST_F(GenericVesselFlight, HoldInTargetModePointsTheNoseAtTheTarget) {
   const VECTOR3 lineOfSight = world->globalPosition(target) - world->globalPosition(ship);
   bool settled = false;
   while (!settled && steps * kStep < 600.0) {
-    step();
+    flyStep();
     const double off = std::acos(
         std::fmin(1.0, dot(column(vessel().rotation, 2), lineOfSight) / length(lineOfSight)));
     settled = steps * kStep > 0.6 && off < 0.15 * kRadPerDeg && ratesBelow(0.01 * kRadPerDeg);
@@ -151,11 +113,11 @@ TEST_F(GenericVesselFlight, TrimAllEndsByItselfWithTheVelocityMatched) {
   std::uniform_real_distribution<double> speed(-2.0, 2.0);  // [m/s] per axis
   for (int run = 0; run < 3; ++run) {
     vessel().velocity = VECTOR3{speed(random), speed(random), speed(random)};
-    for (int i = 0; i < 15; ++i) step();  // a refresh sees the new velocity
+    for (int i = 0; i < 15; ++i) flyStep();  // a refresh sees the new velocity
     ASSERT_TRUE(world->pressKey(0, 76));  // TRA
     ASSERT_EQ(mfd->trimActive, 1u);
     const long start = steps;
-    while (mfd->trimActive && (steps - start) * kStep < 120.0) step();
+    while (mfd->trimActive && (steps - start) * kStep < 120.0) flyStep();
     ASSERT_EQ(mfd->trimActive, 0u) << "run " << run;
     const VECTOR3 relVel = world->globalVelocity(ship) - world->globalVelocity(target);
     for (int k = 0; k < 3; ++k) EXPECT_LT(std::fabs(relVel[k]), 0.005) << "run " << run;

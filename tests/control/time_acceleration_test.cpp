@@ -6,13 +6,11 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <memory>
 #include <string>
 
 #include "axis_angle.h"
+#include "generic_flight.h"
 #include "host/frames.h"
-#include "host/world.h"
-#include "mfd/gyrelle_mfd.h"
 
 namespace {
 
@@ -23,56 +21,14 @@ using halcyra::orientationMatrix;
 constexpr double kRadPerDeg = 0.017453292519943278;
 constexpr double kSteps[] = {0.02, 0.5, 1.0, 2.0, 10.0, 100.0};  // host steps [s]
 
-// A world without noticeable gravity: a body of mu 1 m^3/s^2 far away, the
-// vessel and a beacon 1 km apart, the focus on the vessel, one screen.
-class TimeAcceleration : public ::testing::Test {
+// The vessel and a beacon 1 km ahead, far from the body.
+class TimeAcceleration : public control_test::GenericFlight {
  protected:
   void build(double stepLength) {
-    step = stepLength;
-    steps = 0;
-    loader.reset();
-    world = std::make_unique<halcyra::World>();
-    halcyra::World::install(world.get());
-    world->addBody("Earth", 1.0, 1.0, VECTOR3{0, 0, 0});
-    halcyra::VesselSpec spec;
-    spec.name = "Gyre";
-    spec.body = "Earth";
-    spec.position = VECTOR3{1.0e7, 0, 0};
-    ship = world->addVessel(spec);
-    halcyra::VesselSpec beacon;
-    beacon.name = "Beacon";
-    beacon.vesselClass = "none";
-    beacon.body = "Earth";
-    beacon.position = VECTOR3{1.0e7, 0, 1000.0};
-    world->addVessel(beacon);
-    world->setFocus(ship);
-    loader = std::make_unique<halcyra::ModuleLoader>(GYRELLE_MODULE_PATH);
-    world->addScreen(256, 280);
-    ASSERT_TRUE(world->setScreenMode(0, "Gyrelle"));
-    mfd = static_cast<GyrelleMFD*>(world->screen(0).instance);
+    GenericFlight::build(stepLength, VECTOR3{1.0e7, 0, 0}, VECTOR3{0, 0, 0},
+                         VECTOR3{1.0e7, 0, 1000.0});
   }
-  void TearDown() override {
-    loader.reset();
-    world.reset();
-    halcyra::World::install(nullptr);
-  }
-  void fly(double seconds) {
-    const long last = steps + std::lround(seconds / step);
-    while (steps < last) {
-      ASSERT_EQ(world->step(step), 0u) << "state no longer finite at " << steps * step << " s";
-      ++steps;
-      loader->postStep(double(steps) * step, step, 0.0);
-    }
-  }
-  halcyra::Vessel& vessel() { return *world->vessel(ship); }
-  double burnt() const { return 4000.0 - world->vessel(ship)->propellant; }  // [kg]
-
-  std::unique_ptr<halcyra::World> world;
-  std::unique_ptr<halcyra::ModuleLoader> loader;
-  GyrelleMFD* mfd = nullptr;
-  halcyra::ObjectId ship = 0;
-  double step = 0.0;  // [s]
-  long steps = 0;
+  double burnt() { return 4000.0 - vessel().propellant; }  // [kg]
 };
 
 // The hold from 30 deg off its reference with a 1.1 deg/s spin, for 3000 s.
