@@ -1,3 +1,7 @@
+// The crossing in closed form, on the eccentric anomaly E of the ellipse:
+// E now and E at the crossing from the state and the interface radius, the time
+// between them by the universal Kepler equation (chi = dE sqrt(a)), and the state
+// there by the Lagrange coefficients of the same step (entry/universal_kepler.h).
 #include "entry/entry_prediction.h"
 
 #include <algorithm>
@@ -6,108 +10,23 @@
 #include "entry/entry_prediction_core.h"
 #include "entry/grav_bodies.h"
 #include "entry/orbital_elements.h"
+#include "entry/universal_kepler.h"
 #include "geometry/angle_units.h"
 #include "geometry/vector_math.h"
 
 namespace {
 
-constexpr double kKeplerTolerance = 0.0001;  // residual of the time of flight [s]
-// From the first guess s dt / a the iteration can wander on a highly
-// eccentric orbit before it converges: over random valid predictions some
-// need more than 10, 50 or 200 steps, none more than 400. A case that meets
-// the tolerance sooner stops there, so the bound changes nothing for it.
-constexpr double kMaxNewtonSteps = 500.0;  // counted in a double from 0.0
-
 double dot(const VECTOR3& a, const VECTOR3& b) { return a.x * b.x + a.y * b.y + a.z * b.z; }
 
-// acos of a cosine that rounding may carry just past +-1 (at nu = 0 or pi).
-double clampedAcos(double x) { return std::acos(std::clamp(x, -1.0, 1.0)); }
-
-// Time of flight [s] to universal anomaly chi on the conic through r0 (the
-// universal Kepler equation), with C and S taken at z.
-double timeOfFlight(double chi, double z, double r0, double sigma0, double alpha, double sqrtMu) {
-  const double chiSq = chi * chi;
-  const double chiCube = chiSq * chi;
-  return (sigma0 * chiSq * stumpffC(z) + (1.0 - alpha * r0) * chiCube * stumpffS(z) + r0 * chi) /
-         sqrtMu;
+// Eccentric anomaly [rad, 0..2pi) of the point with the given e sin E and
+// e cos E. atan2 keeps its digits in every quadrant, where acos of cos E loses
+// them near 0 and pi (periapsis and apoapsis, and both ends of a near-radial orbit).
+double eccentricAnomaly(double eSinE, double eCosE) {
+  const double angle = std::atan2(eSinE, eCosE);  // (-pi, pi]
+  return angle < 0.0 ? angle + kTwoPi : angle;
 }
 
 }  // namespace
-
-// Stumpff functions C(z) and S(z) of the universal-variable Kepler equation
-// (Curtis, Orbital Mechanics for Engineering Students, chapter 3, universal
-// variables). z = alpha * chi^2: positive on an ellipse, negative on a hyperbola.
-double stumpffC(double z) {
-  if (z > 0.0) return (1.0 - std::cos(std::sqrt(z))) / z;
-  if (z < 0.0) return (1.0 - std::cosh(std::sqrt(-z))) / z;
-  return 0.5;
-}
-
-double stumpffS(double z) {
-  if (z > 0.0) {
-    const double rootZ = std::sqrt(z);
-    return (rootZ - std::sin(rootZ)) / std::sqrt(z * z * z);
-  }
-  if (z < 0.0) {
-    const double rootMinusZ = std::sqrt(-z);
-    return (std::sinh(rootMinusZ) - rootMinusZ) / std::sqrt(-z * -z * -z);
-  }
-  return 1.0 / 6.0;
-}
-
-double eccentricAnomaly(double nu, double e) {
-  const double cosE = (e + std::cos(nu)) / (1.0 + e * std::cos(nu));
-  // acos gives 0..pi; the second half of the orbit mirrors it.
-  if (nu > kPi) return kTwoPi - clampedAcos(cosE);
-  return clampedAcos(cosE);
-}
-
-int solveUniversalAnomalyCounted(const VECTOR3& r0, const VECTOR3& v0, double a, double dt,
-                                 double sqrtMu, double& chi, double& z) {
-  const double r0Length = vectorLength(r0);
-  const double alpha = 1.0 / a;  // [1/m]
-  const double sigma0 = dot(r0, v0) / sqrtMu;
-  double count = 0.0;
-  double residual = dt - timeOfFlight(chi, z, r0Length, sigma0, alpha, sqrtMu);
-  while (true) {
-    if (std::fabs(residual) <= kKeplerTolerance) break;
-    if (count >= kMaxNewtonSteps) return -1;  // NaN ends here too
-    count += 1.0;
-    // d(time of flight)/d(chi) = radius at chi / sqrt(mu).
-    const double radius = chi * chi * stumpffC(z) + sigma0 * chi * (1.0 - z * stumpffS(z)) +
-                          r0Length * (1.0 - z * stumpffC(z));  // [m]
-    chi = chi + residual / (radius / sqrtMu);
-    z = alpha * chi * chi;
-    residual = dt - timeOfFlight(chi, z, r0Length, sigma0, alpha, sqrtMu);
-  }
-  return static_cast<int>(count);
-}
-
-bool solveUniversalAnomaly(const VECTOR3& r0, const VECTOR3& v0, double a, double dt, double sqrtMu,
-                           double& chi, double& z) {
-  return solveUniversalAnomalyCounted(r0, v0, a, dt, sqrtMu, chi, z) >= 0;
-}
-
-// Universal variables with Lagrange coefficients f, g, fdot, gdot (Curtis, ch. 3).
-bool propagateConic(const VECTOR3& r0, const VECTOR3& v0, double a, double mu, double dt,
-                    VECTOR3& r, VECTOR3& v) {
-  const double s = std::sqrt(mu);
-  double chi = s * dt / a;  // first guess for an ellipse [m^0.5]
-  double z = chi * chi / a;
-  const bool converged = solveUniversalAnomaly(r0, v0, a, dt, s, chi, z);
-
-  const double c = stumpffC(z);
-  const double sz = stumpffS(z);
-  const double r0Length = vectorLength(r0);
-  const double f = 1.0 - (chi * chi / r0Length) * c;
-  const double g = dt - chi * chi * chi * sz / s;
-  r = {f * r0.x + g * v0.x, f * r0.y + g * v0.y, f * r0.z + g * v0.z};
-  const double rLength = vectorLength(r);
-  const double fDot = (s / (r0Length * rLength)) * (z * sz - 1.0) * chi;
-  const double gDot = 1.0 - (chi * chi / rLength) * c;
-  v = {fDot * r0.x + gDot * v0.x, fDot * r0.y + gDot * v0.y, fDot * r0.z + gDot * v0.z};
-  return converged;
-}
 
 bool entryAngleAtInterface(const VECTOR3& position, const VECTOR3& velocity, double mu,
                            double eiRadius, EntryPrediction& prediction) {
@@ -129,27 +48,39 @@ bool entryAngleAtInterface(const VECTOR3& position, const VECTOR3& velocity, dou
 
 void entryCrossingFromElements(const OrbitalElements& el, double mu, double eiRadius,
                                EntryPrediction& prediction) {
-  // Only a closed ellipse has an eccentric anomaly and a period; a radial
-  // orbit (h = 0) has no true anomaly of the crossing. NaN fails both tests.
-  if (!(el.e < 1.0) || !(el.h > 0.0)) return;
+  // The sign of the energy tells a closed orbit from an open one; e < 1 does
+  // not, as e rounds to 1 and above on a bound near-radial orbit. NaN ends here too.
+  if (!(el.energy < 0.0)) return;
+  const double alpha = -2.0 * el.energy / mu;          // 1/a [1/m]
+  const double anomalyScale = std::sqrt(alpha / mu);   // e sin E per unit of r.v [s/m^2]
+  const double rDotV = dot(el.position, el.velocity);  // [m^2/s]
+  // From r = a (1 - e cos E) and r.v = sqrt(mu a) e sin E.
+  const double eccNow = eccentricAnomaly(rDotV * anomalyScale, 1.0 - el.r * alpha);
 
-  // True anomaly of the crossing on the way out; the entry mirrors it.
-  const double nuExit = clampedAcos((el.p - eiRadius) / (el.e * eiRadius));
-  const double nuEntry = kTwoPi - nuExit;
-  const double eccEntry = eccentricAnomaly(nuEntry, el.e);
-  const double eccNow = eccentricAnomaly(el.trueAnomaly, el.e);
-  const double meanEntry = eccEntry - el.e * std::sin(eccEntry);
-  const double meanNow = eccNow - el.e * std::sin(eccNow);
-  prediction.timeToGo = std::sqrt(el.a * el.a * el.a / mu) * (meanEntry - meanNow);
-  // Behind the vessel on this revolution: later revolutions are not considered.
+  // Radial speed squared at the interface, by conservation of energy and of h
+  // written from the present radial speed, so that it keeps its digits on
+  // shallow crossings (near-circular orbits) as on steep ones (near-radial):
+  // vr(R)^2 = vr^2 + (1/r - 1/R) (h^2 (1/r + 1/R) - 2 mu).
+  const double radialSpeed = rDotV / el.r;                          // [m/s]
+  const double inverseGap = (eiRadius - el.r) / (el.r * eiRadius);  // 1/r - 1/R [1/m]
+  const double potentialTerm = el.h * el.h * (el.r + eiRadius) / (el.r * eiRadius) - 2.0 * mu;
+  const double radialSpeedSqAtEi = radialSpeed * radialSpeed + inverseGap * potentialTerm;
+  // The angle test has found a crossing; on a grazing one rounding may leave
+  // the square a hair below zero: the crossing is then at the apsis.
+  const double radialSpeedAtEi = std::sqrt(std::max(radialSpeedSqAtEi, 0.0));  // [m/s]
+  // The crossing on the way out lies at E in [0, pi]; the entry mirrors it.
+  const double eccExit =
+      std::atan2(eiRadius * radialSpeedAtEi * anomalyScale, 1.0 - eiRadius * alpha);
+  const double eccEntry = kTwoPi - eccExit;
+
+  // Both anomalies are counted from this revolution's periapsis: an entry
+  // below the present anomaly lies behind, its time negative, and no later
+  // revolution is considered.
+  const double chi = (eccEntry - eccNow) / std::sqrt(alpha);  // [m^0.5]
+  prediction.timeToGo = timeOfFlight(el.position, el.velocity, alpha, mu, chi);
   if (!(prediction.timeToGo >= 0.0)) return;
-
-  // A state from an iteration that never met its tolerance may lie anywhere
-  // on the orbit: no prediction rather than a wrong one.
-  if (!propagateConic(el.position, el.velocity, el.a, mu, prediction.timeToGo,
-                      prediction.eiPosition, prediction.eiVelocity)) {
-    return;
-  }
+  propagateConic(el.position, el.velocity, alpha, mu, chi, eiRadius, prediction.eiPosition,
+                 prediction.eiVelocity);
   prediction.valid = true;
 }
 

@@ -13,16 +13,12 @@ bool entryAngleAtInterface(const VECTOR3& position, const VECTOR3& velocity, dou
                            double eiRadius, EntryPrediction& prediction);
 
 // Steps on the elements: time to the descending crossing of eiRadius [m] and
-// the state there. Stores timeToGo when the orbit is a closed, non-radial
-// ellipse; sets valid when the crossing lies ahead. Expects valid already false.
+// the state there. Stores timeToGo when the orbit is bound (energy below zero);
+// sets valid when the crossing lies ahead on this revolution. Expects valid
+// already false, and the crossing found by entryAngleAtInterface.
 void entryCrossingFromElements(const OrbitalElements& elements, double mu, double eiRadius,
                                EntryPrediction& prediction);
 
 // The whole prediction for a given state relative to the body (elements from computeElements).
 void predictEntryFromState(const VECTOR3& position, const VECTOR3& velocity, double mu,
                            double eiRadius, EntryPrediction& prediction);
-
-// solveUniversalAnomaly, telling how many Newton steps it took (0..500), or
-// -1 when it stopped at the bound without meeting the tolerance.
-int solveUniversalAnomalyCounted(const VECTOR3& r0, const VECTOR3& v0, double a, double dt,
-                                 double sqrtMu, double& chi, double& z);

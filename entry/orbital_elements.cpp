@@ -1,5 +1,6 @@
 #include "entry/orbital_elements.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 
@@ -11,6 +12,11 @@ namespace {
 constexpr size_t kDebugStringSize = 256;  // the host's debug-line buffer [chars]
 
 double dot(const VECTOR3& a, const VECTOR3& b) { return a.x * b.x + a.y * b.y + a.z * b.z; }
+
+// acos of a quotient that rounding may carry just past +-1 (at an apsis, in
+// the reference plane, on the node line): the angle there, 0 or pi, not NaN.
+// A quotient 0/0 (circular or equatorial orbit) stays NaN.
+double clampedAcos(double x) { return std::acos(std::clamp(x, -1.0, 1.0)); }
 }  // namespace
 
 void postDebugMessage(const char* message) {
@@ -40,17 +46,17 @@ void computeElements(const VECTOR3& position, const VECTOR3& velocity, double mu
   el.energy = el.v * el.v / 2.0 - mu / el.r;
   el.p = el.h * el.h / mu;
   el.a = -mu / (2.0 * el.energy);
-  el.inclination = std::acos(el.angMomentum.z / el.h);
+  el.inclination = clampedAcos(el.angMomentum.z / el.h);
 
   // A node vector with n_y exactly 0 counts as the lower half: Omega = 2pi, not 0.
-  el.ascendingNode = std::acos(el.nodeVector.x / el.n);
+  el.ascendingNode = clampedAcos(el.nodeVector.x / el.n);
   if (el.nodeVector.y <= 0.0) el.ascendingNode = kTwoPi - el.ascendingNode;
 
-  el.argPeriapsis = std::acos(dot(el.nodeVector, el.eccVector) / (el.n * el.e));
+  el.argPeriapsis = clampedAcos(dot(el.nodeVector, el.eccVector) / (el.n * el.e));
   if (el.eccVector.z < 0.0) el.argPeriapsis = kTwoPi - el.argPeriapsis;
 
   // Approaching periapsis (r.v < 0) puts the vessel in the second half of the orbit.
-  el.trueAnomaly = std::acos(dot(el.eccVector, position) / (el.e * el.r));
+  el.trueAnomaly = clampedAcos(dot(el.eccVector, position) / (el.e * el.r));
   if (rDotV < 0.0) el.trueAnomaly = kTwoPi - el.trueAnomaly;
 }
 

@@ -33,7 +33,8 @@ void UpdateElements(OrbitalElements& elements);
 
 // The arithmetic of UpdateElements on a given state: every field but bodyIndex.
 // No threshold guards circular, equatorial or parabolic orbits (0/0 or
-// infinite values come out as they are).
+// infinite values come out as they are); the cosines of the angles are held
+// to [-1, 1], which rounding overshoots at an apsis or in the reference plane.
 void computeElements(const VECTOR3& position, const VECTOR3& velocity, double mu,
                      OrbitalElements& elements);
 

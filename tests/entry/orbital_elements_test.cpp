@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <random>
 
 #include "entry/grav_bodies.h"
 
@@ -93,4 +94,36 @@ TEST(OrbitalElementsQuadrants, InclinedOrbitNodeAndZeroNodeComponent) {
   EXPECT_EQ(el.nodeVector.y, 0.0);
   EXPECT_GT(el.nodeVector.x, 0.0);
   EXPECT_EQ(el.ascendingNode, 6.28318530717958);
+}
+
+// At an apsis the anomaly's cosine is +-1, and in the reference plane the
+// inclination's: rounding carries some of them past it, which must give the
+// angle (0 or pi), not NaN. Apsis states in tilted planes and in the plane.
+TEST(OrbitalElementsQuadrants, ApsesAndThePlaneGiveAnglesNotNaN) {
+  std::mt19937 rng(23);
+  std::uniform_real_distribution<double> periapsis(6.2e6, 7.0e6), ecc(0.001, 0.9),
+      angle(0.0, 6.283185307179586);
+  int nearOne = 0;  // states whose cosine was rounded to +-1 or past it
+  for (int k = 0; k < 400; ++k) {
+    const double rp = periapsis(rng), e = ecc(rng), w = angle(rng), tilt = k % 2 ? 0.0 : angle(rng);
+    const double p = rp * (1 + e);
+    for (double nu : {0.0, kPi}) {
+      const double r = p / (1 + e * std::cos(nu)),
+                   speed = std::sqrt(kMuEarth / p) * (1 + e * std::cos(nu));
+      // In the x-y plane turned by w, then tilted about the x axis.
+      const double c = std::cos(w), s = std::sin(w), ct = std::cos(tilt), st = std::sin(tilt);
+      const VECTOR3 pos{r * c, r * s * ct, r * s * st};
+      const VECTOR3 vel{-speed * s, speed * c * ct, speed * c * st};
+      OrbitalElements el{};
+      computeElements(pos, vel, kMuEarth, el);
+      EXPECT_FALSE(std::isnan(el.trueAnomaly)) << k;
+      EXPECT_NEAR(std::remainder(el.trueAnomaly - nu, 6.28318530717958), 0.0, 1e-6) << k;
+      EXPECT_FALSE(std::isnan(el.inclination)) << k;
+      const double cosNu =
+          (el.eccVector.x * pos.x + el.eccVector.y * pos.y + el.eccVector.z * pos.z) /
+          (el.e * el.r);
+      nearOne += std::fabs(cosNu) >= 1.0;
+    }
+  }
+  EXPECT_GT(nearOne, 0);  // the case arises
 }
