@@ -49,6 +49,15 @@ export async function startAttitudeView(container) {
   scene.add(reference, vessel, new THREE.AxesHelper(3));
   const draw = () => renderer.render(scene, camera);
   draw();
+  // The side column's width is settled once the screens are laid out.
+  new ResizeObserver(() => {
+    const w = container.clientWidth, h = container.clientHeight;
+    if (!w || !h) return;
+    renderer.setSize(w, h);
+    camera.aspect = w / h;
+    camera.updateProjectionMatrix();
+    draw();
+  }).observe(container);
   return {
     show([pitch, yaw, roll]) {
       // Drawn so that a positive pitch raises the nose, a positive yaw turns it to the right.

@@ -1,7 +1,8 @@
 // The cockpit page: every screen drawn live from the API's state stream, its
 // soft buttons and input box, the keyboard to the selected screen, the flight
-// clock controls, the charts and the attitude view. It uses nothing but the
-// HTTP API (/api/state, /api/stream, /api/key, /api/button, /api/input, /api/sim).
+// clock controls, each screen's mode, the charts and the attitude view, which
+// follow the selected screen. It uses nothing but the HTTP API (/api/state,
+// /api/stream, /api/key, /api/button, /api/input, /api/mode, /api/sim).
 import { drawScreen } from './mfd_canvas.js';
 import { scanCode } from './keys.js';
 import { Charts } from './charts.js';
@@ -32,6 +33,17 @@ async function post(path, body) {
 function select(index) {
   selected = index;
   panels.forEach((p, i) => p.root.classList.toggle('selected', i === index));
+  follow();
+}
+
+// The charts and the attitude view say what they follow: the selected screen,
+// the focus vessel.
+function follow() {
+  const screen = state && state.screens[selected];
+  const name = screen ? `screen ${selected} (${screen.mode || 'no mode'})` : 'no screen';
+  for (const e of document.querySelectorAll('.chart-screen')) e.textContent = name;
+  const vessel = (state && state.focus) || 'no vessel';
+  for (const e of document.querySelectorAll('.chart-vessel')) e.textContent = vessel;
 }
 
 function makePanel(index) {
@@ -39,6 +51,9 @@ function makePanel(index) {
   const p = {
     root,
     title: root.querySelector('.screen-title'),
+    mode: root.querySelector('.screen-mode'),
+    modes: null,
+    modeAsked: false,
     canvas: root.querySelector('.display'),
     left: root.querySelector('.buttons.left'),
     right: root.querySelector('.buttons.right'),
@@ -55,6 +70,12 @@ function makePanel(index) {
   p.form.addEventListener('submit', (e) => {
     e.preventDefault();
     post('/api/input', { screen: index, text: p.inputText.value });
+  });
+  p.mode.addEventListener('change', async () => {
+    select(index);
+    p.modeAsked = true;  // shown as chosen until the answer; the state has the last word
+    await post('/api/mode', { screen: index, mode: p.mode.value });
+    p.modeAsked = false;
   });
   root.querySelector('.input-cancel').addEventListener('click', () => post('/api/input', { screen: index, cancel: true }));
   p.inputText.addEventListener('keydown', (e) => {
@@ -84,10 +105,23 @@ function showButtons(p, index, labels) {
   });
 }
 
-function showScreen(screen) {
+// The mode control: "no mode" and every mode the flight offers; the screen's
+// own shown, but for a choice not yet answered.
+function showMode(p, screen, modes) {
+  const key = JSON.stringify(modes);
+  if (p.modes !== key) {
+    p.modes = key;
+    p.mode.replaceChildren(new Option('no mode', 'none'), ...modes.map((m) => new Option(m, m)));
+  }
+  const shown = screen.mode || 'none';
+  if (!p.modeAsked && p.mode.value !== shown) p.mode.value = shown;
+}
+
+function showScreen(screen, modes) {
   while (panels.length <= screen.index) panels.push(makePanel(panels.length));
   const p = panels[screen.index];
-  p.title.textContent = `Screen ${screen.index}: ${screen.mode || 'no mode'}`;
+  p.title.textContent = `Screen ${screen.index}`;
+  showMode(p, screen, modes);
   drawScreen(p.canvas, screen, SCALE);
   showButtons(p, screen.index, screen.buttons);
   // The page as text, for screen readers and tests.
@@ -123,10 +157,10 @@ function show(s) {
     speed.value = value;
   }
   if (!s.running) status.textContent = 'the flight has ended';
-  s.screens.forEach(showScreen);
+  s.screens.forEach((screen) => showScreen(screen, s.modes || []));
   if (panels.length && !panels.some((p) => p.root.classList.contains('selected'))) select(0);
-  const screen = s.screens[selected];
-  if (charts) charts.add(s, screen);
+  follow();
+  if (charts) charts.add(s, s.screens.length ? selected : null);
   if (attitude && charts) attitude.show(charts.lastDeviation());
 }
 

@@ -19,6 +19,13 @@ std::string tomlString(const std::string& text) {
   return out + "\"";
 }
 
+std::string registeredModes(const halcyra::World& world) {
+  std::string names;
+  for (const halcyra::ModeRegistration& m : world.modes())
+    names += (names.empty() ? "" : ", ") + tomlString(m.name);
+  return names.empty() ? "no mode is registered" : "the modes are " + names;
+}
+
 }  // namespace
 
 ActionResult applyAction(halcyra::World& world, const Action& a, double t) {
@@ -66,6 +73,15 @@ ActionResult applyAction(halcyra::World& world, const Action& a, double t) {
       r.taken = true;
       r.recorded = true;
       break;
+    case ActionKind::Mode:
+      if (!world.setScreenMode(a.screen, a.text)) {
+        r.status = 400;
+        r.message = "no mode is named " + tomlString(a.text) + "; " + registeredModes(world);
+        return r;
+      }
+      r.taken = true;
+      r.recorded = true;
+      break;
   }
   return r;
 }
@@ -89,6 +105,9 @@ std::string eventTable(const Action& a, double t) {
       break;
     case ActionKind::Cancel:
       out += "cancel = true\n";
+      break;
+    case ActionKind::Mode:
+      out += "mode = " + tomlString(a.text.empty() ? "none" : a.text) + "\n";
       break;
   }
   return out;

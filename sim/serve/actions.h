@@ -1,5 +1,6 @@
 // What a person does to a screen from the cockpit or the HTTP API: a key, a
-// button, an answer to the open input box, or closing it. Each is applied on
+// button, an answer to the open input box, closing it, or a switch of the
+// screen's mode. Each is applied on
 // the simulation thread exactly as the scenario event of the same kind, and
 // the ones that acted are written back as that event (--record).
 #pragma once
@@ -12,7 +13,7 @@
 
 namespace sim {
 
-enum class ActionKind { Key, Button, Input, Cancel };
+enum class ActionKind { Key, Button, Input, Cancel, Mode };
 
 struct Action {
   ActionKind kind = ActionKind::Key;
@@ -21,11 +22,11 @@ struct Action {
   std::optional<int> button;  // index, or
   std::string buttonLabel;    // a label the screen shows, resolved when applied
   bool release = false;       // a button release instead of a press
-  std::string text;           // input text
+  std::string text;           // input text, or the mode's name ("" = none)
 };
 
 // HTTP-like status: 200 done, 400 refused as meaningless (a label no button
-// has), 409 cannot act now (no input box open), 503 the flight has ended.
+// has, a mode nobody registered), 409 cannot act now (no input box open), 503 the flight has ended.
 struct ActionResult {
   int status = 200;
   std::string message;  // why, when not 200

@@ -170,6 +170,7 @@ void CockpitServer::routes() {
   s.Post("/api/key", action(parseKeyRequest));
   s.Post("/api/button", action(parseButtonRequest));
   s.Post("/api/input", action(parseInputRequest));
+  s.Post("/api/mode", action(parseModeRequest));
 
   s.Post("/api/sim", [this](const httplib::Request& req, httplib::Response& res) {
     SimCommand c;

@@ -3,7 +3,7 @@
 // client does (or fails to do) holds up a step.
 //   GET  /api/state    the flight now (state_json.h)
 //   GET  /api/stream   server-sent events: the state on every publication
-//   POST /api/key, /api/button, /api/input, /api/sim   (requests.h)
+//   POST /api/key, /api/button, /api/input, /api/mode, /api/sim   (requests.h)
 // Answers: 200 with JSON, 400 a meaningless request, 403 a foreign page or
 // host, 404, 409 cannot act now, 413 a body over kMaxBody, 415 not JSON,
 // 503 the flight has ended or is busy; errors as {"error": "why"}.

@@ -119,6 +119,18 @@ Action parseInputRequest(const std::string& body, size_t screens) {
   return a;
 }
 
+Action parseModeRequest(const std::string& body, size_t screens) {
+  const json j = parseObject(body, {"screen", "mode"});
+  Action a;
+  a.kind = ActionKind::Mode;
+  a.screen = screenOf(j, screens);
+  if (!j.contains("mode")) throw RequestError("\"mode\" is missing");
+  a.text = printable(j["mode"], "mode", kMaxModeName);
+  if (a.text.empty()) throw RequestError("\"mode\" is empty (\"none\" takes the mode away)");
+  if (a.text == "none") a.text.clear();
+  return a;
+}
+
 SimCommand parseSimRequest(const std::string& body) {
   const json j = parseObject(body, {"pause", "step", "speed"});
   SimCommand c;

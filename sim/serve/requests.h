@@ -20,6 +20,7 @@ class RequestError : public std::runtime_error {
 
 constexpr size_t kMaxInputText = 255;  // [bytes] the host's input buffer holds 256 with the end
 constexpr size_t kMaxLabel = 32;       // [bytes]
+constexpr size_t kMaxModeName = 64;    // [bytes]
 constexpr int kMaxButtonIndex = 63;
 constexpr uint32_t kMaxKeyCode = 255;  // scan codes are one byte
 constexpr double kMaxSpeed = 1000.0;   // multiple of real time
@@ -31,6 +32,8 @@ Action parseKeyRequest(const std::string& body, size_t screens);
 Action parseButtonRequest(const std::string& body, size_t screens);
 // POST /api/input {"screen": 0, "text": "-10.5"} or {"screen": 0, "cancel": true}
 Action parseInputRequest(const std::string& body, size_t screens);
+// POST /api/mode {"screen": 1, "mode": "Gyrelle" | "none"}
+Action parseModeRequest(const std::string& body, size_t screens);
 // POST /api/sim {"pause": true} / {"step": 1} / {"speed": 10}, or several at once
 SimCommand parseSimRequest(const std::string& body);
 

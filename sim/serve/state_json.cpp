@@ -103,7 +103,8 @@ json screenJson(halcyra::World& world, size_t index) {
 }  // namespace
 
 std::string stateJson(halcyra::World& world, const FlightClock& clock) {
-  json vessels = json::array(), screens = json::array();
+  json vessels = json::array(), screens = json::array(), modes = json::array();
+  for (const halcyra::ModeRegistration& m : world.modes()) modes.push_back(latin1ToUtf8(m.name));
   for (halcyra::Vessel* v : world.vessels()) vessels.push_back(vesselJson(world, *v));
   for (size_t i = 0; i < world.screenCount(); ++i) screens.push_back(screenJson(world, i));
   const json state{{"t", clock.t},
@@ -113,6 +114,7 @@ std::string stateJson(halcyra::World& world, const FlightClock& clock) {
                    {"step", clock.step},
                    {"until", clock.until},
                    {"focus", world.objectName(world.focus())},
+                   {"modes", modes},
                    {"vessels", vessels},
                    {"screens", screens}};
   // Names from the scenario are UTF-8 already; anything else is replaced, never thrown on.

@@ -1,5 +1,6 @@
 // The flight as the cockpit and the HTTP API see it, as JSON:
 //   {"t", "speed", "paused", "running", "step", "until", "focus",
+//    "modes": ["Gyrelle", ...]                                 the modes a screen can show,
 //    "vessels": [{the telemetry table's fields by their column names}],
 //    "screens": [{"index", "width", "height", "mode",
 //                 "lines": [{"x", "y", "colour", "text"}]   each text drawn, in drawing order,

@@ -60,6 +60,30 @@ TEST_F(LiveApi, KeyButtonTypedOffsetAndCancelShowAsTheScriptedEventsWould) {
   EXPECT_EQ(server->post("/api/input", R"({"cancel": true})").first, 409);
 }
 
+TEST_F(LiveApi, AScreenTakesItsModeAwayAndBackAndTheStateListsTheModes) {
+  json s = server->state();
+  ASSERT_EQ(s["modes"], json::array({"Gyrelle"}));
+  auto [status, r] = server->post("/api/mode", R"({"screen": 0, "mode": "none"})");
+  ASSERT_EQ(status, 200) << r;
+  EXPECT_TRUE(r["taken"]);
+  s = server->state();  // the answer came once the state shows it
+  EXPECT_EQ(s["screens"][0]["mode"], "");
+  EXPECT_EQ(s["screens"][0]["page"], json::array());
+
+  // A mode nobody registered changes nothing and names the ones there are.
+  std::tie(status, r) = server->post("/api/mode", R"({"screen": 0, "mode": "Gyrelle2"})");
+  EXPECT_EQ(status, 400);
+  EXPECT_NE(r["error"].get<std::string>().find("\"Gyrelle\""), std::string::npos) << r;
+  EXPECT_EQ(server->state()["screens"][0]["mode"], "");
+
+  std::tie(status, r) = server->post("/api/mode", R"({"mode": "Gyrelle"})");
+  ASSERT_EQ(status, 200) << r;
+  s = server->state();
+  EXPECT_EQ(s["screens"][0]["mode"], "Gyrelle");
+  EXPECT_NE(page(s).find("Ref Mode"), std::string::npos) << page(s);
+  EXPECT_EQ(s["screens"][0]["buttons"][5], "HLD");
+}
+
 TEST_F(LiveApi, PauseHoldsTimeStepAdvancesExactlyAndSpeedPaces) {
   auto [status, r] = server->post("/api/sim", R"({"pause": true})");
   ASSERT_EQ(status, 200) << r;
@@ -120,6 +144,12 @@ TEST_F(LiveApi, BadRequestsGetAMessageAndChangeNothing) {
       {"/api/input", R"({"screen": 0, "text": "1", "cancel": true})", 400},
       {"/api/input", R"({"screen": 0, "text": "1\n2"})", 400},
       {"/api/input", R"({"screen": 0, "cancel": false})", 400},
+      {"/api/mode", R"({"screen": 0})", 400},
+      {"/api/mode", R"({"screen": 1, "mode": "Gyrelle"})", 400},
+      {"/api/mode", R"({"screen": 0, "mode": ""})", 400},
+      {"/api/mode", R"({"screen": 0, "mode": 1})", 400},
+      {"/api/mode", R"({"screen": 0, "mode": "Nope"})", 400},
+      {"/api/mode", R"({"screen": 0, "mode": "Gyrelle", "key": 35})", 400},
       {"/api/sim", R"({})", 400},
       {"/api/sim", R"({"speed": -1})", 400},
       {"/api/sim", R"({"speed": 1e300})", 400},

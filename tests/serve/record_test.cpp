@@ -40,12 +40,17 @@ TEST_F(RecordReplay, RecordedActionsReplayedGiveTheSameDumpAndTelemetry) {
     ASSERT_EQ(server.post("/api/key", R"({"key": 21})").first, 200);
     ASSERT_EQ(server.post("/api/input", R"({"cancel": true})").first, 200);
     ASSERT_EQ(server.post("/api/button", R"({"button": 2, "release": true})").first, 200);
+    // The screen's mode taken away (a step is taken with it) and given back.
+    ASSERT_EQ(server.post("/api/mode", R"({"mode": "none"})").first, 200);
+    ASSERT_EQ(server.post("/api/mode", R"({"mode": "Gyrelle"})").first, 200);
     ASSERT_EQ(server.post("/api/sim", R"({"pause": false, "speed": 0})").first, 200);
     ASSERT_EQ(server.wait(std::chrono::seconds(30)), 0);
   }
   const std::string record = simtest::readFile(this->path("record.toml"));
   ASSERT_NE(record.find("input = \"-10.5\""), std::string::npos) << record;
   ASSERT_NE(record.find("button = 5"), std::string::npos) << record;
+  ASSERT_NE(record.find("mode = \"none\""), std::string::npos) << record;
+  ASSERT_NE(record.find("mode = \"Gyrelle\""), std::string::npos) << record;
 
   const simtest::RunResult replay =
       run({this->path("record.toml"), "--until", "4", "--dump", this->path("replay-dump.txt"),
