@@ -131,16 +131,15 @@ void ConnectionGate::makeRoom() {
 }
 
 bool ConnectionGate::receive(Waiting& w, short events) {
-  const size_t room = maxRequest_ - w.received.size();
-  const size_t had = w.received.size();
-  w.received.resize(had + std::min(room, kReadPiece));
-  const ssize_t n = recv(w.fd, w.received.data() + had, w.received.size() - had, MSG_DONTWAIT);
-  w.received.resize(had + size_t(std::max<ssize_t>(n, 0)));
+  char piece[kReadPiece];
+  const size_t asked = std::min(sizeof piece, maxRequest_ - w.received.size());
+  const ssize_t n = recv(w.fd, piece, asked, MSG_DONTWAIT);
   if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR)) return false;
   if (n <= 0) {  // closed or failed before a whole request
     close(w.fd);
     return true;
   }
+  w.received.append(piece, size_t(n));
   const RequestFraming f = frameRequest(w.received, kMaxHead, maxBody_);
   switch (f.kind) {
     case RequestFraming::Kind::Whole: {
@@ -161,7 +160,7 @@ bool ConnectionGate::receive(Waiting& w, short events) {
         refuse(w.fd, 413, "the request is over " + std::to_string(maxRequest_) + " bytes");
         return true;
       }
-      if (events & (POLLRDHUP | POLLHUP)) {  // the client will send no more
+      if ((events & (POLLRDHUP | POLLHUP)) && size_t(n) < asked) {  // all read; no more comes
         close(w.fd);
         return true;
       }
@@ -221,11 +220,14 @@ void ConnectionGate::run() {
       while (read(wake_[0], bytes, sizeof bytes) > 0) {
       }
     }
+    // fds[1...] are the waiting connections, then the closing ones. The
+    // closing go first: a connection refused while the waiting are swept
+    // joins them, unpolled.
     const Clock::time_point then = Clock::now();
-    size_t i = 1;
-    auto sweep = [&](std::deque<Waiting>& list, auto&& handle) {
-      for (Waiting& w : list) {
-        const short events = fds[i++].revents;
+    auto sweep = [&](std::deque<Waiting>& list, size_t first, auto&& handle) {
+      for (size_t k = 0; k < list.size(); ++k) {
+        Waiting& w = list[k];
+        const short events = fds[first + k].revents;
         if (events != 0 && handle(w, events)) {
           w.fd = -1;
         } else if (then >= w.until) {
@@ -234,15 +236,10 @@ void ConnectionGate::run() {
         }
       }
     };
-    // Connections refused while sweeping the waiting list join the closing
-    // one: sweep that first, with the entries polled.
-    const size_t waitingCount = waiting_.size();
-    i = 1 + waitingCount;
-    sweep(closing_, [&](Waiting& w, short) { return drop(w); });
-    i = 1;
     std::deque<Waiting> waiting;
     waiting.swap(waiting_);
-    sweep(waiting, [&](Waiting& w, short events) { return receive(w, events); });
+    sweep(closing_, 1 + waiting.size(), [&](Waiting& w, short) { return drop(w); });
+    sweep(waiting, 1, [&](Waiting& w, short events) { return receive(w, events); });
     for (Waiting& w : waiting)
       if (w.fd >= 0) waiting_.push_back(std::move(w));
     std::deque<Waiting> closing;

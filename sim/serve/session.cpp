@@ -67,8 +67,9 @@ CommandResult LiveSession::command(const SimCommand& c, std::chrono::millisecond
   clockChanged_ = true;
   const uint64_t mine = ++commands_;
   changed_.notify_all();
-  // Shown once a state built after it is published, with the steps it asked
-  // for taken (those of a later command may still be owed).
+  // Shown once a state built after it is published; for a step command, one
+  // built with no step owed (so the answer also waits for steps another
+  // command added meanwhile).
   const auto shown = [&] {
     return snapshot_.json && shownCommands_ >= mine && (!c.step || shownStepCredit_ == 0);
   };
