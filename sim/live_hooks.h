@@ -11,6 +11,10 @@
 
 namespace sim {
 
+// What the loop does when pace() returns: take the next step, or apply the
+// actions now waiting, at the same time, and ask again.
+enum class LivePace { Step, Again };
+
 class LiveHooks {
  public:
   virtual ~LiveHooks() = default;
@@ -22,10 +26,12 @@ class LiveHooks {
   virtual void applyActions(double t, std::vector<bool>& touched) = 0;
   // Screen i was redrawn at t [s].
   virtual void redrawn(double t, size_t screen) = 0;
-  // After a step reached t [s], before the events due at t: returns when the
-  // wall clock has caught up with t, a single step is asked for, or an action
-  // is waiting; waits while the flight is paused.
-  virtual void pace(double t) = 0;
+  // With everything due at t [s] done, before the step from t: Step when the
+  // wall clock has reached t + step at the flight's speed, or a step was asked
+  // for while paused; Again when actions are waiting (an action never takes a
+  // step: it is applied at t) or a stop was asked for. Waits meanwhile, also
+  // for as long as the flight is paused.
+  virtual LivePace pace(double t) = 0;
   // The run ended at t [s]; the world is still there.
   virtual void end(double t) = 0;
 };

@@ -34,6 +34,14 @@ void appendG10(std::string& out, double v);
 constexpr size_t kFixed3Chars = 400;
 char* putFixed3(char* p, double v);
 
+// The time of a step, steps * step [s], as the scenario writes its times: the
+// product of the count and the shortest decimal that reads back as step,
+// worked out in decimal, so exactly, without trailing zeros ("122.6" for
+// 6130 steps of 0.02, where the double product prints 122.60000000000001).
+// A whole number keeps ".0", so that it reads back as a float. step must be
+// positive and finite; otherwise the product is written as std::to_chars does.
+std::string stepTimeText(uint64_t steps, double step);
+
 // printf("%d") / printf("%u") / printf("%zu"), of up to 64 bits.
 constexpr size_t kIntChars = 24;
 template <typename Int>

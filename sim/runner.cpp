@@ -62,10 +62,12 @@ RunEnd fly(const Scenario& s, const RunOptions& o, halcyra::World& world, const 
   size_t nextEvent = 0;
   uint64_t steps = 0;
   t = 0.0;  // [s] always steps * step, never a running sum
-  std::vector<bool> touched;
+  std::vector<bool> touched, shownAtT;
   int interrupted = 0;
   for (;;) {
-    // 1. Events due now, then a redraw of the screens they touched.
+    // 1. Events due now, then a redraw of the screens they touched. A live
+    // flight comes back here at the same t for the actions taken while it
+    // waits (pace); the events are then all done.
     touched.assign(world.screenCount(), false);
     while (nextEvent < s.events.size() && s.events[nextEvent].t <= t + kTimeSlack) {
       const Event& e = s.events[nextEvent++];
@@ -77,8 +79,22 @@ RunEnd fly(const Scenario& s, const RunOptions& o, halcyra::World& world, const 
       touched.resize(world.screenCount(), false);
       o.live->applyActions(t, touched);
     }
-    for (size_t i = 0; i < touched.size(); ++i)
-      if (touched[i]) redraw(i, t);
+    shownAtT.resize(touched.size(), false);
+    for (size_t i = 0; i < touched.size(); ++i) {
+      if (!touched[i]) continue;
+      world.redraw(i);
+      if (o.live) o.live->redrawn(t, i);
+      shownAtT[i] = true;
+    }
+    const bool last = t >= o.until - kTimeSlack || interruptStatus() != 0;
+    if (o.live && !last && o.live->pace(t) == LivePace::Again) continue;
+    // The outputs take the screens redrawn at t once, as they stand when the
+    // flight leaves t: a scripted run redraws them once after all its events
+    // at t, and a live one that acted at t several times must record what
+    // its replay will.
+    for (size_t i = 0; i < shownAtT.size(); ++i)
+      if (shownAtT[i]) outputs.redrawn(t, i, world, world.screen(i).lastDrawing);
+    shownAtT.assign(shownAtT.size(), false);
     term.debugLine(t, world.debugString());
     outputs.sample(t, world);
 
@@ -103,7 +119,6 @@ RunEnd fly(const Scenario& s, const RunOptions& o, halcyra::World& world, const 
       redraws = uint64_t(t / s.redraw + kTimeSlack) + 1;
     }
     term.progress(t);
-    if (o.live) o.live->pace(t);
   }
   return {t, interrupted};
 }

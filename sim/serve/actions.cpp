@@ -1,8 +1,5 @@
 #include "sim/serve/actions.h"
 
-#include <cstdio>
-#include <cstring>
-
 #include "sim/key_names.h"
 
 namespace sim {
@@ -86,12 +83,8 @@ ActionResult applyAction(halcyra::World& world, const Action& a, double t) {
   return r;
 }
 
-std::string eventTable(const Action& a, double t) {
-  char when[40];
-  std::snprintf(when, sizeof when, "%.17g", t);  // exact: the replay meets the same step
-  if (std::string(when).find_first_of(".e") == std::string::npos) std::strcat(when, ".0");
-  std::string out =
-      "[[event]]\nt = " + std::string(when) + "\nscreen = " + std::to_string(a.screen) + "\n";
+std::string eventTable(const Action& a, const std::string& t) {
+  std::string out = "[[event]]\nt = " + t + "\nscreen = " + std::to_string(a.screen) + "\n";
   switch (a.kind) {
     case ActionKind::Key:
       out += "key = " + std::to_string(a.key) + "\n";

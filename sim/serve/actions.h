@@ -39,7 +39,8 @@ struct ActionResult {
 // Applies a to the world at t [s]; marks touched[a.screen] when it reached the screen.
 ActionResult applyAction(halcyra::World& world, const Action& a, double t);
 
-// The scenario event that repeats an applied action: an [[event]] table.
-std::string eventTable(const Action& applied, double t);
+// The scenario event that repeats an applied action: an [[event]] table at
+// t, the time as the scenario writes it ("122.6", not 122.60000000000001).
+std::string eventTable(const Action& applied, const std::string& t);
 
 }  // namespace sim

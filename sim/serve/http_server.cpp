@@ -2,10 +2,11 @@
 
 #include <httplib.h>
 
+#include <cctype>
 #include <nlohmann/json.hpp>
 #include <stdexcept>
 
-#include "sim/serve/bounded_queue.h"
+#include "sim/serve/gated_server.h"
 #include "sim/serve/http_guard.h"
 #include "sim/serve/requests.h"
 
@@ -30,6 +31,37 @@ void fail(httplib::Response& res, int status, const std::string& why) {
   answer(res, status, json{{"error", why}});
 }
 
+// A media type without its parameters, in lower case: "application/json"
+// for "Application/JSON; charset=utf-8".
+std::string mediaType(const std::string& contentType) {
+  std::string type = contentType.substr(0, contentType.find(';'));
+  type.erase(0, type.find_first_not_of(" \t"));
+  type.erase(type.find_last_not_of(" \t") + 1);
+  for (char& c : type) c = char(std::tolower((unsigned char)c));
+  return type;
+}
+
+// The body through the library's content reader, which hands it over as it
+// is decoded; nothing past kMaxBody is kept. False, with the answer set, when
+// it is too large or cannot be read.
+bool readBody(const httplib::ContentReader& reader, httplib::Response& res, std::string& body) {
+  bool tooLarge = false;
+  const bool read = reader([&](const char* data, size_t size) {
+    tooLarge = body.size() + size > CockpitServer::kMaxBody;
+    if (!tooLarge) body.append(data, size);
+    return !tooLarge;
+  });
+  if (tooLarge || res.status == 413) {
+    fail(res, 413, "the body is over " + std::to_string(CockpitServer::kMaxBody) + " bytes");
+    return false;
+  }
+  if (!read) {
+    fail(res, 400, "the body could not be read");
+    return false;
+  }
+  return true;
+}
+
 json clockJson(const FlightClock& c) {
   return json{{"t", c.t}, {"speed", c.speed}, {"paused", c.paused}, {"running", c.running}};
 }
@@ -44,9 +76,9 @@ json resultJson(const ActionResult& r) {
 }  // namespace
 
 CockpitServer::CockpitServer(LiveSession& session, const std::string& assetsDir)
-    : session_(session), assets_(assetsDir), server_(std::make_unique<httplib::Server>()) {
-  server_->new_task_queue = [] { return new BoundedTaskQueue(kWorkers, kMaxWaiting); };
-  server_->set_payload_max_length(kMaxBody);
+    : session_(session),
+      assets_(assetsDir),
+      server_(std::make_unique<GatedServer>(kWorkers, kMaxBody)) {
   server_->set_tcp_nodelay(true);  // small answers and stream events go out at once
   server_->set_socket_options([](socket_t sock) {
     const int yes = 1;
@@ -56,9 +88,9 @@ CockpitServer::CockpitServer(LiveSession& session, const std::string& assetsDir)
     const int sendBuffer = kSendBuffer;
     setsockopt(sock, SOL_SOCKET, SO_SNDBUF, &sendBuffer, sizeof sendBuffer);
   });
-  server_->set_keep_alive_timeout(2);
-  server_->set_read_timeout(5, 0);
-  server_->set_write_timeout(2, 0);  // a stream reader that stops reading is dropped after this
+  // Requests are read by the gate, within its time; the answer's writes each
+  // wait this long at most: a stream reader that stops reading is dropped.
+  server_->set_write_timeout(2, 0);
   routes();
 }
 
@@ -69,6 +101,7 @@ int CockpitServer::bind(const std::string& address, int port) {
                             : server_->bind_to_port(address, port);
   if (!ok) throw std::runtime_error("cannot serve on " + address + " port " + std::to_string(port));
   if (port != 0) port_ = port;
+  server_->setBacklog(int(ConnectionGate::kMaxOpen));
   return port_;
 }
 
@@ -82,6 +115,7 @@ void CockpitServer::stop() {
     server_->stop();
     thread_.join();
   }
+  server_->stopGate();
 }
 
 void CockpitServer::routes() {
@@ -95,15 +129,22 @@ void CockpitServer::routes() {
     h.origin = req.get_header_value("Origin");
     h.fetchSite = req.get_header_value("Sec-Fetch-Site");
     const std::string why = refusal(h, port_, req.path.rfind("/api/", 0) == 0);
-    if (why.empty()) {
-      if (req.method != "POST") return httplib::Server::HandlerResponse::Unhandled;
+    if (!why.empty()) {
+      fail(res, 403, why);
+    } else if (req.method != "GET" && req.method != "HEAD" && req.method != "POST") {
+      fail(res, 405, "the cockpit answers GET, HEAD and POST only");
+    } else if (req.method != "POST") {
+      return httplib::Server::HandlerResponse::Unhandled;
+    } else if (mediaType(req.get_header_value("Content-Type")) != "application/json") {
       // A JSON body: a form on another site cannot send one without asking first.
-      if (req.get_header_value("Content-Type").rfind("application/json", 0) == 0)
-        return httplib::Server::HandlerResponse::Unhandled;
       fail(res, 415, "the body must be JSON (Content-Type: application/json)");
-      return httplib::Server::HandlerResponse::Handled;
+    } else if (req.has_header("Content-Encoding") &&
+               mediaType(req.get_header_value("Content-Encoding")) != "identity") {
+      fail(res, 415, "the body must not be compressed");
+    } else {
+      return httplib::Server::HandlerResponse::Unhandled;
     }
-    fail(res, 403, why);
+    // Refused: the body is never read, and the connection closes with the answer.
     return httplib::Server::HandlerResponse::Handled;
   });
 
@@ -151,14 +192,17 @@ void CockpitServer::routes() {
   });
 
   auto action = [this](Action (*parse)(const std::string&, size_t)) {
-    return [this, parse](const httplib::Request& req, httplib::Response& res) {
+    return [this, parse](const httplib::Request&, httplib::Response& res,
+                         const httplib::ContentReader& reader) {
+      std::string body;
+      if (!readBody(reader, res, body)) return;
       // A request that comes while the world is still being built waits for it
       // rather than be judged against no screens at all.
       const std::optional<size_t> screens = session_.screenCount(kActionWait);
       if (!screens) return fail(res, 503, "the flight is not running");
       Action a;
       try {
-        a = parse(req.body, *screens);
+        a = parse(body, *screens);
       } catch (const RequestError& e) {
         return fail(res, 400, e.what());
       }
@@ -172,16 +216,26 @@ void CockpitServer::routes() {
   s.Post("/api/input", action(parseInputRequest));
   s.Post("/api/mode", action(parseModeRequest));
 
-  s.Post("/api/sim", [this](const httplib::Request& req, httplib::Response& res) {
+  s.Post("/api/sim", [this](const httplib::Request&, httplib::Response& res,
+                            const httplib::ContentReader& reader) {
+    std::string body;
+    if (!readBody(reader, res, body)) return;
     SimCommand c;
     try {
-      c = parseSimRequest(req.body);
+      c = parseSimRequest(body);
     } catch (const RequestError& e) {
       return fail(res, 400, e.what());
     }
-    if (session_.ended()) return fail(res, 503, "the flight has ended");
-    answer(res, 200, clockJson(session_.command(c)));
+    const CommandResult r = session_.command(c, kActionWait);
+    if (r.status != 200) return fail(res, r.status, r.message);
+    answer(res, 200, clockJson(r.clock));
   });
+
+  // Any other POST: refused unread.
+  s.Post(R"(/.*)",
+         [](const httplib::Request& req, httplib::Response& res, const httplib::ContentReader&) {
+           fail(res, 404, req.path.rfind("/api/", 0) == 0 ? "no such API call" : "no such file");
+         });
 
   s.Get(R"(/.*)", [this](const httplib::Request& req, httplib::Response& res) {
     const Asset* a = assets_.find(req.path);

@@ -5,8 +5,11 @@
 //   GET  /api/stream   server-sent events: the state on every publication
 //   POST /api/key, /api/button, /api/input, /api/mode, /api/sim   (requests.h)
 // Answers: 200 with JSON, 400 a meaningless request, 403 a foreign page or
-// host, 404, 409 cannot act now, 413 a body over kMaxBody, 415 not JSON,
-// 503 the flight has ended or is busy; errors as {"error": "why"}.
+// host, 404, 405 a method other than GET, HEAD and POST, 409 cannot act now,
+// 411 a POST without a length, 413 a body over kMaxBody, 415 not JSON (or
+// compressed), 431 a head over ConnectionGate::kMaxHead, 503 the flight has
+// ended or is busy; errors as {"error": "why"}. Each connection serves one
+// request (gated_server.h); a refused one is never read further.
 #pragma once
 
 #include <atomic>
@@ -17,22 +20,19 @@
 #include "sim/serve/assets.h"
 #include "sim/serve/session.h"
 
-namespace httplib {
-class Server;
-}
-
 namespace sim {
+
+class GatedServer;
 
 class CockpitServer {
  public:
   static constexpr size_t kMaxBody = 16 * 1024;  // [bytes]
   static constexpr int kMaxStreams = 4;          // open /api/stream connections
   static constexpr int kSendBuffer = 64 * 1024;  // [bytes] socket send buffer per connection
-  // Threads answering connections. A browser holds several idle keep-alive
-  // connections and opens speculative ones that each take a thread until
-  // they time out, so there are plenty; they cost memory only.
-  static constexpr size_t kWorkers = 32;
-  static constexpr size_t kMaxWaiting = 64;  // accepted connections waiting for a thread
+  // Threads answering requests that have come whole (connection_gate.h):
+  // the streams hold kMaxStreams of them, an action waits for the flight to
+  // show it (tens of milliseconds), a state or a file takes less.
+  static constexpr size_t kWorkers = 16;
 
   CockpitServer(LiveSession& session, const std::string& assetsDir);
   ~CockpitServer();  // stops
@@ -47,7 +47,7 @@ class CockpitServer {
 
   LiveSession& session_;
   Assets assets_;
-  std::unique_ptr<httplib::Server> server_;
+  std::unique_ptr<GatedServer> server_;
   std::thread thread_;
   int port_ = 0;
   std::atomic<int> streams_{0};

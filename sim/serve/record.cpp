@@ -1,30 +1,55 @@
 #include "sim/serve/record.h"
 
+#include <cerrno>
+#include <cstring>
+
+#include "sim/output_file.h"
+
 namespace sim {
 
 ActionRecord::ActionRecord(const std::string& path, const std::string& scenarioText,
                            const std::string& file)
-    : file_(path) {
-  FILE* f = file_.stream();
-  std::fprintf(f, "# gyrelle-sim --serve: %s as flown live, with the actions taken then.\n",
-               file.c_str());
-  std::fputs(scenarioText.c_str(), f);
-  if (!scenarioText.empty() && scenarioText.back() != '\n') std::fputc('\n', f);
-  std::fputs("\n# ---- actions taken live ----\n", f);
-  file_.check();
+    : path_(path == "-" ? "standard output" : path) {
+  {
+    // Written under a temporary name and committed at once: from now on the
+    // file's name holds a whole scenario.
+    OutputFile header(path);
+    header.printf("# gyrelle-sim --serve: %s as flown live, with the actions taken then.\n",
+                  file.c_str());
+    header.put(scenarioText);
+    if (!scenarioText.empty() && scenarioText.back() != '\n') header.put("\n");
+    header.put("\n# ---- actions taken live ----\n");
+    header.commit();
+  }
+  file_ = path == "-" ? stdout : std::fopen(path.c_str(), "ab");
+  if (file_ == nullptr) throw OutputError(path_ + ": cannot write: " + std::strerror(errno));
+}
+
+ActionRecord::~ActionRecord() {
+  if (file_ != nullptr && file_ != stdout) std::fclose(file_);
+}
+
+// An event table (an input text is at most 255 bytes) is far smaller than the
+// stream's buffer, which each append leaves empty: the flush writes the table
+// to the system in one piece.
+void ActionRecord::append(const std::string& text) {
+  if (file_ == nullptr) throw OutputError(path_ + ": cannot write: the record is closed");
+  if (std::fwrite(text.data(), 1, text.size(), file_) != text.size() || std::fflush(file_) != 0)
+    throw OutputError(path_ + ": cannot write: " + std::strerror(errno));
 }
 
 void ActionRecord::add(const std::string& eventTable) {
-  std::fprintf(file_.stream(), "\n%s", eventTable.c_str());
-  file_.check();
+  append("\n" + eventTable);
   ++count_;
 }
 
-void ActionRecord::finish(double t) {
-  std::fprintf(file_.stream(),
-               "\n# %zu actions. The live flight ended at t = %.17g s: replay with --until %.17g\n",
-               count_, t, t);
-  file_.commit();
+void ActionRecord::finish(const std::string& endTime) {
+  append("\n# " + std::to_string(count_) + " actions. The live flight ended at t = " + endTime +
+         " s: replay with --until " + endTime + "\n");
+  FILE* f = file_;
+  file_ = nullptr;
+  if (f != stdout && std::fclose(f) != 0)
+    throw OutputError(path_ + ": cannot write: " + std::strerror(errno));
 }
 
 }  // namespace sim

@@ -3,24 +3,38 @@
 // a scenario (with --until the time the live flight ended) repeats the flight.
 // Events of equal time run in file order, so the recorded ones come after the
 // scenario's own, as they did live.
+//
+// The file survives a crash of the server: the scenario is committed under
+// the file's name before the flight starts, and each action is appended whole
+// (one write of the whole table) and flushed as it is taken. A process killed
+// at any moment leaves a file that replays, less at most the action in flight.
 #pragma once
 
+#include <cstdio>
 #include <string>
-
-#include "sim/output_file.h"
 
 namespace sim {
 
 class ActionRecord {
  public:
   // scenarioText: the scenario as flown; file: its name, for the header.
+  // Throws OutputError.
   ActionRecord(const std::string& path, const std::string& scenarioText, const std::string& file);
+  ~ActionRecord();
+  ActionRecord(const ActionRecord&) = delete;
+  ActionRecord& operator=(const ActionRecord&) = delete;
+
+  // Appends an [[event]] table and flushes it; throws OutputError.
   void add(const std::string& eventTable);
-  // Notes the end time and commits the file; throws OutputError.
-  void finish(double t);
+  // Notes the end time, "122.6" [s] as the scenario writes times, and closes
+  // the file; throws OutputError.
+  void finish(const std::string& endTime);
 
  private:
-  OutputFile file_;
+  void append(const std::string& text);  // whole and flushed
+
+  std::string path_;
+  FILE* file_ = nullptr;  // appended to, from the committed scenario on
   size_t count_ = 0;
 };
 

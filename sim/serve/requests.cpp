@@ -1,6 +1,7 @@
 #include "sim/serve/requests.h"
 
 #include <cmath>
+#include <cstdio>
 #include <initializer_list>
 #include <nlohmann/json.hpp>
 
@@ -23,21 +24,21 @@ json parseObject(const std::string& body, std::initializer_list<const char*> fie
   return j;
 }
 
-// A whole number within [lo, hi]; JSON numbers like 3.0 count as whole.
+// A whole number within [lo, hi], written as one: 3.0, 1e2 and -0.0 are
+// floats and refused, as is a string, a boolean or a number past 64 bits.
 long long integer(const json& j, const char* field, long long lo, long long hi) {
   const json& v = j.at(field);
-  double d = 0.0;
-  if (v.is_number_integer()) {
-    d = double(v.get<long long>());
-  } else if (v.is_number_float()) {
-    d = v.get<double>();
-  } else {
-    throw RequestError(std::string("\"") + field + "\" is not a number");
-  }
-  if (!std::isfinite(d) || d != std::floor(d) || d < double(lo) || d > double(hi))
-    throw RequestError(std::string("\"") + field + "\" must be a whole number from " +
-                       std::to_string(lo) + " to " + std::to_string(hi));
-  return static_cast<long long>(d);
+  const std::string range = std::to_string(lo) + " to " + std::to_string(hi);
+  if (!v.is_number_integer())
+    throw RequestError(std::string("\"") + field + "\" must be a whole number from " + range +
+                       ", written without a point or exponent");
+  // Numbers from 0 up are read as unsigned: one past LLONG_MAX must not wrap.
+  const bool fits =
+      !v.is_number_unsigned() || v.get<unsigned long long>() <= (unsigned long long)hi;
+  const long long n = fits ? v.get<long long>() : hi;
+  if (!fits || n < lo || n > hi)
+    throw RequestError(std::string("\"") + field + "\" must be a whole number from " + range);
+  return n;
 }
 
 size_t screenOf(const json& j, size_t screens) {
@@ -64,6 +65,17 @@ std::string printable(const json& v, const char* field, size_t maxBytes) {
 }
 
 }  // namespace
+
+bool speedAllowed(double s) {
+  return std::isfinite(s) && !std::signbit(s) && s <= kMaxSpeed && (s == 0.0 || s >= kMinSpeed);
+}
+
+std::string speedRangeText() {
+  char text[80];
+  std::snprintf(text, sizeof text, "0 (as fast as possible) or from %g to %g", kMinSpeed,
+                kMaxSpeed);
+  return text;
+}
 
 Action parseKeyRequest(const std::string& body, size_t screens) {
   const json j = parseObject(body, {"screen", "key"});
@@ -143,8 +155,7 @@ SimCommand parseSimRequest(const std::string& body) {
     const json& v = j["speed"];
     if (!v.is_number()) throw RequestError("\"speed\" is not a number");
     const double s = v.get<double>();
-    if (!std::isfinite(s) || s < 0.0 || s > kMaxSpeed)
-      throw RequestError("\"speed\" must be from 0 to " + std::to_string(int(kMaxSpeed)));
+    if (!speedAllowed(s)) throw RequestError("\"speed\" must be " + speedRangeText());
     c.speed = s;
   }
   if (!c.pause && !c.step && !c.speed) throw RequestError("give \"pause\", \"step\" or \"speed\"");

@@ -5,15 +5,20 @@
 #include <climits>
 #include <cstdio>
 #include <optional>
+#include <thread>
 
 #include "sim/interrupt.h"
 #include "sim/serve/http_guard.h"
 #include "sim/serve/http_server.h"
 #include "sim/serve/record.h"
+#include "sim/serve/requests.h"
 #include "sim/serve/session.h"
 
 namespace sim {
 namespace {
+
+// How often a server whose flight has ended looks for an interruption.
+constexpr std::chrono::milliseconds kEndPoll{50};
 
 std::string besideExecutable(const std::string& name) {
   char buffer[PATH_MAX];
@@ -42,7 +47,17 @@ void addServeOptions(CLI::App& app, ServeOptions& o) {
       ->needs(serve);
   app.add_option("--speed", o.speed, "multiple of real time (0 = as fast as possible)")
       ->capture_default_str()
-      ->check(CLI::Range(0.0, 1000.0))
+      ->check(CLI::Validator(
+          [](const std::string& text) {
+            double v = 0.0;
+            try {
+              v = std::stod(text);
+            } catch (const std::exception&) {
+              return text + " is not a number";
+            }
+            return speedAllowed(v) ? std::string() : "the speed must be " + speedRangeText();
+          },
+          "SPEED"))
       ->needs(serve);
   app.add_option("--record", o.recordPath,
                  "write the scenario with the live actions as [[event]] tables to this file")
@@ -72,8 +87,18 @@ RunEnd serveScenario(const Scenario& s, const std::string& scenarioText, RunOpti
   session.setStopCheck([] { return interruptStatus() != 0; });
   // The server stops with `server` on the way out, also on an exception.
   const RunEnd end = runScenario(s, run);
+  if (record) record->finish(session.timeText(end.t));
+  if (end.interruptStatus == 0) {
+    // The flight reached its end: the cockpit keeps showing it (actions are
+    // answered 503) until the person closes the server.
+    if (!run.quiet)
+      std::fprintf(stderr,
+                   "gyrelle-sim: the flight has ended at t = %s s; the cockpit shows it until "
+                   "interrupted (Ctrl-C)\n",
+                   session.timeText(end.t).c_str());
+    while (interruptStatus() == 0) std::this_thread::sleep_for(kEndPoll);
+  }
   server.stop();
-  if (record) record->finish(session.latestTime());
   return end;
 }
 

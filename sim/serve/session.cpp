@@ -1,6 +1,10 @@
 #include "sim/serve/session.h"
 
 #include <algorithm>
+#include <charconv>
+#include <cmath>
+
+#include "sim/number_text.h"
 
 namespace sim {
 
@@ -41,25 +45,43 @@ ActionResult LiveSession::submit(const Action& action, std::chrono::milliseconds
   return result.get();
 }
 
-FlightClock LiveSession::command(const SimCommand& c) {
-  {
-    std::lock_guard<std::mutex> lock(mutex_);
-    const Clock::time_point now = Clock::now();
-    if (c.speed) pacer_.setSpeed(*c.speed, now, t_);
-    if (c.pause) {
-      if (paused_ && !*c.pause) pacer_.rebase(now, t_);  // resume from here, no catching up
-      paused_ = *c.pause;
-      if (paused_) stepCredit_ = 0;
-    }
-    if (c.step) {
-      paused_ = true;
-      stepCredit_ = std::min(kMaxStepCredit, stepCredit_ + *c.step);
-    }
-    clockChanged_ = true;
+CommandResult LiveSession::command(const SimCommand& c, std::chrono::milliseconds wait) {
+  CommandResult result;
+  std::unique_lock<std::mutex> lock(mutex_);
+  if (ended_) {
+    result.status = 503;
+    result.message = "the flight has ended";
+    return result;
   }
+  const Clock::time_point now = Clock::now();
+  if (c.speed) pacer_.setSpeed(*c.speed, now, t_);
+  if (c.pause) {
+    if (paused_ && !*c.pause) pacer_.rebase(now, t_);  // resume from here, no catching up
+    paused_ = *c.pause;
+    stepCredit_ = 0;  // a pause or a resume ends steps still owed
+  }
+  if (c.step) {
+    paused_ = true;
+    stepCredit_ = std::min(kMaxStepCredit, stepCredit_ + *c.step);
+  }
+  clockChanged_ = true;
+  const uint64_t mine = ++commands_;
   changed_.notify_all();
-  std::lock_guard<std::mutex> lock(mutex_);
-  return clockLocked();
+  // Shown once a state built after it is published; for a step command, one
+  // built with no step owed (so the answer also waits for steps another
+  // command added meanwhile).
+  const auto shown = [&] {
+    return snapshot_.json && shownCommands_ >= mine && (!c.step || shownStepCredit_ == 0);
+  };
+  changed_.wait_for(lock, wait, [&] { return shown() || ended_; });
+  if (!shown()) {
+    result.status = 503;
+    result.message = ended_ ? "the flight has ended"
+                            : "the simulation has not shown the command yet; it may still do so";
+    return result;
+  }
+  result.clock = snapshot_.clock;
+  return result;
 }
 
 Snapshot LiveSession::latest() const {
@@ -90,9 +112,20 @@ double LiveSession::latestTime() const {
   return t_;
 }
 
+std::string LiveSession::timeText(double t) const {
+  return stepTimeText(uint64_t(std::llround(std::max(0.0, t) / step_)), step_);
+}
+
+double LiveSession::shownTime(double t) const {
+  const std::string text = timeText(t);
+  double shown = t;
+  std::from_chars(text.data(), text.data() + text.size(), shown);
+  return shown;
+}
+
 FlightClock LiveSession::clockLocked() const {
   FlightClock c;
-  c.t = t_;
+  c.t = shownTime(t_);
   c.speed = pacer_.speed();
   c.paused = paused_;
   c.running = !ended_;
@@ -117,17 +150,24 @@ void LiveSession::publish(bool force) {
   const Clock::time_point now = Clock::now();
   if (!force && (!dirty_ || now - published_ < kPublishEvery)) return;
   FlightClock clock;
+  uint64_t commands = 0;
+  int stepCredit = 0;
   {
     std::lock_guard<std::mutex> lock(mutex_);
     clock = clockLocked();
     clockChanged_ = false;  // this state shows the clock as it now stands
+    commands = commands_;
+    stepCredit = stepCredit_;
   }
   // Built outside the lock: only this thread touches the world.
   auto json = std::make_shared<const std::string>(stateJson(*world_, clock));
   {
     std::lock_guard<std::mutex> lock(mutex_);
     snapshot_.json = std::move(json);
+    snapshot_.clock = clock;
     ++snapshot_.serial;
+    shownCommands_ = commands;
+    shownStepCredit_ = stepCredit;
   }
   changed_.notify_all();
   published_ = now;
@@ -145,8 +185,9 @@ void LiveSession::applyActions(double t, std::vector<bool>& touched) {
   }
   for (const std::shared_ptr<Pending>& p : batch) {
     ActionResult r = applyAction(*world_, p->action, t);
+    r.t = shownTime(t);
     if (r.status == 200 && p->action.screen < touched.size()) touched[p->action.screen] = true;
-    if (r.recorded && record_) record_->add(eventTable(r.applied, t));
+    if (r.recorded && record_) record_->add(eventTable(r.applied, timeText(t)));
     unanswered_.emplace_back(p, std::move(r));
   }
   if (!batch.empty()) dirty_ = true;
@@ -154,35 +195,38 @@ void LiveSession::applyActions(double t, std::vector<bool>& touched) {
 
 void LiveSession::redrawn(double /*t*/, size_t /*screen*/) { dirty_ = true; }
 
-void LiveSession::pace(double t) {
+LivePace LiveSession::pace(double t) {
   {
     std::lock_guard<std::mutex> lock(mutex_);
     t_ = t;
   }
-  dirty_ = true;  // a step was taken
+  if (t != pacedAt_) dirty_ = true;  // a step was taken
+  pacedAt_ = t;
   publish(false);
   std::unique_lock<std::mutex> lock(mutex_);
   for (;;) {
-    if (!queue_.empty()) return;  // act at once, paused or not
     if (clockChanged_) {
       clockChanged_ = false;
       dirty_ = true;
     }
     const Clock::time_point now = Clock::now();
     Clock::time_point until = Clock::time_point::max();
+    // The step first: a flood of actions must not hold the flight, nor can
+    // it move it on (actions are applied at t, Again).
     if (paused_) {
       if (stepCredit_ > 0) {
         --stepCredit_;
-        return;
+        return LivePace::Step;
       }
     } else {
-      const Clock::time_point due = pacer_.due(t);
+      const Clock::time_point due = pacer_.due(t + step_);
       if (now >= due) {
-        pacer_.ran(t, now);
-        return;
+        pacer_.ran(t + step_, now);
+        return LivePace::Step;
       }
       until = due;
     }
+    if (!queue_.empty()) return LivePace::Again;
     if (dirty_) {  // a change not yet shown: publish it once its turn comes
       const Clock::time_point turn = published_ + kPublishEvery;
       if (now >= turn) {
@@ -197,7 +241,7 @@ void LiveSession::pace(double t) {
       lock.unlock();
       const bool stop = stopRequested_();
       lock.lock();
-      if (stop) return;
+      if (stop) return LivePace::Again;
       until = std::min(until, now + kStopPoll);
     }
     if (until == Clock::time_point::max()) {

@@ -30,9 +30,18 @@ struct SimCommand {
   std::optional<double> speed;  // multiple of real time, 0 = as fast as possible
 };
 
+// The answer to a sim command: 200 with the clock of the first state that
+// shows it, or 503 with why not.
+struct CommandResult {
+  int status = 200;
+  std::string message;
+  FlightClock clock;
+};
+
 struct Snapshot {
   uint64_t serial = 0;  // counts published states from 1
   std::shared_ptr<const std::string> json;
+  FlightClock clock;  // as the state shows it
 };
 
 class LiveSession : public LiveHooks {
@@ -50,8 +59,9 @@ class LiveSession : public LiveHooks {
   // Queues an action and waits (up to `wait`) until the simulation applied it
   // and published a state that shows it.
   ActionResult submit(const Action& action, std::chrono::milliseconds wait);
-  // Applies a sim command; returns the clock as it now stands.
-  FlightClock command(const SimCommand& c);
+  // Applies a sim command and waits (up to `wait`) for a published state that
+  // shows it: the pause or speed, and for a step command the steps taken.
+  CommandResult command(const SimCommand& c, std::chrono::milliseconds wait);
   Snapshot latest() const;
   // Waits up to `wait` for a state newer than `after`; returns it, or the
   // latest one (possibly the same) on timeout or when the flight has ended.
@@ -64,6 +74,10 @@ class LiveSession : public LiveHooks {
     stopRequested_ = std::move(stopRequested);
   }
   double latestTime() const;  // [s] the time last run
+  // t [s] as the scenario would write it (number_text.h: stepTimeText), and
+  // the double nearest that decimal, which JSON prints the same way.
+  std::string timeText(double t) const;
+  double shownTime(double t) const;
   // The flight's screen count, once the world is built (requests name screens
   // by index and are checked against it); waits up to `wait` for that, and
   // gives nothing if the world is not there by then or the flight has ended.
@@ -73,7 +87,7 @@ class LiveSession : public LiveHooks {
   void begin(halcyra::World& world) override;
   void applyActions(double t, std::vector<bool>& touched) override;
   void redrawn(double t, size_t screen) override;
-  void pace(double t) override;
+  LivePace pace(double t) override;
   void end(double t) override;
 
  private:
@@ -99,7 +113,10 @@ class LiveSession : public LiveHooks {
   // A command changed pause or speed since the last publication: the state
   // shows it even when no step follows (a paused flight).
   bool clockChanged_ = false;
-  double t_ = 0.0;  // [s] the time last run
+  uint64_t commands_ = 0;       // sim commands applied
+  uint64_t shownCommands_ = 0;  // of them, those the latest state shows
+  int shownStepCredit_ = 0;     // steps still owed when the latest state was built
+  double t_ = 0.0;              // [s] the time last run
   Snapshot snapshot_;
 
   // Simulation thread only.
@@ -108,6 +125,7 @@ class LiveSession : public LiveHooks {
   const double step_, until_;
   ActionRecord* record_;
   bool dirty_ = true;
+  double pacedAt_ = -1.0;  // [s] the t of the last pace()
   // Applied actions whose answer waits for the next publication.
   std::vector<std::pair<std::shared_ptr<Pending>, ActionResult>> unanswered_;
   Pacer::Clock::time_point published_{};

@@ -3,24 +3,27 @@
 #include <netinet/in.h>
 #include <sys/socket.h>
 
+#include <cmath>
+
 #include "serve/live_server.h"
 
 namespace {
 
+using namespace std::chrono_literals;
 using servetest::json;
 using servetest::LiveServer;
 using servetest::page;
 
-class LiveApi : public ::testing::Test {
- protected:
-  void SetUp() override {
-    server = std::make_unique<LiveServer>(
-        servetest::writeTemp("live_api.toml", servetest::kOneScreen), std::vector<std::string>{});
-    ASSERT_TRUE(server->up());
-    ASSERT_TRUE(server->started()) << "no state within a minute of start-up";
-  }
-  std::unique_ptr<LiveServer> server;
-};
+class LiveApi : public servetest::LiveFlight {};
+
+// t as the scenario writes the time of its step (0.02 s): "1.3", never
+// 1.3000000000000003; a whole number as "2.0", as JSON prints a float.
+std::string stepTime(double t) {
+  char text[40];
+  std::snprintf(text, sizeof text, "%.15g", double(std::llround(t / 0.02)) * 0.02);
+  std::string s = text;
+  return s.find('.') == std::string::npos ? s + ".0" : s;
+}
 
 TEST_F(LiveApi, KeyButtonTypedOffsetAndCancelShowAsTheScriptedEventsWould) {
   json s = server->state();
@@ -84,20 +87,35 @@ TEST_F(LiveApi, AScreenTakesItsModeAwayAndBackAndTheStateListsTheModes) {
   EXPECT_EQ(s["screens"][0]["buttons"][5], "HLD");
 }
 
-TEST_F(LiveApi, PauseHoldsTimeStepAdvancesExactlyAndSpeedPaces) {
+TEST_F(LiveApi, AnswersAgreeWithTheStateAPauseHoldsAndStepsAreExact) {
+  // The answer comes once the state shows the pause, and no step follows it.
   auto [status, r] = server->post("/api/sim", R"({"pause": true})");
   ASSERT_EQ(status, 200) << r;
   EXPECT_TRUE(r["paused"]);
-  // A state that shows the pause is the last one: no step follows it.
-  const double t0 = server->untilState([](const json& s) { return s["paused"] == true; })["t"];
-  std::this_thread::sleep_for(std::chrono::milliseconds(300));
-  EXPECT_EQ(server->state()["t"].get<double>(), t0);
+  json s = server->state();
+  EXPECT_TRUE(s["paused"]);
+  EXPECT_EQ(s["t"], r["t"]);
+  const double t0 = r["t"];
+  EXPECT_EQ(r["t"].dump(), stepTime(t0));
 
-  ASSERT_EQ(server->post("/api/sim", R"({"step": 5})").first, 200);
-  const double target = t0 + 5 * 0.02;
-  server->untilState([&](const json& s) { return s["t"].get<double>() >= target - 1e-9; });
-  std::this_thread::sleep_for(std::chrono::milliseconds(300));  // and not one step more
-  EXPECT_NEAR(server->state()["t"].get<double>(), target, 1e-9);
+  // Actions while paused are applied where the flight stands.
+  for (int i = 0; i < 20; ++i) ASSERT_EQ(server->post("/api/key", R"({"key": 0})").first, 200);
+  std::this_thread::sleep_for(300ms);
+  EXPECT_EQ(server->state()["t"], r["t"]) << "actions moved a paused flight";
+
+  // 50 steps: the answer is the state that shows them, its time printed as
+  // the scenario would.
+  std::tie(status, r) = server->post("/api/sim", R"({"step": 50})");
+  ASSERT_EQ(status, 200) << r;
+  s = server->state();
+  EXPECT_EQ(r["t"], s["t"]);
+  EXPECT_EQ(s["t"].dump(), stepTime(t0 + 50 * 0.02));
+  std::this_thread::sleep_for(300ms);  // and not one step more
+  EXPECT_EQ(server->state()["t"], s["t"]);
+  // An action's answer tells its time so too.
+  std::tie(status, r) = server->post("/api/key", R"({"key": 0})");
+  ASSERT_EQ(status, 200) << r;
+  EXPECT_EQ(r["t"].dump(), stepTime(t0 + 50 * 0.02));
 
   // As fast as possible: far ahead of the wall clock.
   using Clock = std::chrono::steady_clock;
@@ -155,6 +173,28 @@ TEST_F(LiveApi, BadRequestsGetAMessageAndChangeNothing) {
       {"/api/sim", R"({"speed": 1e300})", 400},
       {"/api/sim", R"({"step": 0})", 400},
       {"/api/sim", R"({"pause": "yes"})", 400},
+      // Every number taken is checked: type, sign, size, whole or not.
+      {"/api/sim", R"({"speed": -0.0})", 400},
+      {"/api/sim", R"({"speed": 0.001})", 400},  // a step would take 20 s
+      {"/api/sim", R"({"speed": "10"})", 400},
+      {"/api/sim", R"({"speed": true})", 400},
+      {"/api/sim", R"({"speed": 1e400})", 400},
+      {"/api/sim", R"({"speed": NaN})", 400},
+      {"/api/sim", R"({"step": 1.0})", 400},
+      {"/api/sim", R"({"step": 1e1})", 400},
+      {"/api/sim", R"({"step": -0.0})", 400},
+      {"/api/sim", R"({"step": 10001})", 400},
+      {"/api/sim", R"({"step": 18446744073709551615})", 400},
+      {"/api/sim", R"({"step": 18446744073709551617})", 400},
+      {"/api/key", R"({"screen": -0.0, "key": 35})", 400},
+      {"/api/key", R"({"screen": 0.0, "key": 35})", 400},
+      {"/api/key", R"({"screen": 9223372036854775808, "key": 35})", 400},
+      {"/api/key", R"({"screen": 0, "key": 35.0})", 400},
+      {"/api/key", R"({"screen": 0, "key": true})", 400},
+      {"/api/key", R"({"screen": 0, "key": 18446744073709551651})", 400},  // 2^64 + 35
+      {"/api/button", R"({"screen": 0, "button": 5.0})", 400},
+      {"/api/button", R"({"screen": 0, "button": null})", 400},
+      {"/api/button", R"({"screen": 0, "button": 5, "release": 1})", 400},
   };
   for (const auto& c : cases) {
     const auto [status, r] = server->post(c.path, c.body);
@@ -164,9 +204,15 @@ TEST_F(LiveApi, BadRequestsGetAMessageAndChangeNothing) {
   }
   // An input text over the host's buffer.
   EXPECT_EQ(server->post("/api/input", json{{"text", std::string(300, '1')}}.dump()).first, 400);
-  // A body that is not JSON by its type, and one over the size limit.
+  // A body that is not JSON by its type, or compressed, and one over the size limit.
   auto c = server->client();
   EXPECT_EQ(c->Post("/api/key", R"({"key": 35})", "text/plain")->status, 415);
+  EXPECT_EQ(c->Post("/api/key", R"({"key": 35})", "application/jsonp")->status, 415);
+  EXPECT_EQ(
+      c->Post("/api/key", {{"Content-Encoding", "gzip"}}, R"({"key": 35})", "application/json")
+          ->status,
+      415);
+  EXPECT_EQ(c->Put("/api/key", R"({"key": 35})", "application/json")->status, 405);
   EXPECT_EQ(c->Post("/api/key", std::string(100000, ' '), "application/json")->status, 413);
   EXPECT_EQ(c->Get("/../../etc/passwd")->status, 404);
   EXPECT_EQ(c->Get("/%2e%2e/%2e%2e/etc/passwd")->status, 404);
@@ -244,6 +290,27 @@ TEST_F(LiveApi, ReadersThatStopReadingDoNotSlowTheFlight) {
     EXPECT_EQ(n, 0) << "the server still holds a stream nobody reads";
     close(fd);
   }
+}
+
+// A flight that reached its end: the cockpit keeps showing its last state,
+// what would act is answered 503, and the server runs until interrupted.
+class EndedFlight : public simtest::SimRun {};
+
+TEST_F(EndedFlight, ItsLastStateIsServedUntilInterrupted) {
+  std::string scenario = servetest::kOneScreen;
+  scenario.replace(scenario.find("until = 100000.0"), 16, "until = 1.3");
+  LiveServer server(writeScenario("ended.toml", scenario), {"--speed", "0"});
+  ASSERT_TRUE(server.up());
+  const json last = server.untilState([](const json& s) { return s["running"] == false; });
+  ASSERT_FALSE(last.is_null());
+  EXPECT_EQ(last["t"].dump(), "1.3");
+  std::this_thread::sleep_for(300ms);
+  EXPECT_EQ(server.state(), last);
+  EXPECT_EQ(server.post("/api/key", R"({"key": 0})").first, 503);
+  EXPECT_EQ(server.post("/api/sim", R"({"pause": true})").first, 503);
+  EXPECT_EQ(server.wait(0s), -1) << "the server went with its flight";
+  server.signal(SIGTERM);
+  EXPECT_EQ(server.wait(10s), 0) << "a finished flight ends well when its server is closed";
 }
 
 }  // namespace

@@ -1,13 +1,18 @@
 // A real gyrelle-sim --serve on loopback, started by the test and killed at
-// the end; requests through cpp-httplib's client.
+// the end; requests through cpp-httplib's client, or raw bytes on a socket.
 #pragma once
 
+#include <arpa/inet.h>
 #include <gtest/gtest.h>
 #include <httplib.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
 #include <unistd.h>
 
 #include <chrono>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <memory>
@@ -16,6 +21,7 @@
 #include <thread>
 #include <vector>
 
+#include "sim/sim_run.h"
 #include "support/child_process.h"
 
 namespace servetest {
@@ -86,8 +92,17 @@ class LiveServer {
   bool started() const { return started_; }
   std::string host() const { return "127.0.0.1:" + std::to_string(port_); }
 
-  // Waits for the run to end by itself; its exit status, -1 on timeout.
+  // Waits for the run to end; its exit status, -1 on timeout.
   int wait(std::chrono::seconds limit) { return child_->wait(limit).value_or(-1); }
+  void signal(int number) { child_->signal(number); }
+  void kill() { child_->kill(); }
+  // [kB] the server's resident memory now, and the most it has had.
+  long residentKb(const char* field = "VmRSS:") const {
+    std::ifstream status("/proc/" + std::to_string(child_->pid()) + "/status");
+    for (std::string line; std::getline(status, line);)
+      if (line.rfind(field, 0) == 0) return std::atol(line.c_str() + std::strlen(field));
+    return -1;
+  }
 
   std::unique_ptr<httplib::Client> client() const {
     auto c = std::make_unique<httplib::Client>("127.0.0.1", port_);
@@ -138,14 +153,83 @@ inline std::string page(const json& state, size_t screen = 0) {
   return text;
 }
 
-// Named after the test and the process: ctest runs tests side by side, and a
-// file shared between them would be rewritten while another server reads it.
-inline std::string writeTemp(const std::string& name, const std::string& text) {
-  const ::testing::TestInfo* test = ::testing::UnitTest::GetInstance()->current_test_info();
-  const std::string path = ::testing::TempDir() + std::to_string(getpid()) + "-" +
-                           (test ? std::string(test->name()) + "-" : "") + name;
-  std::ofstream(path) << text;
-  return path;
+// A TCP connection to the server that sends exactly the bytes given.
+class RawConnection {
+ public:
+  explicit RawConnection(int port) : fd_(socket(AF_INET, SOCK_STREAM, 0)) {
+    sockaddr_in a{};
+    a.sin_family = AF_INET;
+    a.sin_port = htons(uint16_t(port));
+    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    connected_ = connect(fd_, reinterpret_cast<sockaddr*>(&a), sizeof a) == 0;
+  }
+  ~RawConnection() { close(fd_); }
+  RawConnection(const RawConnection&) = delete;
+  RawConnection& operator=(const RawConnection&) = delete;
+
+  bool connected() const { return connected_; }
+  // Sends all of bytes; false when the server has closed or reset.
+  bool send(const std::string& bytes) {
+    for (size_t at = 0; at < bytes.size();) {
+      const ssize_t n = ::send(fd_, bytes.data() + at, bytes.size() - at, MSG_NOSIGNAL);
+      if (n <= 0) return false;
+      at += size_t(n);
+    }
+    return true;
+  }
+  // Whether an answer (or the end) is there to read within `wait`.
+  bool readable(std::chrono::milliseconds wait) {
+    pollfd p{fd_, POLLIN, 0};
+    return poll(&p, 1, int(wait.count())) > 0;
+  }
+  // Everything the server sends until it closes; `closed` says whether it did
+  // within `limit`.
+  std::string readToEnd(std::chrono::milliseconds limit, bool* closed = nullptr) {
+    std::string got;
+    const auto end = std::chrono::steady_clock::now() + limit;
+    for (;;) {
+      const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+          end - std::chrono::steady_clock::now());
+      if (left.count() <= 0 || !readable(left)) break;
+      char buffer[65536];
+      const ssize_t n = recv(fd_, buffer, sizeof buffer, 0);
+      if (n <= 0) {
+        if (closed) *closed = true;
+        return got;
+      }
+      got.append(buffer, size_t(n));
+    }
+    if (closed) *closed = false;
+    return got;
+  }
+
+ private:
+  int fd_;
+  bool connected_ = false;
+};
+
+// The status of the first answer in what a raw connection read, 0 if none.
+inline int statusOf(const std::string& answer) {
+  return answer.rfind("HTTP/1.1 ", 0) == 0 ? std::atoi(answer.c_str() + 9) : 0;
 }
+
+// A live server flying kOneScreen from the test's own temporary folder,
+// which goes with the test.
+class LiveFlight : public simtest::SimRun {
+ protected:
+  void SetUp() override {
+    simtest::SimRun::SetUp();
+    if (IsSkipped()) return;
+    server = std::make_unique<LiveServer>(writeScenario("live.toml", kOneScreen),
+                                          std::vector<std::string>{});
+    ASSERT_TRUE(server->up());
+    ASSERT_TRUE(server->started()) << "no state within a minute of start-up";
+  }
+  void TearDown() override {
+    server.reset();
+    simtest::SimRun::TearDown();
+  }
+  std::unique_ptr<LiveServer> server;
+};
 
 }  // namespace servetest

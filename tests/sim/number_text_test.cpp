@@ -146,4 +146,33 @@ TEST(NumberText, IntegersAndColours) {
   EXPECT_EQ(out, "-2147483648 4294967295 0 12ab0f");
 }
 
+// A step's time as the scenario would write it: the count times the step's
+// shortest decimal, exact, read back as the nearest double to that decimal.
+TEST(NumberText, StepTimesAreTheExactDecimalOfCountTimesStep) {
+  const struct {
+    uint64_t steps;
+    double step;
+    const char* text;
+  } cases[] = {
+      {6130, 0.02, "122.6"},  // the double product is 122.60000000000001
+      {3, 0.1, "0.3"},        // 0.30000000000000004
+      {0, 0.02, "0.0"},
+      {50, 0.02, "1.0"},
+      {7, 1.0, "7.0"},
+      {12, 250.0, "3000.0"},
+      {1, 1e-5, "0.00001"},
+      {123456789, 0.001, "123456.789"},
+      {3, 1.0 / 3.0, "0.9999999999999999"},  // the step's 16 digits, times 3
+      {uint64_t(1) << 53, 0.5, "4503599627370496.0"},
+      {2, 1.5e20, "300000000000000000000.0"},
+  };
+  for (const auto& c : cases) {
+    const std::string text = sim::stepTimeText(c.steps, c.step);
+    EXPECT_EQ(text, c.text) << c.steps << " x " << c.step;
+    EXPECT_LE(std::fabs(std::stod(text) - double(c.steps) * c.step),
+              4 * std::numeric_limits<double>::epsilon() * double(c.steps) * c.step)
+        << text;
+  }
+}
+
 }  // namespace

@@ -173,6 +173,7 @@ class ChildProcess {
 
 #ifndef _WIN32
   void signal(int number) { ::kill(pid_, number); }
+  pid_t pid() const { return pid_; }
 #endif
 
   // Ends it at once, and waits for that.
