@@ -10,11 +10,11 @@
 //   (TomlParseStack), and end it with TomlNestingTooDeep beyond
 //   kMaxTomlParseStack, long before the stack's end.
 // - Depth of the tree. A value holds its table or array through a pointer
-//   and the library's destructor descends the tree recursively, so a dotted
-//   key of a hundred thousand parts (a.a.a...) would overflow the stack when
-//   its tree is destroyed. Here a container being destroyed hands its nested
-//   tables and arrays to a list that the outermost destructor empties one by
-//   one: destruction is a loop, not a descent.
+//   and the library's destructor descends the tree recursively; a dotted key
+//   of many parts (a.a.a...) makes a tree as deep as it has parts. Here a
+//   container being destroyed hands its nested tables and arrays to a list
+//   that the outermost destructor empties one by one: destruction is a loop,
+//   not a descent, however deep a tree the parse let through.
 #pragma once
 
 #include <cstdint>
