@@ -6,6 +6,9 @@
 // finite and in [-1, 1]; no instance slot of the module holds an instance that
 // no screen shows (a destroyed one); the only other way a flight may end is a
 // state that is no longer finite, reported as such.
+// The TOML parser (toml11, header-only) is compiled into this harness with
+// the sanitizers and the fuzzer's coverage, and with its own assert()s on
+// (the fuzz preset is a debug build): a failed assertion is a finding too.
 #include <unistd.h>
 
 #include <algorithm>

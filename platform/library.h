@@ -25,3 +25,10 @@ GYRELLE_PLATFORM_API bool libraryContains(HINSTANCE library, const void* code);
 // program, with the platform's library naming: libNAME.so on Linux, NAME.dll
 // on Windows.
 GYRELLE_PLATFORM_API std::string libraryBesideProgram(const std::string& name);
+
+// The running program's own file; empty when the system does not say.
+GYRELLE_PLATFORM_API std::string programFile();
+
+// The file of the host runtime library (libhalcyra.so, halcyra.dll), the
+// library this function is in; empty when the system does not say.
+GYRELLE_PLATFORM_API std::string hostLibraryFile();

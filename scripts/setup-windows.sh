@@ -6,8 +6,8 @@ set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
 
 packages=(g++-mingw-w64-x86-64-posix wine wine64 fonts-dejavu-core cmake ninja-build)
-# Compiled from source or used as headers by the cross build: GoogleTest, toml++, CLI11, JSON.
-packages+=(googletest libtomlplusplus-dev libcli11-dev nlohmann-json3-dev)
+# Compiled from source or used as headers by the cross build: GoogleTest, toml11, CLI11, JSON.
+packages+=(googletest libtoml11-dev libcli11-dev nlohmann-json3-dev)
 source scripts/install-missing.sh
 install_missing --no-install-recommends -- "${packages[@]}"
 

@@ -6,7 +6,7 @@ set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
 
 packages=(g++ cmake ninja-build pkg-config libgtest-dev libbenchmark-dev
-          libtomlplusplus-dev libcli11-dev libcairo2-dev libgif-dev fonts-dejavu-core
+          libtoml11-dev libcli11-dev libcairo2-dev libgif-dev fonts-dejavu-core
           libcpp-httplib-dev nlohmann-json3-dev chromium locales python3-matplotlib
           clang-14 libfuzzer-14-dev libclang-rt-14-dev)
 packages+=(libpng-dev)  # gyrelle-sim writes its PNG frames with libpng

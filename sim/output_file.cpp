@@ -35,7 +35,7 @@ fs::path followLinks(const fs::path& path, fs::file_status& status, std::error_c
 
 }  // namespace
 
-OutputFile::OutputFile(const std::string& path)
+OutputFile::OutputFile(const std::string& path, size_t bufferSize, bool sweep)
     : path_(path == "-" ? "standard output" : path), target_(path) {
   if (path == "-") {
     file_ = stdout;
@@ -53,25 +53,24 @@ OutputFile::OutputFile(const std::string& path)
     if (file_ == nullptr) fail(errno);
     return;
   }
+  if (sweep) removeStaleTemporariesOf(target_);
   // The parent folders are made when the file cannot be, which as a rule
   // they already are (a picture a frame into one folder).
   file_ = createFileBeside(target_, temp_);
-  if (file_ != nullptr) return;
-  const fs::path parent = fs::path(target_).parent_path();
-  if (!parent.empty()) {
-    fs::create_directories(parent, ec);
-    if (ec) fail(ec.message());
+  if (file_ == nullptr) {
+    const fs::path parent = fs::path(target_).parent_path();
+    if (!parent.empty()) {
+      fs::create_directories(parent, ec);
+      if (ec) fail(ec.message());
+    }
+    file_ = createFileBeside(target_, temp_);
+    if (file_ == nullptr) fail(errno);
   }
-  file_ = createFileBeside(target_, temp_);
-  if (file_ == nullptr) fail(errno);
-}
-
-OutputFile::OutputFile(const std::string& path, size_t bufferSize) : OutputFile(path) {
   // Only a file written under a temporary name, which nothing reads before
-  // the run commits it: standard output keeps its own buffering, shared with
-  // what else is printed, and a device or a FIFO the usual one, so that what
-  // reads it live is not kept waiting.
-  if (file_ == stdout || temp_.empty() || bufferSize == 0) return;
+  // the run commits it, gets the larger buffer: standard output keeps its own
+  // buffering, shared with what else is printed, and a device or a FIFO the
+  // usual one, so that what reads it live is not kept waiting.
+  if (bufferSize == 0) return;
   buffer_ = std::make_unique<char[]>(bufferSize);
   std::setvbuf(file_, buffer_.get(), _IOFBF, bufferSize);
 }

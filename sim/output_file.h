@@ -4,7 +4,8 @@
 // - a symbolic link is followed: its target is written, the link stays;
 // - a regular file, or one yet to be made, is written under a temporary name
 //   beside the target and renamed onto it by commit(); its parent folders are
-//   made when it is opened;
+//   made when it is opened, and the stale temporaries of its name (left by a
+//   run killed outright) removed;
 // - anything else that exists (a character device such as /dev/null, a FIFO)
 //   is written directly, never replaced.
 // Every write is checked: the first failure throws OutputError naming the
@@ -27,13 +28,14 @@ class OutputError : public std::runtime_error {
 
 class OutputFile {
  public:
-  explicit OutputFile(const std::string& path);  // opens now; throws OutputError
-  // The same, a regular file buffered by bufferSize bytes instead of the
-  // standard stream's few kilobytes: for a long series of short records (a
-  // row a step), so that the system is asked to write once every bufferSize
-  // bytes. A failed write shows when the buffer is written, so within
-  // bufferSize bytes.
-  OutputFile(const std::string& path, size_t bufferSize);
+  // Opens now; throws OutputError. A bufferSize other than 0 buffers a
+  // regular file by that many bytes instead of the standard stream's few
+  // kilobytes: for a long series of short records (a row a step), so that
+  // the system is asked to write once every bufferSize bytes. A failed write
+  // shows when the buffer is written, so within bufferSize bytes. A writer
+  // of many files into one folder (a picture a frame) removes the stale
+  // temporaries of them all once, and opens each with sweep false.
+  explicit OutputFile(const std::string& path, size_t bufferSize = 0, bool sweep = true);
   ~OutputFile();  // discards what was not committed
   OutputFile(const OutputFile&) = delete;
   OutputFile& operator=(const OutputFile&) = delete;

@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <vector>
 
+#include "platform/library.h"
 #include "sim/run_bounds.h"
 
 namespace sim {
@@ -40,6 +41,9 @@ void checkOutputPaths(const std::string& scenarioPath, const RunOptions& o) {
   std::vector<Named> inputs;
   if (!scenarioPath.empty()) inputs.push_back({"the scenario file", scenarioPath});
   if (!o.module.empty()) inputs.push_back({"the module", o.module});
+  const std::string program = programFile(), hostLibrary = hostLibraryFile();
+  if (!program.empty()) inputs.push_back({"gyrelle-sim's own program", program});
+  if (!hostLibrary.empty()) inputs.push_back({"the host runtime library", hostLibrary});
   std::vector<Named> outputs;
   if (!o.dumpPath.empty()) outputs.push_back({"--dump", o.dumpPath});
   if (!o.telemetryPath.empty()) outputs.push_back({"--telemetry", o.telemetryPath});

@@ -19,6 +19,7 @@
 #include "render/picture.h"
 #include "sim/csv_field.h"
 #include "sim/number_text.h"
+#include "sim/temp_file.h"
 
 namespace sim {
 namespace {
@@ -191,6 +192,22 @@ FrameWriter::FrameWriter(const std::string& dir, double every) : dir_(dir), ever
     throw OutputError(dir + ": cannot write: not a folder");
   if (access(dir.c_str(), W_OK | X_OK) != 0)
     throw OutputError(dir + ": cannot write: " + std::strerror(errno));
+  // Once for the folder, not at every picture.
+  removeStaleTemporaries(dir, isFrameName);
+}
+
+bool isFrameName(std::string_view name) {
+  // screenN-TTTTTT.mmm.png
+  auto digits = [&](size_t at, size_t count) {
+    return name.size() >= at + count &&
+           name.substr(at, count).find_first_not_of("0123456789") == std::string_view::npos;
+  };
+  if (name.substr(0, 6) != "screen" || name.size() < 6 + 1 + 1 + 6 + 4 + 4) return false;
+  const size_t dash = name.find('-', 6);
+  if (dash == std::string_view::npos || dash == 6 || !digits(6, dash - 6)) return false;
+  const size_t dot = name.find('.', dash);
+  return dot != std::string_view::npos && dot - dash - 1 >= 6 && digits(dash + 1, dot - dash - 1) &&
+         name.size() == dot + 8 && digits(dot + 1, 3) && name.substr(dot + 4) == ".png";
 }
 
 std::string frameName(size_t screen, double t) {
@@ -208,7 +225,7 @@ void FrameWriter::write(double t, halcyra::World& world) {
     Shown& shown = shown_[i];
     const bool same = shown.written && shown.width == s.width && shown.height == s.height &&
                       shown.ops == s.lastDrawing;
-    OutputFile file(dir_ + "/" + frameName(i, t));
+    OutputFile file(dir_ + "/" + frameName(i, t), 0, /*sweep=*/false);
     // Unbuffered: the picture's file is written whole, in one call.
     std::setvbuf(file.stream(), nullptr, _IONBF, 0);
     std::string error;

@@ -12,6 +12,7 @@
 
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "host/world.h"
@@ -85,5 +86,7 @@ class FrameWriter {
 
 // A picture's name: "screenN-TTTTTT.mmm.png" for screen N at t [s].
 std::string frameName(size_t screen, double t);
+// Whether name is a picture's name of that form.
+bool isFrameName(std::string_view name);
 
 }  // namespace sim

@@ -8,7 +8,6 @@
 
 #include "sim/run_bounds.h"
 #include "sim/scenario_parts.h"
-#include "sim/toml_guard.h"
 #include "sim/toml_reader.h"
 
 namespace sim {
@@ -17,27 +16,27 @@ namespace {
 constexpr double kPi = 3.14159265358979323846;
 
 // The entries of an array of tables such as [[vessel]].
-std::vector<const toml::table*> tablesOf(const toml::table& doc, std::string_view key,
-                                         const std::string& file) {
-  std::vector<const toml::table*> out;
-  const toml::node* n = doc.get(key);
-  if (!n) return out;
-  const std::string what =
-      "'" + std::string(key) + "' must be an array of tables ([[" + std::string(key) + "]])";
-  const toml::array* a = n->as_array();
-  if (!a) throw ScenarioError(file, positionOf(n->source()), what);
-  for (const toml::node& e : *a) {
-    if (!e.is_table()) throw ScenarioError(file, positionOf(e.source()), what);
-    out.push_back(e.as_table());
+std::vector<const TomlValue*> tablesOf(const TomlDocument& doc, const std::string& key) {
+  std::vector<const TomlValue*> out;
+  const TomlTableOf& top = doc.root().as_table();
+  const auto n = top.find(key);
+  if (n == top.end()) return out;
+  const std::string what = "'" + key + "' must be an array of tables ([[" + key + "]])";
+  if (!n->second.is_array()) throw ScenarioError(doc.file(), doc.positionOf(n->second), what);
+  for (const TomlValue& e : n->second.as_array()) {
+    if (!e.is_table()) throw ScenarioError(doc.file(), doc.positionOf(e), what);
+    out.push_back(&e);
   }
   return out;
 }
 
-void readSim(const toml::table& doc, Scenario& s) {
-  const toml::node* n = doc.get("sim");
-  if (!n) return;
-  if (!n->is_table()) throw ScenarioError(s.file, positionOf(n->source()), "'sim' must be a table");
-  TableReader r(*n->as_table(), s.file, "[sim]");
+void readSim(const TomlDocument& doc, Scenario& s) {
+  const TomlTableOf& top = doc.root().as_table();
+  const auto n = top.find("sim");
+  if (n == top.end()) return;
+  if (!n->second.is_table())
+    throw ScenarioError(s.file, doc.positionOf(n->second), "'sim' must be a table");
+  TableReader r(n->second, doc, "[sim]");
   if (auto v = r.number("step")) s.step = *v;
   r.check(s.step > 0.0 && s.step <= kMaxStepLength, "step", "must be above 0 and at most 3600 s");
   if (auto v = r.number("until")) s.until = *v;
@@ -55,8 +54,8 @@ void readSim(const toml::table& doc, Scenario& s) {
   r.finish();
 }
 
-BodyEntry readBody(const toml::table& t, const std::string& file) {
-  TableReader r(t, file, "[[body]]");
+BodyEntry readBody(const TomlValue& t, const TomlDocument& doc) {
+  TableReader r(t, doc, "[[body]]");
   BodyEntry b;
   b.pos = r.tablePos();
   b.name = r.requiredString("name");
@@ -70,8 +69,8 @@ BodyEntry readBody(const toml::table& t, const std::string& file) {
   return b;
 }
 
-BaseEntry readBase(const toml::table& t, const std::string& file) {
-  TableReader r(t, file, "[[base]]");
+BaseEntry readBase(const TomlValue& t, const TomlDocument& doc) {
+  TableReader r(t, doc, "[[base]]");
   BaseEntry b;
   b.pos = r.tablePos();
   b.name = r.requiredString("name");
@@ -83,9 +82,9 @@ BaseEntry readBase(const toml::table& t, const std::string& file) {
   return b;
 }
 
-ScreenEntry readScreen(const toml::table& t, const std::string& file) {
+ScreenEntry readScreen(const TomlValue& t, const TomlDocument& doc) {
   constexpr int64_t kMaxSide = 4096;  // [pixels]
-  TableReader r(t, file, "[[screen]]");
+  TableReader r(t, doc, "[[screen]]");
   ScreenEntry s;
   s.pos = r.tablePos();
   if (auto w = r.integer("width")) {
@@ -104,8 +103,8 @@ ScreenEntry readScreen(const toml::table& t, const std::string& file) {
   return s;
 }
 
-halcyra::Thruster readThruster(const toml::table& t, const std::string& file) {
-  TableReader r(t, file, "thruster");
+halcyra::Thruster readThruster(const TomlValue& t, const TomlDocument& doc) {
+  TableReader r(t, doc, "thruster");
   halcyra::Thruster th;
   const int64_t group = r.integer("group").value_or(-1);
   r.check(group >= 0 && group < THGROUP_COUNT, "group", "must be a thruster group 0 to 14");
@@ -129,9 +128,9 @@ halcyra::Thruster readThruster(const toml::table& t, const std::string& file) {
 
 // orbit = { periapsis_altitude, apoapsis_altitude, inclination, ascending_node,
 //           argument_of_periapsis, true_anomaly }   [m], [rad]
-OrbitPlacement readOrbit(const toml::node& n, const std::string& file) {
-  if (!n.is_table()) throw ScenarioError(file, positionOf(n.source()), "'orbit' must be a table");
-  TableReader r(*n.as_table(), file, "orbit");
+OrbitPlacement readOrbit(const TomlValue& n, const TomlDocument& doc) {
+  if (!n.is_table()) throw ScenarioError(doc.file(), doc.positionOf(n), "'orbit' must be a table");
+  TableReader r(n, doc, "orbit");
   OrbitPlacement o;
   o.periapsisAltitude = r.requiredNumber("periapsis_altitude");
   o.apoapsisAltitude = r.requiredNumber("apoapsis_altitude");
@@ -162,8 +161,8 @@ void placeByOrbit(const Scenario& s, VesselEntry& v) {
 
 }  // namespace
 
-VesselEntry readVessel(const toml::table& t, const std::string& file, const std::string& what) {
-  TableReader r(t, file, what);
+VesselEntry readVessel(const TomlValue& t, const TomlDocument& doc, const std::string& what) {
+  TableReader r(t, doc, what);
   VesselEntry e;
   halcyra::VesselSpec& v = e.spec;
   e.pos = r.tablePos();
@@ -178,7 +177,7 @@ VesselEntry readVessel(const toml::table& t, const std::string& file, const std:
       if (r.has(k))
         r.fail(r.valuePos(k), "'" + std::string(k) + "' and 'orbit' exclude each other");
     e.orbitPos = r.valuePos("orbit");
-    e.orbit = readOrbit(*r.node("orbit"), file);
+    e.orbit = readOrbit(*r.node("orbit"), doc);
   } else {
     v.position = r.requiredVector("position");
     v.velocity = r.requiredVector("velocity");
@@ -200,14 +199,13 @@ VesselEntry readVessel(const toml::table& t, const std::string& file, const std:
     v.base = *b;
     e.basePos = r.valuePos("base");
   }
-  if (const toml::node* n = r.node("thruster")) {
-    const toml::array* a = n->as_array();
-    if (!a)
-      r.fail(positionOf(n->source()), "'thruster' in " + what + " must be an array of tables");
-    for (const toml::node& th : *a) {
+  if (const TomlValue* n = r.node("thruster")) {
+    if (!n->is_array())
+      r.fail(doc.positionOf(*n), "'thruster' in " + what + " must be an array of tables");
+    for (const TomlValue& th : n->as_array()) {
       if (!th.is_table())
-        r.fail(positionOf(th.source()), "'thruster' in " + what + " must be an array of tables");
-      v.extraThrusters.push_back(readThruster(*th.as_table(), file));
+        r.fail(doc.positionOf(th), "'thruster' in " + what + " must be an array of tables");
+      v.extraThrusters.push_back(readThruster(th, doc));
     }
   }
   r.finish();
@@ -217,26 +215,19 @@ VesselEntry readVessel(const toml::table& t, const std::string& file, const std:
 Scenario parseScenario(std::string_view text, const std::string& file) {
   Scenario s;
   s.file = file;
-  checkTomlText(text, file);
-  toml::table doc;
-  try {
-    doc = toml::parse(text, std::string_view(file));
-  } catch (const toml::parse_error& e) {
-    throw ScenarioError(file, positionOf(e.source()), std::string(e.description()));
-  }
+  const TomlDocument doc(text, file);
   {
-    TableReader top(doc, file, "the scenario");
+    TableReader top(doc.root(), doc, "the scenario");
     for (const char* k : {"sim", "body", "base", "vessel", "screen", "event"}) top.node(k);
     top.finish();
   }
   readSim(doc, s);
-  for (const toml::table* t : tablesOf(doc, "body", file)) s.bodies.push_back(readBody(*t, file));
-  for (const toml::table* t : tablesOf(doc, "base", file)) s.bases.push_back(readBase(*t, file));
-  for (const toml::table* t : tablesOf(doc, "vessel", file))
-    s.vessels.push_back(readVessel(*t, file, "[[vessel]]"));
-  for (const toml::table* t : tablesOf(doc, "screen", file))
-    s.screens.push_back(readScreen(*t, file));
-  for (const toml::table* t : tablesOf(doc, "event", file)) s.events.push_back(readEvent(*t, file));
+  for (const TomlValue* t : tablesOf(doc, "body")) s.bodies.push_back(readBody(*t, doc));
+  for (const TomlValue* t : tablesOf(doc, "base")) s.bases.push_back(readBase(*t, doc));
+  for (const TomlValue* t : tablesOf(doc, "vessel"))
+    s.vessels.push_back(readVessel(*t, doc, "[[vessel]]"));
+  for (const TomlValue* t : tablesOf(doc, "screen")) s.screens.push_back(readScreen(*t, doc));
+  for (const TomlValue* t : tablesOf(doc, "event")) s.events.push_back(readEvent(*t, doc));
   std::stable_sort(s.events.begin(), s.events.end(),
                    [](const Event& a, const Event& b) { return a.t < b.t; });
   checkNames(s);

@@ -32,23 +32,24 @@ bool before(SourcePos a, SourcePos b) {
 
 // dock = [vessel, port, other] / undock = [vessel, port]
 void readDocking(TableReader& r, const char* key, size_t size, Event& e) {
-  const toml::node* n = r.node(key);
-  const toml::array* a = n->as_array();
+  const TomlValue* n = r.node(key);
+  const TomlDocument& doc = r.document();
   const std::string shape =
       size == 3 ? "[\"vessel\", port, \"other vessel\"]" : "[\"vessel\", port]";
   const std::string what = "'" + std::string(key) + "' must be " + shape;
-  if (!a || a->size() != size || !a->get(0)->is_string() || !a->get(1)->is_integer() ||
-      (size == 3 && !a->get(2)->is_string()))
-    r.fail(positionOf(n->source()), what);
-  e.text = a->get(0)->as_string()->get();
-  e.textPos = positionOf(a->get(0)->source());
+  if (!n->is_array() || n->as_array().size() != size || !n->as_array()[0].is_string() ||
+      !n->as_array()[1].is_integer() || (size == 3 && !n->as_array()[2].is_string()))
+    r.fail(doc.positionOf(*n), what);
+  const TomlArrayOf& a = n->as_array();
+  e.text = a[0].as_string().str;
+  e.textPos = doc.positionOf(a[0]);
   checkName(e.text, e.textPos, r.file(), "the vessel of '" + std::string(key) + "'");
-  const int64_t port = a->get(1)->as_integer()->get();
-  if (port < 0 || port > 64) r.fail(positionOf(a->get(1)->source()), "port must be 0 to 64");
-  e.port = uint32_t(port);
+  const std::optional<int64_t> port = doc.integerOf(a[1]);
+  if (!port || *port < 0 || *port > 64) r.fail(doc.positionOf(a[1]), "port must be 0 to 64");
+  e.port = uint32_t(*port);
   if (size == 3) {
-    e.other = a->get(2)->as_string()->get();
-    e.otherPos = positionOf(a->get(2)->source());
+    e.other = a[2].as_string().str;
+    e.otherPos = doc.positionOf(a[2]);
     checkName(e.other, e.otherPos, r.file(), "the other vessel of 'dock'");
   }
 }
@@ -74,8 +75,8 @@ void readKey(TableReader& r, Event& e) {
 
 }  // namespace
 
-Event readEvent(const toml::table& table, const std::string& file) {
-  TableReader r(table, file, "[[event]]");
+Event readEvent(const TomlValue& table, const TomlDocument& doc) {
+  TableReader r(table, doc, "[[event]]");
   Event e;
   e.pos = r.tablePos();
   e.t = r.requiredNumber("t");
@@ -148,9 +149,9 @@ Event readEvent(const toml::table& table, const std::string& file) {
       readDocking(r, "undock", 2, e);
       break;
     case EventKind::Spawn: {
-      const toml::node* n = r.node("spawn");
+      const TomlValue* n = r.node("spawn");
       if (!n->is_table()) r.fail(e.textPos, "'spawn' must be a table of a vessel");
-      e.spawn = readVessel(*n->as_table(), file, "spawn");
+      e.spawn = readVessel(*n, doc, "spawn");
       break;
     }
     case EventKind::Levels:

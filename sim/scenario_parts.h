@@ -1,16 +1,15 @@
 // Pieces of the scenario reader shared between its files.
 #pragma once
 
-#include <toml++/toml.h>
-
 #include <string>
 
 #include "sim/scenario.h"
+#include "sim/toml_document.h"
 
 namespace sim {
 
-VesselEntry readVessel(const toml::table& table, const std::string& file, const std::string& what);
-Event readEvent(const toml::table& table, const std::string& file);
+VesselEntry readVessel(const TomlValue& table, const TomlDocument& doc, const std::string& what);
+Event readEvent(const TomlValue& table, const TomlDocument& doc);
 // Every name used refers to something the scenario declares (or spawns).
 void checkNames(const Scenario& scenario);
 

@@ -3,10 +3,12 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 
 #include "render/page_text.h"
+#include "sim/output_file.h"
 
 namespace sim {
 namespace {
@@ -47,7 +49,7 @@ void Terminal::debugLine(double t, const char* buffer) {
   debug_ = now;
   clearBar();
   std::fprintf(out_, "t = %.3f debug: %s\n", t, now.c_str());
-  std::fflush(out_);
+  if (std::fflush(out_) != 0 && writeError_ == 0) writeError_ = errno;
 }
 
 void Terminal::note(const std::string& text) {
@@ -65,7 +67,10 @@ void Terminal::lastPages(double t, halcyra::World& world) {
     for (const std::string& line : render::pageText(s.lastDrawing))
       std::fprintf(out_, "%s\n", line.c_str());
   }
-  std::fflush(out_);
+  if (std::fflush(out_) != 0 && writeError_ == 0) writeError_ = errno;
+  if (writeError_ != 0 || std::ferror(out_))
+    throw OutputError(std::string(out_ == stdout ? "standard output" : "standard error") +
+                      ": cannot write: " + std::strerror(writeError_ != 0 ? writeError_ : EIO));
 }
 
 }  // namespace sim

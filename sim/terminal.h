@@ -20,6 +20,8 @@ class Terminal {
   // Prints the debug line when it differs from the last one printed.
   void debugLine(double t, const char* buffer);
   void note(const std::string& text);  // to stderr
+  // Prints each screen's last page, then throws OutputError when anything
+  // printed there since the start (debug lines, pages) could not be written.
   void lastPages(double t, halcyra::World& world);
 
  private:
@@ -31,6 +33,7 @@ class Terminal {
   int shown_ = -1;  // per mille of the run shown by the bar, -1 = none
   std::chrono::steady_clock::time_point drawn_{};  // when the bar was last drawn
   std::string debug_;
+  int writeError_ = 0;  // errno of the first failed flush of out_, 0 = none
 };
 
 }  // namespace sim

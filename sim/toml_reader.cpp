@@ -6,64 +6,71 @@
 
 namespace sim {
 
-SourcePos positionOf(const toml::source_region& region) {
-  return {region.begin.line, region.begin.column};
+TableReader::TableReader(const TomlValue& table, const TomlDocument& doc, std::string what)
+    : table_(table), doc_(doc), what_(std::move(what)) {}
+
+const TomlValue* TableReader::find(std::string_view key) const {
+  const TomlTableOf& t = table_.as_table();
+  const auto it = t.find(std::string(key));
+  return it == t.end() ? nullptr : &it->second;
 }
 
-TableReader::TableReader(const toml::table& table, const std::string& file, std::string what)
-    : table_(table), file_(file), what_(std::move(what)) {}
-
-const toml::node* TableReader::node(std::string_view key) {
-  const toml::node* n = table_.get(key);
+const TomlValue* TableReader::node(std::string_view key) {
+  const TomlValue* n = find(key);
   if (n) read_.emplace(key);
   return n;
 }
 
 SourcePos TableReader::valuePos(std::string_view key) const {
-  const toml::node* n = table_.get(key);
-  return n ? positionOf(n->source()) : tablePos();
+  const TomlValue* n = find(key);
+  return n ? doc_.positionOf(*n) : tablePos();
 }
 
 void TableReader::fail(SourcePos pos, const std::string& what) const {
-  throw ScenarioError(file_, pos, what);
+  throw ScenarioError(file(), pos, what);
 }
 
 void TableReader::wrongType(std::string_view key, const char* expected) const {
   fail(valuePos(key), "'" + std::string(key) + "' in " + what_ + " must be " + expected);
 }
 
-std::optional<double> TableReader::number(std::string_view key) {
-  const toml::node* n = node(key);
-  if (!n) return std::nullopt;
-  double v = 0.0;
-  if (n->is_integer()) {
-    v = double(n->as_integer()->get());
-  } else if (n->is_floating_point()) {
-    v = n->as_floating_point()->get();
-  } else {
-    wrongType(key, "a number");
+std::optional<double> finiteNumber(const TomlValue& value, const TomlDocument& doc) {
+  if (value.is_integer()) {
+    const std::optional<int64_t> v = doc.integerOf(value);
+    return v ? std::optional<double>(double(*v)) : std::nullopt;
   }
-  if (!std::isfinite(v)) wrongType(key, "a finite number");
+  if (value.is_floating() && std::isfinite(value.as_floating())) return value.as_floating();
+  return std::nullopt;
+}
+
+std::optional<double> TableReader::number(std::string_view key) {
+  const TomlValue* n = node(key);
+  if (!n) return std::nullopt;
+  if (!n->is_integer() && !n->is_floating()) wrongType(key, "a number");
+  const std::optional<double> v = finiteNumber(*n, doc_);
+  if (!v) wrongType(key, n->is_integer() ? "an integer within 64 bits" : "a finite number");
   return v;
 }
 
 std::optional<int64_t> TableReader::integer(std::string_view key) {
-  const toml::node* n = node(key);
+  const TomlValue* n = node(key);
   if (!n) return std::nullopt;
   if (!n->is_integer()) wrongType(key, "an integer");
-  return n->as_integer()->get();
+  const std::optional<int64_t> v = doc_.integerOf(*n);
+  if (!v) wrongType(key, "an integer within 64 bits");
+  return v;
 }
 
 std::optional<std::string> TableReader::text(std::string_view key) {
-  const toml::node* n = node(key);
+  const TomlValue* n = node(key);
   if (!n) return std::nullopt;
   if (!n->is_string()) wrongType(key, "a string");
-  return n->as_string()->get();
+  return n->as_string().str;
 }
 
 std::optional<std::string> TableReader::string(std::string_view key) {
   std::optional<std::string> s = text(key);
-  if (s) checkName(*s, valuePos(key), file_, "'" + std::string(key) + "' in " + what_);
+  if (s) checkName(*s, valuePos(key), file(), "'" + std::string(key) + "' in " + what_);
   return s;
 }
 
@@ -82,16 +89,16 @@ void checkName(const std::string& name, SourcePos pos, const std::string& file,
 }
 
 std::optional<bool> TableReader::boolean(std::string_view key) {
-  const toml::node* n = node(key);
+  const TomlValue* n = node(key);
   if (!n) return std::nullopt;
   if (!n->is_boolean()) wrongType(key, "true or false");
-  return n->as_boolean()->get();
+  return n->as_boolean();
 }
 
 std::optional<VECTOR3> TableReader::vector(std::string_view key) {
-  const toml::node* n = node(key);
+  const TomlValue* n = node(key);
   if (!n) return std::nullopt;
-  return readVector(*n, file_, "'" + std::string(key) + "' in " + what_);
+  return readVector(*n, doc_, "'" + std::string(key) + "' in " + what_);
 }
 
 double TableReader::requiredNumber(std::string_view key) {
@@ -117,34 +124,32 @@ void TableReader::check(bool ok, std::string_view key, const std::string& what) 
 }
 
 void TableReader::finish() const {
-  const toml::key* first = nullptr;
-  for (const auto& [key, value] : table_) {
-    if (read_.count(key.str())) continue;
-    const auto& b = key.source().begin;
-    if (!first || b.line < first->source().begin.line ||
-        (b.line == first->source().begin.line && b.column < first->source().begin.column))
+  // The table keeps no order: the first unread key by its place in the text.
+  const std::string* first = nullptr;
+  SourcePos firstPos;
+  for (const auto& [key, value] : table_.as_table()) {
+    if (read_.count(key)) continue;
+    const SourcePos p = doc_.keyPositionOf(value);
+    if (!first || p.line < firstPos.line ||
+        (p.line == firstPos.line && p.column < firstPos.column)) {
       first = &key;
+      firstPos = p;
+    }
   }
-  if (first)
-    fail(positionOf(first->source()),
-         "unknown key '" + std::string(first->str()) + "' in " + what_);
+  if (first) fail(firstPos, "unknown key '" + *first + "' in " + what_);
 }
 
-VECTOR3 readVector(const toml::node& node, const std::string& file, const std::string& what) {
-  const toml::array* a = node.as_array();
-  if (!a || a->size() != 3)
-    throw ScenarioError(file, positionOf(node.source()), what + " must be an array of 3 numbers");
+VECTOR3 readVector(const TomlValue& value, const TomlDocument& doc, const std::string& what) {
+  if (!value.is_array() || value.as_array().size() != 3)
+    throw ScenarioError(doc.file(), doc.positionOf(value), what + " must be an array of 3 numbers");
   VECTOR3 v{};
   for (int i = 0; i < 3; ++i) {
-    const toml::node& e = *a->get(size_t(i));
-    if (e.is_integer()) {
-      v[i] = double(e.as_integer()->get());
-    } else if (e.is_floating_point() && std::isfinite(e.as_floating_point()->get())) {
-      v[i] = e.as_floating_point()->get();
-    } else {
-      throw ScenarioError(file, positionOf(e.source()),
+    const TomlValue& e = value.as_array()[size_t(i)];
+    const std::optional<double> x = finiteNumber(e, doc);
+    if (!x)
+      throw ScenarioError(doc.file(), doc.positionOf(e),
                           what + " must be an array of 3 finite numbers");
-    }
+    v[i] = *x;
   }
   return v;
 }

@@ -3,8 +3,6 @@
 // misspelt key is an error rather than a silent default.
 #pragma once
 
-#include <toml++/toml.h>
-
 #include <optional>
 #include <set>
 #include <string>
@@ -12,20 +10,19 @@
 
 #include "module/host_api.h"
 #include "sim/scenario.h"
+#include "sim/toml_document.h"
 
 namespace sim {
 
-SourcePos positionOf(const toml::source_region& region);
-
 class TableReader {
  public:
-  // what names the table in messages, e.g. "[[vessel]]".
-  TableReader(const toml::table& table, const std::string& file, std::string what);
+  // table: a table of doc; what names it in messages, e.g. "[[vessel]]".
+  TableReader(const TomlValue& table, const TomlDocument& doc, std::string what);
 
-  bool has(std::string_view key) const { return table_.contains(key); }
-  // The node of a key (marked as read), or null when absent.
-  const toml::node* node(std::string_view key);
-  SourcePos tablePos() const { return positionOf(table_.source()); }
+  bool has(std::string_view key) const { return find(key) != nullptr; }
+  // The value of a key (marked as read), or null when absent.
+  const TomlValue* node(std::string_view key);
+  SourcePos tablePos() const { return doc_.positionOf(table_); }
   SourcePos valuePos(std::string_view key) const;
 
   std::optional<double> number(std::string_view key);  // integer or float, finite
@@ -49,14 +46,16 @@ class TableReader {
   void finish() const;
 
   [[noreturn]] void fail(SourcePos pos, const std::string& what) const;
-  const std::string& file() const { return file_; }
+  const TomlDocument& document() const { return doc_; }
+  const std::string& file() const { return doc_.file(); }
   const std::string& what() const { return what_; }
 
  private:
+  const TomlValue* find(std::string_view key) const;
   [[noreturn]] void wrongType(std::string_view key, const char* expected) const;
 
-  const toml::table& table_;
-  const std::string& file_;
+  const TomlValue& table_;
+  const TomlDocument& doc_;
   std::string what_;
   std::set<std::string, std::less<>> read_;
 };
@@ -66,7 +65,11 @@ class TableReader {
 void checkName(const std::string& name, SourcePos pos, const std::string& file,
                const std::string& what);
 
-// Reads [x, y, z] of numbers; throws naming the node's position.
-VECTOR3 readVector(const toml::node& node, const std::string& file, const std::string& what);
+// A number of the text: an integer within 64 bits, or a finite float;
+// nullopt for anything else.
+std::optional<double> finiteNumber(const TomlValue& value, const TomlDocument& doc);
+
+// Reads [x, y, z] of numbers; throws naming the value's position.
+VECTOR3 readVector(const TomlValue& value, const TomlDocument& doc, const std::string& what);
 
 }  // namespace sim

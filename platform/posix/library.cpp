@@ -41,9 +41,21 @@ bool libraryContains(HINSTANCE library, const void* code) {
 
 std::string libraryBesideProgram(const std::string& name) {
   const std::string file = "lib" + name + ".so";
+  const std::string program = programFile();
+  if (program.empty()) return file;
+  return program.substr(0, program.find_last_of('/') + 1) + file;
+}
+
+std::string programFile() {
   char buffer[PATH_MAX];
   const ssize_t n = readlink("/proc/self/exe", buffer, sizeof buffer - 1);
-  if (n <= 0) return file;
-  const std::string program(buffer, size_t(n));
-  return program.substr(0, program.find_last_of('/') + 1) + file;
+  return n > 0 ? std::string(buffer, size_t(n)) : std::string();
+}
+
+std::string hostLibraryFile() {
+  Dl_info info{};
+  if (dladdr(reinterpret_cast<const void*>(&hostLibraryFile), &info) == 0 ||
+      info.dli_fname == nullptr)
+    return "";
+  return info.dli_fname;
 }

@@ -51,9 +51,28 @@ bool libraryContains(HINSTANCE library, const void* code) {
 
 std::string libraryBesideProgram(const std::string& name) {
   const std::string file = name + ".dll";
-  char buffer[MAX_PATH];
-  const DWORD n = GetModuleFileNameA(nullptr, buffer, sizeof buffer);
-  if (n == 0 || n >= sizeof buffer) return file;  // LoadLibrary then searches the program's folder
-  const std::string program(buffer, n);
+  const std::string program = programFile();
+  if (program.empty()) return file;  // LoadLibrary then searches the program's folder
   return program.substr(0, program.find_last_of("\\/") + 1) + file;
+}
+
+namespace {
+
+std::string moduleFile(HMODULE module) {
+  char buffer[MAX_PATH];
+  const DWORD n = GetModuleFileNameA(module, buffer, sizeof buffer);
+  return n == 0 || n >= sizeof buffer ? std::string() : std::string(buffer, n);
+}
+
+}  // namespace
+
+std::string programFile() { return moduleFile(nullptr); }
+
+std::string hostLibraryFile() {
+  HMODULE self = nullptr;
+  if (!GetModuleHandleExA(
+          GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+          reinterpret_cast<const char*>(&hostLibraryFile), &self))
+    return "";
+  return moduleFile(self);
 }

@@ -1,3 +1,5 @@
+// A file being written cannot be removed: the C runtime opens it sharing
+// reading and writing but not deletion, until its writer closes it or dies.
 #include "sim/temp_file.h"
 
 #include <fcntl.h>
@@ -28,5 +30,7 @@ FILE* createNewFile(const std::string& name) {
   }
   return f;
 }
+
+bool removeIfStale(const std::string& name) { return _unlink(name.c_str()) == 0; }
 
 }  // namespace sim

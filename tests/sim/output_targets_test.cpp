@@ -13,6 +13,7 @@
 
 #include <future>
 
+#include "sim/temp_file.h"
 #include "sim_run.h"
 
 namespace {
@@ -128,6 +129,17 @@ TEST_F(OutputTargets, AnOutputOnAnInputOrAnotherOutputIsRefusedBeforeTheRun) {
       {"--dump", "-", "--telemetry", "-"},
   };
   std::vector<std::string> left = {"s.toml"};
+  // gyrelle-sim's own program and host library, each through a hard link
+  // here: were it not refused, the run would replace the link, not the build's.
+  for (const auto& [what, own] : {std::pair<std::string, std::string>{"program", GYRELLE_SIM_PATH},
+                                  {"library", HALCYRA_PATH}}) {
+    std::error_code ec;
+    fs::create_hard_link(own, path(what), ec);
+    ASSERT_FALSE(ec) << own << ": " << ec.message();
+    cases.push_back({what == "program" ? "--dump" : "--report", path(what)});
+    left.push_back(what);
+  }
+  std::sort(left.begin(), left.end());
 #ifndef _WIN32  // a symbolic link needs a privilege on Windows
   fs::create_symlink("s.toml", path("alias.toml"));
   cases.push_back({"--telemetry", path("alias.toml")});  // the scenario through a link
@@ -146,6 +158,27 @@ TEST_F(OutputTargets, AnOutputOnAnInputOrAnotherOutputIsRefusedBeforeTheRun) {
 }
 
 #ifndef _WIN32  // /dev/full
+TEST_F(OutputTargets, StandardOutputThatCannotBeWrittenFailsTheRun) {
+  const std::string file = writeScenario("s.toml", scenario(1.0));
+  // The last pages at the end, the telemetry as the run goes, the pages
+  // (with the debug lines) with --quiet.
+  const std::vector<std::string> extra[] = {{}, {"--telemetry", "-"}, {"--quiet"}};
+  for (const auto& more : extra) {
+    std::vector<std::string> args = {file};
+    args.insert(args.end(), more.begin(), more.end());
+    int status = -1;
+    {
+      testsupport::ChildProcess child(simCommand(args), "/dev/full", path("err.txt"));
+      status = child.wait(std::chrono::minutes(1)).value_or(-1);
+    }
+    const std::string err = simtest::readFile(path("err.txt"));
+    EXPECT_EQ(status, 1) << err;
+    EXPECT_NE(err.find("gyrelle-sim: standard output: cannot write: No space left on device\n"),
+              std::string::npos)
+        << err;
+  }
+}
+
 TEST_F(OutputTargets, AFullDiskEndsTheRunAtOnceAndKeepsTheCompleteOutputs) {
   std::ofstream(path("t.csv")) << "an older run\n";
   // Long enough that the dump fills a stdio buffer well before the end.
@@ -162,6 +195,75 @@ TEST_F(OutputTargets, AFullDiskEndsTheRunAtOnceAndKeepsTheCompleteOutputs) {
   expectNoTemporaries();
 }
 
+#endif
+
+TEST_F(OutputTargets, ARunRemovesTheStaleTemporariesOfItsOutputsAndNothingElse) {
+  // A run killed outright leaves its temporary behind.
+  const std::string longRun = writeScenario("long.toml", scenario(600.0));
+  auto temporariesOf = [&](const std::string& output) {
+    std::vector<std::string> found;
+    for (const auto& e : fs::directory_iterator(dir))
+      if (sim::outputOfTemporary(e.path().filename().string()) == output)
+        found.push_back(e.path().filename().string());
+    return found;
+  };
+  {
+    testsupport::ChildProcess child(simCommand({longRun, "--dump", path("d.txt"), "--quiet"}),
+                                    path("out.txt"), path("err.txt"));
+    for (int i = 0; i < 6000 && temporariesOf("d.txt").empty(); ++i)
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    child.kill();
+  }
+  ASSERT_EQ(temporariesOf("d.txt").size(), 1u);
+  // Others as such a run leaves them, and files that look alike but are not.
+  fs::create_directory(path("frames"));
+  const std::pair<const char*, bool> planted[] = {
+      // the name, whether it stays
+      {"t.csv.part0a1b2c", false},
+      {"r.json.partzzzzzz", false},
+      {"frames/screen0-000000.000.png.partqwerty", false},
+      {"frames/screen12-000100.500.png.part000000", false},
+      {"d.txt.partABCDEF", true},  // not a name gyrelle-sim gives
+      {"d.txt.part12345", true},
+      {"other.txt.partabc123", true},  // not an output of this run
+      {"frames/notes.txt.partabc123", true},
+      {"frames/screen0.png.partabc123", true},
+  };
+  for (const auto& [name, stays] : planted) std::ofstream(path(name)) << "stale";
+  // One that a process is writing stays: this test's own, open.
+  std::string live;
+  FILE* held = sim::createFileBeside(path("t.csv"), live);
+  ASSERT_NE(held, nullptr);
+
+  const auto r =
+      run({writeScenario("s.toml", scenario(1.0)), "--dump", path("d.txt"), "--telemetry",
+           path("t.csv"), "--frames", path("frames"), "--report", path("r.json"), "--quiet"});
+  std::fclose(held);
+  ASSERT_EQ(r.status, 0) << r.err;
+  for (const auto& [name, stays] : planted) EXPECT_EQ(fs::exists(path(name)), stays) << name;
+  EXPECT_TRUE(fs::exists(live));
+  EXPECT_EQ(temporariesOf("d.txt"), std::vector<std::string>{});
+  EXPECT_EQ(simtest::readFile(path("d.txt")).rfind("frame 0.000 0", 0), 0u);
+}
+
+#ifndef _WIN32  // a whole path of at most MAX_PATH (260) bytes on Windows
+TEST_F(OutputTargets, NamesAsLongAsTheFileSystemTakesAreWritten) {
+  std::string accents;  // 254 bytes of 'é' and one 'x'
+  for (int i = 0; i < 127; ++i) accents += "\xc3\xa9";
+  const std::pair<const char*, std::string> outputs[] = {
+      {"--dump", std::string(245, 'd')},
+      {"--telemetry", std::string(250, 't')},
+      {"--screens", std::string(255, 's')},
+      {"--report", accents + "x"},
+  };
+  std::vector<std::string> args = {writeScenario("s.toml", scenario(1.0)), "--quiet"};
+  for (const auto& [option, name] : outputs) args.insert(args.end(), {option, path(name)});
+  const auto r = run(args);
+  ASSERT_EQ(r.status, 0) << r.err;
+  for (const auto& [option, name] : outputs)
+    EXPECT_FALSE(simtest::readFile(path(name)).empty()) << option << " " << name.size();
+  expectNoTemporaries();
+}
 #endif
 
 TEST_F(OutputTargets, AFolderWhereAFileShouldGoIsFoundBeforeTheRun) {
