@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <new>
 #include <cstdio>
 #include <sstream>
 #include <utility>
@@ -186,6 +187,8 @@ TomlDocument::TomlDocument(std::string_view text, std::string file) : file_(std:
     const size_t lineEnd = pos.line < lineStarts_.size() ? lineStarts_[pos.line] - 1 : text_.size();
     throw ScenarioError(
         file_, positionAt(lineStart + std::min(byteColumn - 1, lineEnd - lineStart)), describe(m));
+  } catch (const std::bad_alloc&) {
+    throw;  // not the scenario's fault
   } catch (const std::exception& e) {
     // The library's own faults (a result unwrapped that failed, an internal
     // error) come without a place.

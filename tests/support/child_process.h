@@ -82,10 +82,20 @@ class ChildProcess {
     SECURITY_ATTRIBUTES inherited{sizeof inherited, nullptr, TRUE};
     const DWORD share = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
     HANDLE in = CreateFileA("NUL", GENERIC_READ, share, &inherited, OPEN_EXISTING, 0, nullptr);
-    HANDLE out =
-        CreateFileA(outPath.c_str(), GENERIC_WRITE, share, &inherited, CREATE_ALWAYS, 0, nullptr);
-    HANDLE err =
-        CreateFileA(errPath.c_str(), GENERIC_WRITE, share, &inherited, CREATE_ALWAYS, 0, nullptr);
+    // A file removed while a child that has just ended still held it goes
+    // when that child's handles close, a moment after its end; until then
+    // it cannot be made again: tried for up to two seconds.
+    auto create = [&](const std::string& path) {
+      HANDLE h = INVALID_HANDLE_VALUE;
+      for (int attempt = 0; attempt < 200; ++attempt) {
+        h = CreateFileA(path.c_str(), GENERIC_WRITE, share, &inherited, CREATE_ALWAYS, 0, nullptr);
+        if (h != INVALID_HANDLE_VALUE || GetLastError() != ERROR_ACCESS_DENIED) break;
+        Sleep(10);
+      }
+      return h;
+    };
+    HANDLE out = create(outPath);
+    HANDLE err = create(errPath);
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
     startup.dwFlags = STARTF_USESTDHANDLES | STARTF_USESHOWWINDOW;
