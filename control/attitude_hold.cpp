@@ -61,11 +61,12 @@ double commandedRate(double absError) {  // [rad] -> [rad/s]
 // [s] the time in which the law asks for a rate change: the vessel's response
 // time, or the step if that is longer (the level then acts for the whole step).
 double rateChangeTime(double stepLength) {
+  const double responseTime = moduleState.control.responseTime;  // [s]
   return stepLength > responseTime ? stepLength : responseTime;
 }
 
 void commandAxis(int axis, double level) {
-  controlVessel->SetAttitudeRotLevel(axis, limitLevel(level));
+  moduleState.control.vessel->SetAttitudeRotLevel(axis, limitLevel(level));
 }
 
 bool anyPortEngaged(const VESSEL& vessel) {
@@ -74,6 +75,12 @@ bool anyPortEngaged(const VESSEL& vessel) {
     if (vessel.GetDockStatus(vessel.GetDockHandle(i)) != nullptr) return true;
   }
   return false;
+}
+
+// The focus vessel's rotation levels to zero, if there is a focus vessel.
+void stopRotation() {
+  VESSEL* const focus = moduleState.focusVessel;
+  if (focus != nullptr) focus->SetAttitudeRotLevel(VECTOR3{0.0, 0.0, 0.0});
 }
 
 // The hold's automatic ends: a running trim ends too, and both leave their
@@ -86,11 +93,12 @@ void endHoldAndTrim(InstanceRecord& rec) {
 
 void controlStep(InstanceRecord& rec, double stepLength) {
   if (rec.holdActive == 1) {
-    if (rec.refMode == 4 && !rec.entryPrediction.valid) {
+    if (rec.refMode == RefMode::kEntryInterface && !rec.entryPrediction.valid) {
       endHoldAndTrim(rec);  // no entry interface to hold to
       return;
     }
-    if (focusVessel != nullptr && anyPortEngaged(*focusVessel)) {
+    const VESSEL* const focus = moduleState.focusVessel;
+    if (focus != nullptr && anyPortEngaged(*focus)) {
       endHoldAndTrim(rec);
       return;
     }
@@ -103,25 +111,26 @@ void controlStep(InstanceRecord& rec, double stepLength) {
 
 void toggleHold(InstanceRecord& rec) {
   rec.holdActive = 1 - rec.holdActive;
-  if (focusVessel != nullptr) focusVessel->SetAttitudeRotLevel(VECTOR3{0.0, 0.0, 0.0});
+  stopRotation();
 }
 
 void endHold(InstanceRecord& rec) {
   rec.holdActive = 0;
-  if (focusVessel != nullptr) focusVessel->SetAttitudeRotLevel(VECTOR3{0.0, 0.0, 0.0});
+  stopRotation();
 }
 
 void holdAxis(int axis, double deviation, double tolerance, double stepLength) {
-  if (controlVessel == nullptr) return;
+  const VesselCharacteristics& c = moduleState.control;
+  if (c.vessel == nullptr) return;
   // A deviation that is not a number gives no direction to turn in: hold the
   // axis still instead.
   if (std::isnan(deviation)) {
     nullAxisRate(axis, stepLength);
     return;
   }
-  const double mass = controlVessel->GetMass();  // [kg]
+  const double mass = c.vessel->GetMass();  // [kg]
   VESSELSTATUS status{};
-  controlVessel->GetStatus(status);
+  c.vessel->GetStatus(status);
   const double rate = status.angVel[axis];  // [rad/s]
   // The law turns the vessel so that the deviation shrinks: a positive
   // deviation calls for rotation at a negative level.
@@ -148,19 +157,20 @@ void holdAxis(int axis, double deviation, double tolerance, double stepLength) {
   }
   // The fraction of the axis's torque that changes the rate by `change`
   // within the response time (or the step, if longer).
-  const double torque = change * pmi[axis] * mass / rateChangeTime(stepLength);  // [N m]
-  commandAxis(axis, torque / axisTorque[axis]);
+  const double torque = change * c.pmi[axis] * mass / rateChangeTime(stepLength);  // [N m]
+  commandAxis(axis, torque / c.axisTorque[axis]);
 }
 
 void nullAxisRate(int axis, double stepLength) {
-  if (controlVessel == nullptr) return;
+  const VesselCharacteristics& c = moduleState.control;
+  if (c.vessel == nullptr) return;
   VESSELSTATUS status{};
-  controlVessel->GetStatus(status);
-  const double rate = status.angVel[axis];       // [rad/s]
-  const double mass = controlVessel->GetMass();  // [kg]
+  c.vessel->GetStatus(status);
+  const double rate = status.angVel[axis];  // [rad/s]
+  const double mass = c.vessel->GetMass();  // [kg]
   if (std::fabs(rate) < kSettledRate) {
     commandAxis(axis, 0.0);
     return;
   }
-  commandAxis(axis, -(mass * pmi[axis] * rate / rateChangeTime(stepLength)) / axisTorque[axis]);
+  commandAxis(axis, -(mass * c.pmi[axis] * rate / rateChangeTime(stepLength)) / c.axisTorque[axis]);
 }

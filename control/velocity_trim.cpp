@@ -25,22 +25,24 @@ namespace {
 constexpr double kMatchedSpeed = 0.001;  // [m/s] an axis at or below this is matched
 constexpr double kEngineTakeover = 3.0;  // RCS level beyond which an engine takes over
 constexpr double kTrimTime = 1.0;        // [s] the law's time constant at short steps
-constexpr int kTargetRelativeMode = 3;
 
 constexpr int kLateral = 0;  // axis arguments of SetAttitudeLinLevel
 constexpr int kVertical = 1;
 constexpr int kForeAft = 2;
 
 void setLinearLevel(int axis, double level) {
-  if (focusVessel != nullptr) focusVessel->SetAttitudeLinLevel(axis, limitLevel(level));
+  VESSEL* const focus = moduleState.focusVessel;
+  if (focus != nullptr) focus->SetAttitudeLinLevel(axis, limitLevel(level));
 }
 
 void setEngineLevel(ENGINETYPE engine, double level) {
-  if (focusVessel != nullptr) focusVessel->SetEngineLevel(engine, limitLevel(level));
+  VESSEL* const focus = moduleState.focusVessel;
+  if (focus != nullptr) focus->SetEngineLevel(engine, limitLevel(level));
 }
 
 void stopLinearLevels() {
-  if (focusVessel != nullptr) focusVessel->SetAttitudeLinLevel(VECTOR3{0.0, 0.0, 0.0});
+  VESSEL* const focus = moduleState.focusVessel;
+  if (focus != nullptr) focus->SetAttitudeLinLevel(VECTOR3{0.0, 0.0, 0.0});
 }
 
 // [s] the time in which a trim step removes the relative velocity.
@@ -54,7 +56,7 @@ double removingLevel(double mass, double speed, double thrust, double time) {
 }  // namespace
 
 void trimCommand(InstanceRecord& rec, int32_t selection) {
-  if (rec.refMode != kTargetRelativeMode) return;
+  if (rec.refMode != RefMode::kTargetRelative) return;
   if (rec.trimActive && selection == rec.trimSelection) {
     toggleTrim(rec);  // the same command again stops it
     return;
@@ -119,17 +121,19 @@ void trimStep(InstanceRecord& rec, double stepLength) {
 }
 
 void trimLateral(InstanceRecord& rec, double stepLength) {
-  setLinearLevel(kLateral, removingLevel(rec.vesselMass, rec.targetRelVel.x, linearThrust[kLateral],
-                                         trimTime(stepLength)));
+  const double thrust = moduleState.control.linearThrust[kLateral];  // [N]
+  setLinearLevel(kLateral,
+                 removingLevel(rec.vesselMass, rec.targetRelVel.x, thrust, trimTime(stepLength)));
 }
 
 void trimVertical(InstanceRecord& rec, double stepLength) {
   const double m = rec.vesselMass;       // [kg]
   const double vy = rec.targetRelVel.y;  // [m/s]
   const double time = trimTime(stepLength);
-  const double level = removingLevel(m, vy, linearThrust[kVertical], time);
-  if (engineThrust[ENGINE_HOVER] > 0.0 && level > kEngineTakeover) {
-    setEngineLevel(ENGINE_HOVER, removingLevel(m, vy, engineThrust[ENGINE_HOVER], time));
+  const VesselCharacteristics& c = moduleState.control;
+  const double level = removingLevel(m, vy, c.linearThrust[kVertical], time);
+  if (c.engineThrust[ENGINE_HOVER] > 0.0 && level > kEngineTakeover) {
+    setEngineLevel(ENGINE_HOVER, removingLevel(m, vy, c.engineThrust[ENGINE_HOVER], time));
   } else {
     setLinearLevel(kVertical, level);
   }
@@ -139,12 +143,13 @@ void trimForeAft(InstanceRecord& rec, double stepLength) {
   const double m = rec.vesselMass;       // [kg]
   const double vz = rec.targetRelVel.z;  // [m/s]
   const double time = trimTime(stepLength);
-  const double level = removingLevel(m, vz, linearThrust[kForeAft], time);
-  if (engineThrust[ENGINE_MAIN] > 0.0 && level > kEngineTakeover) {
-    setEngineLevel(ENGINE_MAIN, removingLevel(m, vz, engineThrust[ENGINE_MAIN], time));
-  } else if (engineThrust[ENGINE_RETRO] > 0.0 && level < -kEngineTakeover) {
+  const VesselCharacteristics& c = moduleState.control;
+  const double level = removingLevel(m, vz, c.linearThrust[kForeAft], time);
+  if (c.engineThrust[ENGINE_MAIN] > 0.0 && level > kEngineTakeover) {
+    setEngineLevel(ENGINE_MAIN, removingLevel(m, vz, c.engineThrust[ENGINE_MAIN], time));
+  } else if (c.engineThrust[ENGINE_RETRO] > 0.0 && level < -kEngineTakeover) {
     // Positive: the retro engine pushes aft.
-    setEngineLevel(ENGINE_RETRO, -removingLevel(m, vz, engineThrust[ENGINE_RETRO], time));
+    setEngineLevel(ENGINE_RETRO, -removingLevel(m, vz, c.engineThrust[ENGINE_RETRO], time));
   } else {
     setLinearLevel(kForeAft, level);
   }

@@ -6,25 +6,21 @@
 
 #include <cmath>
 
-VESSEL* controlVessel = nullptr;
-VECTOR3 pmi = {0.0, 0.0, 0.0};
-double responseTime = 1.0;  // until the first setup with a usable period
-double axisTorque[3] = {0.0, 0.0, 0.0};
-double linearThrust[3] = {0.0, 0.0, 0.0};
-double engineThrust[3] = {0.0, 0.0, 0.0};
+#include "module/module_state.h"
 
 namespace {
 constexpr double kMinResponseTime = 0.01;  // [s] periods up to this keep the last value
 }  // namespace
 
 void setupVesselControl(VESSEL* vessel, double period) {
-  if (period > kMinResponseTime) responseTime = period;
+  VesselCharacteristics& c = moduleState.control;
+  if (period > kMinResponseTime) c.responseTime = period;
   // A null vessel (no focus vessel) is not flown; the previous vessel's
   // characteristics stay until another vessel is taken.
-  controlVessel = vessel;
+  c.vessel = vessel;
   if (vessel == nullptr) return;
   computeThrustCapacities(vessel);
-  vessel->GetPMI(pmi);
+  vessel->GetPMI(c.pmi);
 }
 
 double groupMaxThrust(VESSEL* vessel, THGROUP_TYPE group) {
@@ -56,6 +52,9 @@ double groupMaxTorque(VESSEL* vessel, THGROUP_TYPE group) {
 }
 
 void computeThrustCapacities(VESSEL* vessel) {
+  double* const linearThrust = moduleState.control.linearThrust;  // [N]
+  double* const engineThrust = moduleState.control.engineThrust;  // [N]
+  double* const axisTorque = moduleState.control.axisTorque;      // [N m]
   linearThrust[0] =
       0.5 * (groupMaxThrust(vessel, THGROUP_LIN_POS_X) + groupMaxThrust(vessel, THGROUP_LIN_NEG_X));
   linearThrust[1] =

@@ -10,10 +10,10 @@ void releaseVessel(const InstanceRecord& rec) {
     // The hold commands the vessel whose characteristics it holds; the hold's
     // own switches zero the focus vessel. Both, should they differ.
     const VECTOR3 still{0.0, 0.0, 0.0};
-    if (controlVessel != nullptr) controlVessel->SetAttitudeRotLevel(still);
-    if (focusVessel != nullptr && focusVessel != controlVessel) {
-      focusVessel->SetAttitudeRotLevel(still);
-    }
+    VESSEL* const controlled = moduleState.control.vessel;
+    VESSEL* const focus = moduleState.focusVessel;
+    if (controlled != nullptr) controlled->SetAttitudeRotLevel(still);
+    if (focus != nullptr && focus != controlled) focus->SetAttitudeRotLevel(still);
   }
   if (rec.trimActive) stopTrimLevels(rec.trimSelection);
 }
@@ -21,5 +21,7 @@ void releaseVessel(const InstanceRecord& rec) {
 void leaveVessel(InstanceRecord& rec, VesselChange change) {
   releaseVessel(rec);
   rec.trimActive = 0;
-  if (change == VesselChange::kNoVessel || rec.refMode == 3) rec.holdActive = 0;
+  if (change == VesselChange::kNoVessel || rec.refMode == RefMode::kTargetRelative) {
+    rec.holdActive = 0;
+  }
 }

@@ -31,7 +31,8 @@ constexpr Box kBoxes[] = {
 void checkInstance(const GyrelleMFD& mfd) {
   for (int i = 0; i < 3; ++i)
     if (!std::isfinite(mfd.attOffset[i])) violated("an offset is not finite");
-  if (mfd.refMode < 1 || mfd.refMode > 4) violated("reference mode " + std::to_string(mfd.refMode));
+  if (!isRefMode(mfd.refMode))
+    violated("reference mode " + std::to_string(static_cast<int>(mfd.refMode)));
 }
 
 }  // namespace

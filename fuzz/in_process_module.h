@@ -14,7 +14,6 @@
 #include "host/world.h"
 #include "mfd/gyrelle_mfd.h"
 #include "module/module_state.h"
-#include "tests/support/module_state_reset.h"
 
 // The module's entry points (module/exports.cpp, linked in).
 extern "C" int DllMain(HINSTANCE module, uint32_t reason, void* reserved);
@@ -37,7 +36,7 @@ inline void checkLevel(double level) {
 
 // No instance slot holds an instance that no screen shows (a destroyed one).
 inline void checkSlots(halcyra::World& world) {
-  for (GyrelleMFD* slot : instanceSlot) {
+  for (GyrelleMFD* slot : moduleState.instanceSlot) {
     if (slot == nullptr) continue;
     bool shown = false;
     for (size_t i = 0; i < world.screenCount(); ++i)
@@ -51,7 +50,7 @@ struct ModuleInWorld {
   ModuleInWorld() {
     halcyra::World::install(&world);
     halcyra::levelWatch = checkLevel;
-    gyrelle_test::resetModuleState();
+    resetModuleState();
     DllMain(nullptr, DLL_PROCESS_ATTACH, nullptr);
     InitModule(nullptr);
   }

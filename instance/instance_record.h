@@ -6,16 +6,17 @@
 #include <cstdint>
 
 #include "entry/entry_prediction.h"
+#include "instance/ref_mode.h"
 #include "module/host_api.h"
 #include "targets/target_list.h"
 
 struct InstanceRecord {
-  HDC drawDc = nullptr;        // the device context of the redraw in progress
-  uint32_t mfdWidth = 0;       // [pixels]
-  uint32_t mfdHeight = 0;      // [pixels]
-  uint32_t lineHeight = 0;     // text line pitch: mfdHeight / 28 [pixels]
-  int32_t textY = 0;           // y of the next text line during a redraw [pixels]
-  int32_t refMode = 1;         // reference mode 1..4
+  HDC drawDc = nullptr;     // the device context of the redraw in progress
+  uint32_t mfdWidth = 0;    // [pixels]
+  uint32_t mfdHeight = 0;   // [pixels]
+  uint32_t lineHeight = 0;  // text line pitch: mfdHeight / 28 [pixels]
+  int32_t textY = 0;        // y of the next text line during a redraw [pixels]
+  RefMode refMode = RefMode::kUserAttitude;
   VECTOR3 refAttitude{};       // reference orientation angles (alpha, beta, gamma) [rad]
   VECTOR3 attOffset{};         // user offsets (pitch, yaw, roll) [rad]
   VECTOR3 attDeviation{};      // pitch, yaw, roll relative to the reference [rad]

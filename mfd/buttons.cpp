@@ -80,11 +80,12 @@ bool GyrelleMFD::ConsumeButton(int button, int event) {
     return true;
   }
   // PCH and PVT send the same key; each button works only in its own modes.
-  if (button == kButtonPitch && refMode == 3) return false;
-  if (button == kButtonPrevTarget && refMode != 3) return false;
+  const bool targetMode = refMode == RefMode::kTargetRelative;
+  if (button == kButtonPitch && targetMode) return false;
+  if (button == kButtonPrevTarget && !targetMode) return false;
   const uint32_t key = kButtons[button].key;
   if (key == kKeyM) {  // MOD cycles the mode instead of asking for it
-    selectMode(*this, (refMode >= 1 && refMode <= 3) ? refMode + 1 : 1);
+    selectMode(*this, nextRefMode(refMode));
     return true;
   }
   return ConsumeKeyBuffered(key);

@@ -15,6 +15,25 @@ namespace {
 constexpr double kRefreshPeriod = 0.25;   // [s] of simulation time between refreshes
 constexpr double kControlPeriod = 0.25;   // [s] response time of the hold
 constexpr uint32_t kLinesPerScreen = 28;  // text grid of the display
+
+// A freed slot goes to the newest live instance without one (a third screen
+// bumped from slot 1), so that no live instance stays without steps while a
+// slot is free.
+void giveSlotToWaitingInstance() {
+  for (size_t i = liveInstanceCount(); i-- > 0;) {
+    auto* waiting = static_cast<GyrelleMFD*>(liveInstanceAt(i));
+    if (!holdsInstanceSlot(waiting)) {
+      takeInstanceSlot(waiting);
+      return;
+    }
+  }
+}
+
+// The focus vessel's handle, or null without a focus vessel.
+OBJHANDLE focusHandle() {
+  const VESSEL* const vessel = moduleState.focusVessel;
+  return vessel != nullptr ? vessel->GetHandle() : nullptr;
+}
 }  // namespace
 
 GyrelleMFD::GyrelleMFD(uint32_t width, uint32_t height, VESSEL* vessel)
@@ -23,13 +42,14 @@ GyrelleMFD::GyrelleMFD(uint32_t width, uint32_t height, VESSEL* vessel)
   serial = registerLiveInstance(this);  // may throw; nothing else has changed yet
   // An instance that fails to build (out of memory) must leave no slot behind:
   // the message procedure then answers 0 and the slots are as they were.
-  GyrelleMFD* const slotsBefore[2] = {instanceSlot[0], instanceSlot[1]};
+  GyrelleMFD** const slot = moduleState.instanceSlot;
+  GyrelleMFD* const slotsBefore[2] = {slot[0], slot[1]};
   takeInstanceSlot(this);
   try {
     construct(width, height);
   } catch (...) {
-    instanceSlot[0] = slotsBefore[0];
-    instanceSlot[1] = slotsBefore[1];
+    slot[0] = slotsBefore[0];
+    slot[1] = slotsBefore[1];
     unregisterLiveInstance(serial);
     clearTargetList(targetList);
     DeleteObject(positiveBrush);
@@ -46,15 +66,15 @@ GyrelleMFD::GyrelleMFD(uint32_t width, uint32_t height, VESSEL* vessel)
 
 // Construction steps after the slot is taken, in their order.
 void GyrelleMFD::construct(uint32_t width, uint32_t height) {
-  refMode = 1;
+  refMode = RefMode::kUserAttitude;
   refreshTimer = 0.0;
   attOffset = VECTOR3{0.0, 0.0, 0.0};
   holdActive = 0;
   trimActive = 0;
   // The module's calculations use the focus vessel, not the vessel the host
   // passed: an instance created after a focus change works on the new vessel.
-  focusVessel = hapiGetFocusInterface();
-  setupVesselControl(focusVessel, kControlPeriod);
+  moduleState.focusVessel = hapiGetFocusInterface();
+  setupVesselControl(moduleState.focusVessel, kControlPeriod);
   refresh();
   captureUserReference(*this);
   mfdHeight = height;
@@ -65,7 +85,7 @@ void GyrelleMFD::construct(uint32_t width, uint32_t height) {
   positiveBrush = CreateSolidBrush(RGB(0, 200, 0));
   negativeBrush = CreateSolidBrush(RGB(100, 100, 100));
   textY = 0;
-  if (settingsSaved) restoreSettings();
+  if (moduleState.settingsSaved) restoreSettings();
 }
 
 GyrelleMFD::~GyrelleMFD() {
@@ -80,19 +100,8 @@ GyrelleMFD::~GyrelleMFD() {
   DeleteObject(negativeBrush);
 }
 
-bool GyrelleMFD::flies() const { return focusVessel != nullptr && holdsInstanceSlot(this); }
-
-// A freed slot goes to the newest live instance without one (a third screen
-// bumped from slot 1), so that no live instance stays without steps while a
-// slot is free.
-void giveSlotToWaitingInstance() {
-  for (size_t i = liveInstanceCount(); i-- > 0;) {
-    auto* waiting = static_cast<GyrelleMFD*>(liveInstanceAt(i));
-    if (!holdsInstanceSlot(waiting)) {
-      takeInstanceSlot(waiting);
-      return;
-    }
-  }
+bool GyrelleMFD::flies() const {
+  return moduleState.focusVessel != nullptr && holdsInstanceSlot(this);
 }
 
 void GyrelleMFD::stepUpdate(double stepLength) {
@@ -116,10 +125,11 @@ void GyrelleMFD::stepUpdate(double stepLength) {
 }
 
 void GyrelleMFD::refresh() {
-  if (focusVessel != nullptr) {
-    focusVessel->GetStatus(status);
-    hapiGetGlobalPos(focusVessel->GetHandle(), &globalPos);
-    vesselMass = focusVessel->GetMass();
+  VESSEL* const vessel = moduleState.focusVessel;
+  if (vessel != nullptr) {
+    vessel->GetStatus(status);
+    hapiGetGlobalPos(vessel->GetHandle(), &globalPos);
+    vesselMass = vessel->GetMass();
   }
   refreshReference(*this);
   // Reset, not reduced by the period: with 0.1 s steps the refresh runs every third step.
@@ -127,11 +137,12 @@ void GyrelleMFD::refresh() {
 }
 
 void GyrelleMFD::saveSettings() const {
-  settingsSaved = true;
-  savedSettings.vessel = focusVessel != nullptr ? focusVessel->GetHandle() : nullptr;
+  SavedSettings& savedSettings = moduleState.savedSettings;
+  moduleState.settingsSaved = true;
+  savedSettings.vessel = focusHandle();
   savedSettings.refMode = refMode;
   savedSettings.holdActive = holdActive;
-  if (refMode == 3) {
+  if (refMode == RefMode::kTargetRelative) {
     savedSettings.targetHandle = targetHandle;
     std::memcpy(savedSettings.targetName, targetName, sizeof targetName);
     savedSettings.targetName[sizeof savedSettings.targetName - 1] = '\0';
@@ -145,9 +156,10 @@ void GyrelleMFD::saveSettings() const {
 }
 
 void GyrelleMFD::restoreSettings() {
+  const SavedSettings& savedSettings = moduleState.savedSettings;
   refMode = savedSettings.refMode;
   holdActive = savedSettings.holdActive;
-  if (refMode == 3) {
+  if (refMode == RefMode::kTargetRelative) {
     targetHandle = savedSettings.targetHandle;
     std::memcpy(targetName, savedSettings.targetName, sizeof targetName);
     trimActive = savedSettings.trimActive;
@@ -159,13 +171,13 @@ void GyrelleMFD::restoreSettings() {
   colourMode = savedSettings.colourMode;
   // A trim and a target-relative hold were set up against the motion of the
   // vessel they flew; on another vessel (or none) the pilot engages them again.
-  const OBJHANDLE vessel = focusVessel != nullptr ? focusVessel->GetHandle() : nullptr;
+  const OBJHANDLE vessel = focusHandle();
   if (vessel == nullptr || vessel != savedSettings.vessel) {
     trimActive = 0;
-    if (vessel == nullptr || refMode == 3) holdActive = 0;
+    if (vessel == nullptr || refMode == RefMode::kTargetRelative) holdActive = 0;
   }
   // The restored mode's figures are computed before any control step acts on
-  // them: a trim would otherwise see every axis matched and a mode-4 hold no
+  // them: a trim would otherwise see every axis matched and an entry-interface hold no
   // interface, and both would end. Control starts with the next host step.
   refresh();
 }

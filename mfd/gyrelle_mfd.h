@@ -37,6 +37,3 @@ class GyrelleMFD : public MFD, public InstanceRecord {
   void construct(uint32_t width, uint32_t height);
   void trim(int32_t selection);  // a TrimSelection's key or button
 };
-
-// Hands a free update slot to the newest live instance that has none.
-void giveSlotToWaitingInstance();

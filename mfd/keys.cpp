@@ -35,19 +35,19 @@ bool GyrelleMFD::ConsumeKeyBuffered(uint32_t key) {
     turnHelpPage();
     return true;
   }
-  const bool targetMode = refMode == 3;
+  const bool targetMode = refMode == RefMode::kTargetRelative;
   switch (key) {
     case kKey1:
-      selectMode(*this, 1);
+      selectMode(*this, RefMode::kUserAttitude);
       break;
     case kKey2:
-      selectMode(*this, 2);
+      selectMode(*this, RefMode::kVelocity);
       break;
     case kKey3:
-      selectMode(*this, 3);
+      selectMode(*this, RefMode::kTargetRelative);
       break;
     case kKey4:
-      selectMode(*this, 4);
+      selectMode(*this, RefMode::kEntryInterface);
       break;
     case kKeyR:
       if (!targetMode) openBox(*this, "Select Roll", rollOffsetEntered);
@@ -81,11 +81,11 @@ bool GyrelleMFD::ConsumeKeyBuffered(uint32_t key) {
     case kKeyM:
       // The box stays open; the number typed into it selects the final mode.
       openBox(*this, "Select Mode", modeEntered);
-      selectMode(*this, 1);
+      selectMode(*this, RefMode::kUserAttitude);
       break;
     case kKeyPeriod:
       // REF: nothing is recomputed until the next refresh.
-      if (refMode == 1) refAttitude = status.orientation;
+      if (refMode == RefMode::kUserAttitude) refAttitude = status.orientation;
       break;
     case kKeySpace:
       if (targetMode) closestTarget(*this);

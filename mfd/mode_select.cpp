@@ -5,6 +5,7 @@
 #include <cerrno>
 #include <cmath>
 #include <cstdlib>
+#include <optional>
 #include <string>
 
 #include "control/velocity_trim.h"
@@ -72,8 +73,9 @@ bool offsetEntered(char* text, void* userData, int axis) {
 
 }  // namespace
 
-void selectMode(InstanceRecord& mfd, int mode) {
-  if (focusVessel != nullptr) focusVessel->SetAttitudeRotLevel(VECTOR3{0.0, 0.0, 0.0});
+void selectMode(InstanceRecord& mfd, RefMode mode) {
+  VESSEL* const vessel = moduleState.focusVessel;
+  if (vessel != nullptr) vessel->SetAttitudeRotLevel(VECTOR3{0.0, 0.0, 0.0});
   endTrim(mfd);  // a trim does not outlive the mode it was flown in
   mfd.refMode = mode;
   mfd.holdActive = 0;
@@ -84,9 +86,10 @@ bool modeEntered(void* /*id*/, char* text, void* userData) {
   InstanceRecord* mfd = liveTarget(text, userData);
   if (mfd == nullptr) return false;
   errno = 0;
-  const long mode = std::strtol(text, nullptr, 10);  // no digits read as 0
-  if (errno == ERANGE || mode < 1 || mode > 4) return false;
-  selectMode(*mfd, static_cast<int>(mode));
+  const long number = std::strtol(text, nullptr, 10);  // no digits read as 0
+  const std::optional<RefMode> mode = refModeFromNumber(number);
+  if (errno == ERANGE || !mode) return false;
+  selectMode(*mfd, *mode);
   return true;
 }
 

@@ -44,15 +44,15 @@ void drawSignedDegrees(GyrelleMFD& mfd, int x, double radians) {
   drawSigned(mfd, x, degrees, body);
 }
 
-const char* modeName(int refMode) {
-  switch (refMode) {
-    case 1:
+const char* modeName(RefMode mode) {
+  switch (mode) {
+    case RefMode::kUserAttitude:
       return "Attitude";
-    case 2:
+    case RefMode::kVelocity:
       return "Velocity";
-    case 3:
+    case RefMode::kTargetRelative:
       return "Target Relative";
-    case 4:
+    case RefMode::kEntryInterface:
       return "Entry Interface";
     default:
       return "";

@@ -26,13 +26,14 @@ double netLevel(const VESSEL& vessel, THGROUP_TYPE raise, THGROUP_TYPE lower) {
 }
 
 void readRotationLevels(GyrelleMFD& mfd) {
-  if (focusVessel == nullptr) {
+  const VESSEL* const vessel = moduleState.focusVessel;
+  if (vessel == nullptr) {
     mfd.rotThrustLevel[0] = mfd.rotThrustLevel[1] = mfd.rotThrustLevel[2] = 0.0;
     return;
   }
-  mfd.rotThrustLevel[0] = netLevel(*focusVessel, THGROUP_PITCH_RAISE, THGROUP_PITCH_LOWER);
-  mfd.rotThrustLevel[1] = netLevel(*focusVessel, THGROUP_YAW_RAISE, THGROUP_YAW_LOWER);
-  mfd.rotThrustLevel[2] = netLevel(*focusVessel, THGROUP_ROLL_RAISE, THGROUP_ROLL_LOWER);
+  mfd.rotThrustLevel[0] = netLevel(*vessel, THGROUP_PITCH_RAISE, THGROUP_PITCH_LOWER);
+  mfd.rotThrustLevel[1] = netLevel(*vessel, THGROUP_YAW_RAISE, THGROUP_YAW_LOWER);
+  mfd.rotThrustLevel[2] = netLevel(*vessel, THGROUP_ROLL_RAISE, THGROUP_ROLL_LOWER);
 }
 
 void drawTitle(GyrelleMFD& mfd) {
@@ -187,27 +188,25 @@ void GyrelleMFD::Redraw(HDC dc) {
     drawHelpPage(*this);
     return;
   }
-  if (refMode < 1 || refMode > 4) return;
+  if (!isRefMode(refMode)) return;
   drawRefModeRow(*this);  // line 2, first row of every page
   // With no focus vessel there is nothing to show figures of.
-  if (focusVessel == nullptr) return;
+  if (moduleState.focusVessel == nullptr) return;
   // An instance without an update slot is refreshed only here, so that it
   // never shows figures frozen at the moment it lost its slot.
   if (!holdsInstanceSlot(this)) refresh();
   switch (refMode) {
-    case 1:
+    case RefMode::kUserAttitude:
       drawAttitudePage(*this);
       break;
-    case 2:
+    case RefMode::kVelocity:
       drawVelocityPage(*this);
       break;
-    case 3:
+    case RefMode::kTargetRelative:
       drawTargetPage(*this);
       break;
-    case 4:
+    case RefMode::kEntryInterface:
       drawEntryPage(*this);
-      break;
-    default:
       break;
   }
 }

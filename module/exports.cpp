@@ -16,45 +16,53 @@ constexpr double kControlPeriod = 0.25;            // [s] response time of the h
 // mode: the mode is registered by the first InitModule and unregistered when
 // the last load goes, so that unloading one load leaves the other's mode.
 GYRELLE_MODULE_EXPORT void ExitModule(HINSTANCE /*module*/) {
-  if (initCount > 1) {
-    --initCount;
+  ModuleState& m = moduleState;
+  if (m.initCount > 1) {
+    --m.initCount;
     return;
   }
-  initCount = 0;
-  hapiUnregisterMFDMode(modeId);  // a second time is harmless
+  m.initCount = 0;
+  hapiUnregisterMFDMode(m.modeId);  // a second time is harmless
 }
 
 GYRELLE_MODULE_EXPORT BOOL DllMain(HINSTANCE module, DllReason reason, void* /*reserved*/) {
+  ModuleState& m = moduleState;
   if (reason == DLL_PROCESS_ATTACH) {
-    ++attachCount;
+    ++m.attachCount;
     InitLib(module);
-    exitHook = procAddress<void (*)(HINSTANCE)>(module, "ExitModule");
-    if (exitHook == nullptr) {
-      exitHook = procAddress<void (*)(HINSTANCE)>(module, "hpcDLLExit");
+    m.exitHook = procAddress<void (*)(HINSTANCE)>(module, "ExitModule");
+    if (m.exitHook == nullptr) {
+      m.exitHook = procAddress<void (*)(HINSTANCE)>(module, "hpcDLLExit");
     }
   } else if (reason == DLL_PROCESS_DETACH) {
     // Only the last load's detach ends the module; an earlier one's host has
     // called ExitModule already.
-    if (attachCount <= 1 && exitHook != nullptr) exitHook(module);
-    if (attachCount > 0) --attachCount;
+    if (m.attachCount > 1) {
+      --m.attachCount;
+    } else {
+      if (m.exitHook != nullptr) m.exitHook(module);
+      resetModuleState();  // a library kept mapped loads afresh next time
+    }
   }
   return 1;
 }
 
 GYRELLE_MODULE_EXPORT void InitModule(HINSTANCE /*module*/) {
   MFDMODESPEC spec{kModeName, kModeKey, gyrelleMsgProc};  // the host copies what it keeps
-  if (initCount++ == 0) modeId = hapiRegisterMFDMode(spec);
-  settingsSaved = false;
+  ModuleState& m = moduleState;
+  if (m.initCount++ == 0) m.modeId = hapiRegisterMFDMode(spec);
+  m.settingsSaved = false;
 }
 
 GYRELLE_MODULE_EXPORT int32_t GetModuleVersion() {
-  if (moduleVersion == 0) moduleVersion = Date2Int(kBuildDate);
-  return moduleVersion;
+  if (moduleState.moduleVersion == 0) moduleState.moduleVersion = Date2Int(kBuildDate);
+  return moduleState.moduleVersion;
 }
 
 GYRELLE_MODULE_EXPORT void hpcPostStep(double /*simt*/, double simdt, double /*mjd*/) {
-  if (instanceSlot[0] != nullptr) instanceSlot[0]->stepUpdate(simdt);
-  if (instanceSlot[1] != nullptr) instanceSlot[1]->stepUpdate(simdt);
+  GyrelleMFD* const* slot = moduleState.instanceSlot;
+  if (slot[0] != nullptr) slot[0]->stepUpdate(simdt);
+  if (slot[1] != nullptr) slot[1]->stepUpdate(simdt);
 }
 
 GYRELLE_MODULE_EXPORT void hpcFocusChanged(OBJHANDLE newFocus, OBJHANDLE /*oldFocus*/) {
@@ -66,12 +74,12 @@ GYRELLE_MODULE_EXPORT void hpcFocusChanged(OBJHANDLE newFocus, OBJHANDLE /*oldFo
   const VesselChange change = next == nullptr ? VesselChange::kNoVessel : VesselChange::kFocusMoved;
   for (size_t i = 0; i < liveInstanceCount(); ++i) {
     InstanceRecord& instance = *liveInstanceAt(i);
-    if (next == focusVessel) {
+    if (next == moduleState.focusVessel) {
       releaseVessel(instance);
     } else {
       leaveVessel(instance, change);
     }
   }
-  focusVessel = next;
-  setupVesselControl(focusVessel, kControlPeriod);
+  moduleState.focusVessel = next;
+  setupVesselControl(next, kControlPeriod);
 }

@@ -1,55 +1,51 @@
 #include "module/module_state.h"
 
 #include <algorithm>
+#include <type_traits>
 #include <vector>
 
-int32_t modeId = 0;
-VESSEL* focusVessel = nullptr;
-GyrelleMFD* instanceSlot[2] = {nullptr, nullptr};
-void (*exitHook)(HINSTANCE) = nullptr;
-int32_t moduleVersion = 0;
-int32_t initCount = 0;
-int32_t attachCount = 0;
-bool settingsSaved = false;
-SavedSettings savedSettings{};
+namespace {
+// The storage as the library is loaded. Being a constant, it initialises
+// moduleState without any code running at load.
+constexpr ModuleState kStateAtLoad{};
+static_assert(std::is_trivially_destructible_v<ModuleState>,
+              "nothing of the module's storage may run at unload");
+}  // namespace
+
+ModuleState moduleState = kStateAtLoad;
+
+void resetModuleState() {
+  delete moduleState.liveInstances;
+  moduleState = kStateAtLoad;
+}
 
 void takeInstanceSlot(GyrelleMFD* instance) {
-  if (instanceSlot[0] == nullptr) {
-    instanceSlot[0] = instance;
+  GyrelleMFD** slot = moduleState.instanceSlot;
+  if (slot[0] == nullptr) {
+    slot[0] = instance;
   } else {
-    instanceSlot[1] = instance;  // replaces whatever slot 1 held
+    slot[1] = instance;  // replaces whatever slot 1 held
   }
 }
 
 void leaveInstanceSlot(GyrelleMFD* instance) {
   // Only the slot that holds the instance: emptying slot 1 for an instance in
   // neither slot would stop a live instance's steps while it flies the vessel.
-  for (GyrelleMFD*& slot : instanceSlot) {
+  for (GyrelleMFD*& slot : moduleState.instanceSlot) {
     if (slot == instance) slot = nullptr;
   }
 }
 
 bool holdsInstanceSlot(const GyrelleMFD* instance) {
-  return instance != nullptr && (instanceSlot[0] == instance || instanceSlot[1] == instance);
+  const GyrelleMFD* const* slot = moduleState.instanceSlot;
+  return instance != nullptr && (slot[0] == instance || slot[1] == instance);
 }
 
-namespace {
-struct LiveInstance {
-  uintptr_t serial;
-  InstanceRecord* instance;
-};
-// Made with the first live instance and deleted with the last, not a static
-// object: an instance owned by a host object with static storage may be
-// destroyed at process exit after such a list would have been, and a list
-// left behind when the library is unloaded would leak.
-std::vector<LiveInstance>* live = nullptr;
-uintptr_t lastSerial = 0;
-}  // namespace
-
 uintptr_t registerLiveInstance(InstanceRecord* instance) {
+  std::vector<LiveInstance>*& live = moduleState.liveInstances;
   if (live == nullptr) live = new std::vector<LiveInstance>();
   try {
-    live->push_back(LiveInstance{lastSerial + 1, instance});
+    live->push_back(LiveInstance{moduleState.lastSerial + 1, instance});
   } catch (...) {
     if (live->empty()) {
       delete live;
@@ -57,10 +53,11 @@ uintptr_t registerLiveInstance(InstanceRecord* instance) {
     }
     throw;
   }
-  return ++lastSerial;  // counted only once the entry is stored
+  return ++moduleState.lastSerial;  // counted only once the entry is stored
 }
 
 void unregisterLiveInstance(uintptr_t serial) {
+  std::vector<LiveInstance>*& live = moduleState.liveInstances;
   if (live == nullptr) return;
   live->erase(std::remove_if(live->begin(), live->end(),
                              [serial](const LiveInstance& l) { return l.serial == serial; }),
@@ -71,16 +68,18 @@ void unregisterLiveInstance(uintptr_t serial) {
   }
 }
 
-size_t liveInstanceCount() { return live == nullptr ? 0 : live->size(); }
+size_t liveInstanceCount() {
+  return moduleState.liveInstances == nullptr ? 0 : moduleState.liveInstances->size();
+}
 
 InstanceRecord* liveInstanceAt(size_t index) {
-  return index < liveInstanceCount() ? (*live)[index].instance : nullptr;
+  return index < liveInstanceCount() ? (*moduleState.liveInstances)[index].instance : nullptr;
 }
 
 InstanceRecord* liveInstance(const void* token) {
   const auto serial = reinterpret_cast<uintptr_t>(token);
-  if (serial == 0 || live == nullptr) return nullptr;
-  for (const LiveInstance& l : *live) {
+  if (serial == 0 || moduleState.liveInstances == nullptr) return nullptr;
+  for (const LiveInstance& l : *moduleState.liveInstances) {
     if (l.serial == serial) return l.instance;
   }
   return nullptr;

@@ -1,10 +1,11 @@
-// The reference modes: the attitudes of modes 1, 2 and 4, and the dispatch of
-// every mode's refresh and entry computation (mode 3 measures the line of
-// sight to the target, targets/target_relative.h).
+// The reference modes: the attitudes of the user-attitude, velocity and
+// entry-interface modes, and the dispatch of every mode's refresh and entry
+// computation (target-relative mode measures the line of sight to the target,
+// targets/target_relative.h).
 //
-// The references of modes 1, 2 and 4 are orientation-angle triples in global
-// axes (the status record's convention); mode 3 leaves refAttitude as the
-// previous mode left it. Every entry point does nothing without a focus
+// The references of those three modes are orientation-angle triples in global
+// axes (the status record's convention); target-relative mode leaves
+// refAttitude as the previous mode left it. Every entry point does nothing without a focus
 // vessel: the host's interface pointer is the one input the module cannot
 // vouch for.
 #include "reference/reference_frames.h"
@@ -25,13 +26,14 @@ namespace {
 // the position must be read anew for Global2Local(p + d) to turn d alone.
 VECTOR3 positionNow() {
   VECTOR3 p{};
-  hapiGetGlobalPos(focusVessel->GetHandle(), &p);
+  hapiGetGlobalPos(moduleState.focusVessel->GetHandle(), &p);
   return p;
 }
 
 // vesselPos: the vessel's global position at the moment of computation [m].
 void updateDeviation(InstanceRecord& rec, const VECTOR3& vesselPos) {
-  rec.attDeviation = attitudeDeviation(rec.refAttitude, rec.attOffset, vesselPos, *focusVessel);
+  rec.attDeviation =
+      attitudeDeviation(rec.refAttitude, rec.attOffset, vesselPos, *moduleState.focusVessel);
 }
 
 // A frame whose z axis runs along the velocity and whose x axis along r x v
@@ -58,67 +60,65 @@ void buildEntryReferenceAt(InstanceRecord& rec, const VECTOR3& vesselPos) {
 }  // namespace
 
 void captureUserReference(InstanceRecord& rec) {
-  if (focusVessel == nullptr) return;
+  if (moduleState.focusVessel == nullptr) return;
   rec.refAttitude = rec.status.orientation;
   updateDeviation(rec, positionNow());
 }
 
 void refreshUserReference(InstanceRecord& rec) {
-  if (focusVessel == nullptr) return;
+  if (moduleState.focusVessel == nullptr) return;
   updateDeviation(rec, rec.globalPos);
 }
 
 void buildVelocityReference(InstanceRecord& rec) {
-  if (focusVessel == nullptr) return;
+  if (moduleState.focusVessel == nullptr) return;
   buildVelocityReferenceAt(rec, positionNow());
 }
 
 void buildEntryReference(InstanceRecord& rec) {
-  if (focusVessel == nullptr) return;
+  if (moduleState.focusVessel == nullptr) return;
   buildEntryReferenceAt(rec, positionNow());
 }
 
 void refreshReference(InstanceRecord& rec) {
-  if (focusVessel == nullptr) return;
+  if (moduleState.focusVessel == nullptr) return;
   switch (rec.refMode) {
-    case 1:
+    case RefMode::kUserAttitude:
       refreshUserReference(rec);
       break;
     // Within a refresh the position just read is the vessel's position.
-    case 2:
+    case RefMode::kVelocity:
       buildVelocityReferenceAt(rec, rec.globalPos);
       break;
-    case 3:
+    case RefMode::kTargetRelative:
       if (checkTarget(rec)) {
         updateTargetRelativeAt(rec, rec.globalPos);
       } else if (rec.targetHandle == nullptr) {
         clearTargetRelative(rec);  // a dropped target leaves no figures behind
       }
       break;
-    case 4:
+    case RefMode::kEntryInterface:
       buildEntryReferenceAt(rec, rec.globalPos);
       break;
-    default:
+    default:  // not a mode: nothing to compute
       break;
   }
 }
 
-void enterReferenceMode(InstanceRecord& rec, int mode) {
-  if (focusVessel == nullptr) return;
+void enterReferenceMode(InstanceRecord& rec, RefMode mode) {
+  if (moduleState.focusVessel == nullptr) return;
   switch (mode) {
-    case 1:
+    case RefMode::kUserAttitude:
       captureUserReference(rec);
       break;
-    case 2:
+    case RefMode::kVelocity:
       buildVelocityReference(rec);
       break;
-    case 3:
+    case RefMode::kTargetRelative:
       enterTargetMode(rec);  // list refresh and selection, ending in updateTargetRelative
       break;
-    case 4:
+    case RefMode::kEntryInterface:
       buildEntryReference(rec);
-      break;
-    default:
       break;
   }
 }

@@ -39,8 +39,8 @@ halcyra::Vessel* findVessel(halcyra::World& world, const std::string& name) {
 }
 
 std::string applyLevels(halcyra::World& world, const Event& e) {
-  halcyra::Vessel* v = findVessel(world, e.text);
-  if (!v) return "no vessel '" + e.text + "' in the world";
+  halcyra::Vessel* v = findVessel(world, e.vesselName);
+  if (!v) return "no vessel '" + e.vesselName + "' in the world";
   if (e.rot) v->iface->SetAttitudeRotLevel(*e.rot);
   if (e.lin) v->iface->SetAttitudeLinLevel(*e.lin);
   if (e.engine) {
@@ -52,16 +52,17 @@ std::string applyLevels(halcyra::World& world, const Event& e) {
 }
 
 std::string applyDocking(halcyra::World& world, const Event& e) {
-  halcyra::Vessel* v = findVessel(world, e.text);
-  if (!v) return "no vessel '" + e.text + "' in the world";
-  if (e.port >= v->ports.size()) return "'" + e.text + "' has no port " + std::to_string(e.port);
+  halcyra::Vessel* v = findVessel(world, e.vesselName);
+  if (!v) return "no vessel '" + e.vesselName + "' in the world";
+  if (e.port >= v->ports.size())
+    return "'" + e.vesselName + "' has no port " + std::to_string(e.port);
   if (e.kind == EventKind::Undock) {
     if (!world.undock(v->id, e.port)) return "port " + std::to_string(e.port) + " is free";
     return "";
   }
-  const halcyra::ObjectId other = world.findByName(e.other);
-  if (!world.vessel(other)) return "no vessel '" + e.other + "' in the world";
-  if (!world.dock(v->id, e.port, other)) return "cannot dock '" + e.other + "' there";
+  const halcyra::ObjectId other = world.findByName(e.otherName);
+  if (!world.vessel(other)) return "no vessel '" + e.otherName + "' in the world";
+  if (!world.dock(v->id, e.port, other)) return "cannot dock '" + e.otherName + "' there";
   return "";
 }
 
@@ -92,8 +93,8 @@ std::string applyEvent(halcyra::World& world, const Scenario& /*scenario*/, cons
       touched[e.screen] = true;
       if (!world.screen(e.screen).inputBox)
         return "no input box open on screen " + std::to_string(e.screen);
-      if (!world.answerInput(e.screen, e.text))
-        return "input " + quoted(e.text) + " refused; the box stays open";
+      if (!world.answerInput(e.screen, e.typedText))
+        return "input " + quoted(e.typedText) + " refused; the box stays open";
       return "";
     case EventKind::Cancel:
       touched[e.screen] = true;
@@ -102,23 +103,24 @@ std::string applyEvent(halcyra::World& world, const Scenario& /*scenario*/, cons
       return "";
     case EventKind::Mode:
       touched[e.screen] = true;
-      if (!world.setScreenMode(e.screen, e.text)) return "cannot switch to mode '" + e.text + "'";
+      if (!world.setScreenMode(e.screen, e.modeName))
+        return "cannot switch to mode '" + e.modeName + "'";
       return "";
     case EventKind::Rebuild:
       touched.assign(touched.size(), true);
       world.rebuildScreens();
       return "";
     case EventKind::Focus: {
-      const halcyra::Vessel* v = findVessel(world, e.text);
-      if (!v || !world.setFocus(v->id)) return "no vessel '" + e.text + "' to focus";
+      const halcyra::Vessel* v = findVessel(world, e.focusName);
+      if (!v || !world.setFocus(v->id)) return "no vessel '" + e.focusName + "' to focus";
       return "";
     }
     case EventKind::Dock:
     case EventKind::Undock:
       return applyDocking(world, e);
     case EventKind::Delete:
-      if (!world.deleteObject(world.findByName(e.text)))
-        return "no object '" + e.text + "' in the world";
+      if (!world.deleteObject(world.findByName(e.deletedName)))
+        return "no object '" + e.deletedName + "' in the world";
       return "";
     case EventKind::Spawn:
       // The names were checked before the run; what the world still refuses

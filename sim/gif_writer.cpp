@@ -13,11 +13,11 @@
 #include "render/picture.h"
 #include "sim/gif_palette.h"
 #include "sim/output_file.h"
+#include "sim/time_slack.h"
 
 namespace sim {
 namespace {
 
-constexpr double kTimeSlack = 1e-9;      // [s] the runner's slack for due times
 constexpr double kTicksPerSecond = 100;  // GIF delays are in hundredths of a second
 constexpr int kMaxDelay = 65535;         // [ticks] the field's range
 

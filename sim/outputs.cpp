@@ -20,11 +20,10 @@
 #include "sim/csv_field.h"
 #include "sim/number_text.h"
 #include "sim/temp_file.h"
+#include "sim/time_slack.h"
 
 namespace sim {
 namespace {
-
-constexpr double kTimeSlack = 1e-9;  // [s] the same slack as for events
 
 // The next multiple of every after t.
 double nextMultiple(double t, double every) {

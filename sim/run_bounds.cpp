@@ -4,10 +4,9 @@
 #include <cmath>
 #include <cstdio>
 
+#include "sim/time_slack.h"
 namespace sim {
 namespace {
-
-constexpr double kTimeSlack = 1e-9;  // [s] the loop's slack: a time within it counts as reached
 
 std::string seconds(double t) {
   char text[48];

@@ -12,6 +12,7 @@
 
 #include "sim/runner.h"
 #include "sim/scenario.h"
+#include "sim/time_slack.h"
 
 namespace sim {
 
@@ -19,10 +20,10 @@ constexpr double kMaxSteps = 1e9;          // steps of one run
 constexpr double kMaxStepLength = 3600.0;  // [s] longest fixed step
 constexpr double kMinFrameEvery = 0.001;   // [s] frame names carry milliseconds
 
-// The number of steps a run to until takes at this step, rounded up (the
-// loop's slack of 1e-9 s counts as reached).
+// The number of steps a run to until takes at this step, rounded up (a time
+// within the loop's slack counts as reached).
 inline double stepsToReach(double until, double step) {  // [s], [s]
-  return std::ceil(std::max(0.0, until - 1e-9) / step);
+  return std::ceil(std::max(0.0, until - kTimeSlack) / step);
 }
 
 // A command line that cannot run with the scenario: exit 2, what() is the message.

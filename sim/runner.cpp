@@ -7,12 +7,11 @@
 #include "sim/interrupt.h"
 #include "sim/run_outputs.h"
 #include "sim/terminal.h"
+#include "sim/time_slack.h"
 #include "sim/world_setup.h"
 
 namespace sim {
 namespace {
-
-constexpr double kTimeSlack = 1e-9;  // [s] an event at te is due at t when te <= t + slack
 
 // Makes the world the one the host operations answer from, for the run.
 struct Installed {

@@ -1,6 +1,6 @@
 // One run of a scenario with the module loaded, and the outputs it writes.
 // The loop, with t = steps * step (never a running sum, so times stay exact):
-//   1. run every event due at t (its time <= t + 1e-9), in order; redraw each
+//   1. run every event due at t (its time <= t + kTimeSlack), in order; redraw each
 //      screen they touched; a live flight then applies the person's actions
 //      and waits for its pace (live_hooks.h), applying the actions taken
 //      meanwhile at the same t;

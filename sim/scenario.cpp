@@ -8,6 +8,7 @@
 
 #include "sim/run_bounds.h"
 #include "sim/scenario_parts.h"
+#include "sim/time_slack.h"
 #include "sim/toml_reader.h"
 
 namespace sim {
@@ -46,7 +47,7 @@ void readSim(const TomlDocument& doc, Scenario& s) {
   // The default redraw interval is one second or one step, whichever is longer.
   const std::optional<double> redraw = r.number("redraw");
   s.redraw = redraw.value_or(std::max(s.redraw, s.step));
-  r.check(s.redraw >= s.step - 1e-9, "redraw", "must not be below the step");
+  r.check(s.redraw >= s.step - kTimeSlack, "redraw", "must not be below the step");
   if (auto v = r.string("focus")) {
     s.focus = *v;
     s.focusPos = r.valuePos("focus");

@@ -81,13 +81,19 @@ struct Event {
   int32_t button = 0;
   std::string buttonLabel;  // a button named by its label, found when the event runs
   bool release = false;
-  std::string text;   // input text, mode name, focus / delete name, dock / levels vessel
-  std::string other;  // the vessel docked to
-  uint32_t port = 0;
-  VesselEntry spawn;
-  std::optional<VECTOR3> rot, lin;  // rotation / linear levels (pitch|x, yaw|y, roll|z)
-  std::optional<VECTOR3> engine;    // main, retro, hover
-  SourcePos pos, screenPos, textPos, otherPos;
+  std::string typedText;            // Input: the answer to the open input box
+  std::string modeName;             // Mode: the mode the screen switches to ("" = none)
+  std::string focusName;            // Focus: the vessel the pilot flies from now on
+  std::string deletedName;          // Delete: the body, base or vessel removed
+  std::string vesselName;           // Dock, Undock, Levels: the vessel whose port or levels change
+  std::string otherName;            // Dock: the vessel docked to
+  uint32_t port = 0;                // Dock, Undock
+  VesselEntry spawn;                // Spawn
+  std::optional<VECTOR3> rot, lin;  // Levels: rotation / linear (pitch|x, yaw|y, roll|z)
+  std::optional<VECTOR3> engine;    // Levels: main, retro, hover
+  SourcePos pos, screenPos;
+  SourcePos valuePos;  // the action's value; for Dock and Undock, the vessel's name in it
+  SourcePos otherPos;  // Dock: the other vessel's name
 };
 
 struct Scenario {

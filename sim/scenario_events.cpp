@@ -41,16 +41,16 @@ void readDocking(TableReader& r, const char* key, size_t size, Event& e) {
       !n->as_array()[1].is_integer() || (size == 3 && !n->as_array()[2].is_string()))
     r.fail(doc.positionOf(*n), what);
   const TomlArrayOf& a = n->as_array();
-  e.text = a[0].as_string().str;
-  e.textPos = doc.positionOf(a[0]);
-  checkName(e.text, e.textPos, r.file(), "the vessel of '" + std::string(key) + "'");
+  e.vesselName = a[0].as_string().str;
+  e.valuePos = doc.positionOf(a[0]);
+  checkName(e.vesselName, e.valuePos, r.file(), "the vessel of '" + std::string(key) + "'");
   const std::optional<int64_t> port = doc.integerOf(a[1]);
   if (!port || *port < 0 || *port > 64) r.fail(doc.positionOf(a[1]), "port must be 0 to 64");
   e.port = uint32_t(*port);
   if (size == 3) {
-    e.other = a[2].as_string().str;
+    e.otherName = a[2].as_string().str;
     e.otherPos = doc.positionOf(a[2]);
-    checkName(e.other, e.otherPos, r.file(), "the other vessel of 'dock'");
+    checkName(e.otherName, e.otherPos, r.file(), "the other vessel of 'dock'");
   }
 }
 
@@ -106,7 +106,7 @@ Event readEvent(const TomlValue& table, const TomlDocument& doc) {
            "[[event]] needs an action: key, button, input, cancel, mode, rebuild, focus, dock, "
            "undock, delete, spawn, or vessel with rot / lin / engine");
   e.kind = action->kind;
-  e.textPos = r.valuePos(action->key);
+  e.valuePos = r.valuePos(action->key);
 
   switch (e.kind) {
     case EventKind::Key:
@@ -124,7 +124,7 @@ Event readEvent(const TomlValue& table, const TomlDocument& doc) {
       e.release = r.boolean("release").value_or(false);
       break;
     case EventKind::Input:
-      e.text = *r.text("input");  // typed text: the module judges it
+      e.typedText = *r.text("input");  // the module judges it
       break;
     case EventKind::Cancel:
       r.check(*r.boolean("cancel"), "cancel", "must be true");
@@ -133,14 +133,14 @@ Event readEvent(const TomlValue& table, const TomlDocument& doc) {
       r.check(*r.boolean("rebuild"), "rebuild", "must be true");
       break;
     case EventKind::Mode:
-      e.text = *r.string("mode");
-      if (e.text == "none") e.text.clear();
+      e.modeName = *r.string("mode");
+      if (e.modeName == "none") e.modeName.clear();
       break;
     case EventKind::Focus:
-      e.text = *r.string("focus");
+      e.focusName = *r.string("focus");
       break;
     case EventKind::Delete:
-      e.text = *r.string("delete");
+      e.deletedName = *r.string("delete");
       break;
     case EventKind::Dock:
       readDocking(r, "dock", 3, e);
@@ -150,17 +150,17 @@ Event readEvent(const TomlValue& table, const TomlDocument& doc) {
       break;
     case EventKind::Spawn: {
       const TomlValue* n = r.node("spawn");
-      if (!n->is_table()) r.fail(e.textPos, "'spawn' must be a table of a vessel");
+      if (!n->is_table()) r.fail(e.valuePos, "'spawn' must be a table of a vessel");
       e.spawn = readVessel(*n, doc, "spawn");
       break;
     }
     case EventKind::Levels:
-      e.text = *r.string("vessel");
+      e.vesselName = *r.string("vessel");
       e.rot = r.vector("rot");
       e.lin = r.vector("lin");
       e.engine = r.vector("engine");
       if (!e.rot && !e.lin && !e.engine)
-        r.fail(e.textPos, "'vessel' in [[event]] needs rot, lin or engine levels");
+        r.fail(e.valuePos, "'vessel' in [[event]] needs rot, lin or engine levels");
       break;
   }
   if (e.kind != EventKind::Button && r.has("release"))

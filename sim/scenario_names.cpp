@@ -46,7 +46,7 @@ void checkNames(const Scenario& s) {
   std::set<std::string> spawned;
   std::set<std::string> taken = n.all;
   for (const Event& e : s.events) {
-    if (e.kind == EventKind::Delete) taken.erase(e.text);
+    if (e.kind == EventKind::Delete) taken.erase(e.deletedName);
     if (e.kind != EventKind::Spawn) continue;
     if (!taken.insert(e.spawn.spec.name).second)
       throw ScenarioError(s.file, e.spawn.pos,
@@ -70,17 +70,19 @@ void checkNames(const Scenario& s) {
                               std::to_string(s.screens.size()) + ")");
     switch (e.kind) {
       case EventKind::Focus:
+        needVessel(s, n, e.focusName, e.valuePos);
+        break;
       case EventKind::Undock:
       case EventKind::Levels:
-        needVessel(s, n, e.text, e.textPos);
+        needVessel(s, n, e.vesselName, e.valuePos);
         break;
       case EventKind::Dock:
-        needVessel(s, n, e.text, e.textPos);
-        needVessel(s, n, e.other, e.otherPos);
+        needVessel(s, n, e.vesselName, e.valuePos);
+        needVessel(s, n, e.otherName, e.otherPos);
         break;
       case EventKind::Delete:
-        if (!n.all.count(e.text))
-          throw ScenarioError(s.file, e.textPos, "unknown object '" + e.text + "'");
+        if (!n.all.count(e.deletedName))
+          throw ScenarioError(s.file, e.valuePos, "unknown object '" + e.deletedName + "'");
         break;
       case EventKind::Spawn:
         checkVessel(s, n, e.spawn);
@@ -104,8 +106,8 @@ void checkModes(const Scenario& s, const std::vector<std::string>& modes) {
   for (const ScreenEntry& sc : s.screens)
     if (!known(sc.mode)) throw ScenarioError(s.file, sc.modePos, unknown(sc.mode));
   for (const Event& e : s.events)
-    if (e.kind == EventKind::Mode && !known(e.text))
-      throw ScenarioError(s.file, e.textPos, unknown(e.text));
+    if (e.kind == EventKind::Mode && !known(e.modeName))
+      throw ScenarioError(s.file, e.valuePos, unknown(e.modeName));
 }
 
 }  // namespace sim

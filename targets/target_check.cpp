@@ -6,7 +6,6 @@
 #include "targets/target_commands.h"
 
 namespace {
-constexpr int kTargetRelativeMode = 3;
 
 // The name lookup settles the usual case with one host query: the host knows
 // an object under that handle now. Otherwise (a base name cut short, or a
@@ -32,7 +31,7 @@ bool checkTarget(InstanceRecord& rec) {
   endTrim(rec);  // nothing left to match
   // Only target-relative mode takes its deviations from the line of sight to
   // the target; a hold in another mode has its own reference and goes on.
-  if (rec.refMode == kTargetRelativeMode) {
+  if (rec.refMode == RefMode::kTargetRelative) {
     rec.attDeviation = VECTOR3{0.0, 0.0, 0.0};
     if (rec.holdActive) endHold(rec);
   }

@@ -35,14 +35,12 @@ TargetNode* findEntry(const TargetList& list, OBJHANDLE object) {
   }
   return nullptr;
 }
-constexpr int kTargetRelativeMode = 3;
-
 // The figures of the target just named, at once, as entering the mode computes
 // them: the page, the hold and the trim never work on the previous target's.
 // In another mode (a name typed into a box opened before the mode changed)
 // the deviations are that mode's; entering target mode computes them then.
 void refreshSelectedTarget(InstanceRecord& rec) {
-  if (rec.refMode != kTargetRelativeMode) return;
+  if (rec.refMode != RefMode::kTargetRelative) return;
   if (checkTarget(rec)) {
     updateTargetRelative(rec);
   } else if (rec.targetHandle == nullptr) {

@@ -14,7 +14,8 @@ void clearTargetRelative(InstanceRecord& rec) {
 }
 
 void updateTargetRelativeAt(InstanceRecord& rec, const VECTOR3& vesselPos) {
-  if (focusVessel == nullptr) return;
+  VESSEL* const vessel = moduleState.focusVessel;
+  if (vessel == nullptr) return;
   if (rec.targetHandle == nullptr) {
     clearTargetRelative(rec);
     return;
@@ -23,15 +24,15 @@ void updateTargetRelativeAt(InstanceRecord& rec, const VECTOR3& vesselPos) {
   hapiGetGlobalPos(rec.targetHandle, &targetPos);
   VECTOR3 targetLocal{};
   VECTOR3 vesselLocal{};
-  focusVessel->Global2Local(targetPos, targetLocal);
-  focusVessel->Global2Local(vesselPos, vesselLocal);
+  vessel->Global2Local(targetPos, targetLocal);
+  vessel->Global2Local(vesselPos, vesselLocal);
   rec.targetRelPos = targetLocal - vesselLocal;          // vessel axes [m]
   rec.attDeviation = directionAngles(rec.targetRelPos);  // pitch and yaw of the line of sight
 
   VECTOR3 relVelGlobal{};  // own minus target's, global axes [m/s]
-  focusVessel->GetRelativeVel(rec.targetHandle, relVelGlobal);
+  vessel->GetRelativeVel(rec.targetHandle, relVelGlobal);
   // Global2Local of p + w, with p the vessel's own position, turns w into vessel axes.
-  focusVessel->Global2Local(vesselPos + relVelGlobal, rec.targetRelVel);
+  vessel->Global2Local(vesselPos + relVelGlobal, rec.targetRelVel);
 
   const VECTOR3& r = rec.targetRelPos;
   const VECTOR3& v = rec.targetRelVel;
@@ -39,8 +40,8 @@ void updateTargetRelativeAt(InstanceRecord& rec, const VECTOR3& vesselPos) {
 }
 
 void updateTargetRelative(InstanceRecord& rec) {
-  if (focusVessel == nullptr) return;
+  if (moduleState.focusVessel == nullptr) return;
   VECTOR3 vesselPos{};
-  hapiGetGlobalPos(focusVessel->GetHandle(), &vesselPos);
+  hapiGetGlobalPos(moduleState.focusVessel->GetHandle(), &vesselPos);
   updateTargetRelativeAt(rec, vesselPos);
 }

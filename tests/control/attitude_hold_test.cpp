@@ -24,10 +24,10 @@ class HoldLaw : public ControlWorld {
     ControlWorld::SetUp();
     ship = addVessel("Probe", {}, 20000.0);
     world->setFocus(ship);
-    controlVessel = focusVessel = iface(ship);
-    pmi = VECTOR3{1.0, 1.0, 1.0};
-    for (double& t : axisTorque) t = 10000.0;
-    responseTime = 0.25;
+    moduleState.control.vessel = moduleState.focusVessel = iface(ship);
+    moduleState.control.pmi = VECTOR3{1.0, 1.0, 1.0};
+    for (double& t : moduleState.control.axisTorque) t = 10000.0;
+    moduleState.control.responseTime = 0.25;
   }
   // The level the law asks for to change the rate by `change` [rad/s].
   static double levelFor(double change) { return change * 1.0 * 20000.0 / 0.25 / 10000.0; }
@@ -77,7 +77,7 @@ TEST_F(HoldLaw, LevelsAreLimitedToFullThrust) {
   EXPECT_EQ(holdPitch(-20.0 * kRadPerDeg, fastest - 1.7 / 8.0), 1.0);
   EXPECT_EQ(holdPitch(20.0 * kRadPerDeg, 3.0 / 8.0 - fastest), -1.0);
   // No torque at all: full level in the needed sense.
-  axisTorque[0] = 0.0;
+  moduleState.control.axisTorque[0] = 0.0;
   EXPECT_EQ(holdPitch(-1.0 * kRadPerDeg, 0.0), 1.0);
   EXPECT_EQ(holdPitch(0.0, 0.01), -1.0);
 }
@@ -117,7 +117,7 @@ TEST_F(HoldLaw, LongStepsStretchTheTimeConstants) {
       {0.02, 0.05, 0.2, -0.2 * k / 0.25},
   };
   for (const Case& c : cases) {
-    responseTime = 0.25;
+    moduleState.control.responseTime = 0.25;
     setRate(ship, 0, c.rate * kRadPerDeg);
     holdAxis(0, c.deviation * kRadPerDeg, kTolerance, c.step);
     EXPECT_NEAR(rotLevel(ship, 0), c.level, 1e-15) << c.step << " s, " << c.deviation << " deg";
@@ -144,11 +144,11 @@ class HoldEnds : public ControlWorld {
     spec.position = VECTOR3{1100, 0, 0};
     tender = world->addVessel(spec);
     focusWithInstance(ship);
-    for (double& t : axisTorque) t = 10000.0;
-    linearThrust[2] = 1000.0;
-    engineThrust[ENGINE_MAIN] = 5000.0;
+    for (double& t : moduleState.control.axisTorque) t = 10000.0;
+    moduleState.control.linearThrust[2] = 1000.0;
+    moduleState.control.engineThrust[ENGINE_MAIN] = 5000.0;
     // Holding, turning hard, with a fore/aft trim flying the main engine.
-    mfd->refMode = 3;
+    mfd->refMode = RefMode::kTargetRelative;
     mfd->holdActive = 1;
     mfd->attDeviation = VECTOR3{0.5, 0.0, 0.0};
     mfd->trimActive = 1;
@@ -183,7 +183,7 @@ TEST_F(HoldEnds, HoldReleasesWhenPortEngagedAndStopsEverything) {
 }
 
 TEST_F(HoldEnds, HoldReleasesWithoutEntryInterface) {
-  mfd->refMode = 4;
+  mfd->refMode = RefMode::kEntryInterface;
   mfd->entryPrediction.valid = false;
   controlStep(*mfd, kShortStep);
   expectAllStopped();
@@ -201,9 +201,9 @@ TEST_F(HoldEnds, TrimRunsOnWhileDockedWithoutHold) {
 TEST_F(HoldEnds, SecondInstanceLevelsStand) {
   second = std::make_unique<GyrelleMFD>(256, 280, iface(ship));
   second->holdActive = 1;
-  second->refMode = 1;
+  second->refMode = RefMode::kUserAttitude;
   second->attDeviation = VECTOR3{-0.5, 0.0, 0.0};
-  for (double& t : axisTorque) t = 10000.0;
+  for (double& t : moduleState.control.axisTorque) t = 10000.0;
   mfd->stepUpdate(0.02);
   ASSERT_LT(rotLevel(ship, 0), 0.0);
   second->stepUpdate(0.02);
@@ -211,8 +211,8 @@ TEST_F(HoldEnds, SecondInstanceLevelsStand) {
 }
 
 TEST_F(HoldEnds, NoFocusVesselIsTolerated) {
-  focusVessel = nullptr;
-  controlVessel = nullptr;
+  moduleState.focusVessel = nullptr;
+  moduleState.control.vessel = nullptr;
   controlStep(*mfd, kShortStep);
   toggleHold(*mfd);
   endTrim(*mfd);

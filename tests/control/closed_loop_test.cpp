@@ -90,7 +90,7 @@ TEST_F(GenericVesselFlight, HoldWithOffsetsSettlesFromRandomAttitudes) {
 
 TEST_F(GenericVesselFlight, HoldInTargetModePointsTheNoseAtTheTarget) {
   ASSERT_TRUE(world->pressKey(0, 4));  // target-relative mode: the closest object
-  ASSERT_EQ(mfd->refMode, 3);
+  ASSERT_EQ(mfd->refMode, RefMode::kTargetRelative);
   ASSERT_EQ(halcyra::toId(mfd->targetHandle), target);
   ASSERT_TRUE(world->pressKey(0, 35));
   const VECTOR3 lineOfSight = world->globalPosition(target) - world->globalPosition(ship);
@@ -114,7 +114,7 @@ TEST_F(GenericVesselFlight, TrimAllEndsByItselfWithTheVelocityMatched) {
   for (int run = 0; run < 3; ++run) {
     vessel().velocity = VECTOR3{speed(random), speed(random), speed(random)};
     for (int i = 0; i < 15; ++i) flyStep();  // a refresh sees the new velocity
-    ASSERT_TRUE(world->pressKey(0, 76));  // TRA
+    ASSERT_TRUE(world->pressKey(0, 76));     // TRA
     ASSERT_EQ(mfd->trimActive, 1u);
     const long start = steps;
     while (mfd->trimActive && (steps - start) * kStep < 120.0) flyStep();

@@ -14,7 +14,6 @@
 #include "host/world.h"
 #include "mfd/gyrelle_mfd.h"
 #include "module/module_state.h"
-#include "support/module_state_reset.h"
 
 namespace control_test {
 
@@ -40,7 +39,7 @@ class ControlWorld : public ::testing::Test {
   void TearDown() override {
     mfd.reset();
     second.reset();
-    gyrelle_test::resetModuleState();
+    resetModuleState();
     world.reset();
     halcyra::World::install(nullptr);
   }

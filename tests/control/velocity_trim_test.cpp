@@ -16,12 +16,12 @@ class Trim : public ControlWorld {
     ControlWorld::SetUp();
     ship = addVessel("Ship", {});
     focusWithInstance(ship);
-    mfd->refMode = 3;
+    mfd->refMode = RefMode::kTargetRelative;
     mfd->vesselMass = 10000.0;  // [kg]
-    for (double& f : linearThrust) f = 2000.0;
-    engineThrust[ENGINE_MAIN] = 100000.0;
-    engineThrust[ENGINE_RETRO] = 50000.0;
-    engineThrust[ENGINE_HOVER] = 0.0;
+    for (double& f : moduleState.control.linearThrust) f = 2000.0;
+    moduleState.control.engineThrust[ENGINE_MAIN] = 100000.0;
+    moduleState.control.engineThrust[ENGINE_RETRO] = 50000.0;
+    moduleState.control.engineThrust[ENGINE_HOVER] = 0.0;
   }
   void fly(int32_t selection, VECTOR3 relVel, double stepLength = kShortStep) {
     mfd->trimActive = 1;
@@ -71,15 +71,15 @@ TEST_F(Trim, RetroEngineTakesLargeAftCorrections) {
 }
 
 TEST_F(Trim, WithoutRetroTheRcsGivesFullAftThrust) {
-  engineThrust[ENGINE_RETRO] = 0.0;
+  moduleState.control.engineThrust[ENGINE_RETRO] = 0.0;
   fly(TRIM_FORE_AFT, VECTOR3{0, 0, 2.0});
   EXPECT_EQ(linLevel(ship, 2), -1.0);
   EXPECT_EQ(engineLevel(ship, ENGINE_RETRO), 0.0);
 }
 
 TEST_F(Trim, HoverTakesOverOnlyBeyondThreeTimesTheRcs) {
-  engineThrust[ENGINE_HOVER] = 100000.0;
-  linearThrust[1] = 2500.0;
+  moduleState.control.engineThrust[ENGINE_HOVER] = 100000.0;
+  moduleState.control.linearThrust[1] = 2500.0;
   fly(TRIM_VERTICAL, VECTOR3{0, -0.75, 0});  // L exactly 3
   EXPECT_EQ(linLevel(ship, 1), 1.0);
   EXPECT_EQ(engineLevel(ship, ENGINE_HOVER), 0.0);
@@ -105,7 +105,7 @@ TEST_F(Trim, OnlyTheAxesOffTheirMatchAreFlownAndTheTrimEndsByItself) {
 }
 
 TEST_F(Trim, CommandsActOnlyInTargetRelativeMode) {
-  mfd->refMode = 1;
+  mfd->refMode = RefMode::kUserAttitude;
   trimCommand(*mfd, TRIM_ALL);
   EXPECT_EQ(mfd->trimActive, 0u);
   EXPECT_EQ(mfd->trimSelection, 0);
@@ -156,7 +156,7 @@ TEST_F(Trim, EnteringTargetModeAgainStopsTheEngines) {
 }
 
 TEST_F(Trim, NonFiniteInputsSendNoLevel) {
-  for (double& f : linearThrust) f = 0.0;
+  for (double& f : moduleState.control.linearThrust) f = 0.0;
   mfd->vesselMass = 0.0;  // 0 * v / 0
   fly(TRIM_LATERAL, VECTOR3{1.0, 0, 0});
   EXPECT_EQ(linLevel(ship, 0), 0.0);

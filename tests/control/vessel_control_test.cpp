@@ -11,11 +11,11 @@ using control_test::thruster;
 class VesselCharacteristics : public ControlWorld {};
 
 TEST_F(VesselCharacteristics, ResponseTimeChangesOnlyAboveTenMilliseconds) {
-  responseTime = 1.0;
+  moduleState.control.responseTime = 1.0;
   setupVesselControl(nullptr, 0.01);
-  EXPECT_EQ(responseTime, 1.0);
+  EXPECT_EQ(moduleState.control.responseTime, 1.0);
   setupVesselControl(nullptr, 0.011);
-  EXPECT_EQ(responseTime, 0.011);
+  EXPECT_EQ(moduleState.control.responseTime, 0.011);
 }
 
 TEST_F(VesselCharacteristics, RotationCapacitySumsBothGroupsAtFullDistance) {
@@ -26,11 +26,11 @@ TEST_F(VesselCharacteristics, RotationCapacitySumsBothGroupsAtFullDistance) {
                                            thruster(4, {0, 0, -10}, {0, 1, 0}, 1000),
                                        });
   setupVesselControl(iface(id), 0.25);
-  EXPECT_EQ(axisTorque[0], 40000.0);
-  EXPECT_EQ(axisTorque[1], 0.0);
-  EXPECT_EQ(axisTorque[2], 0.0);
-  EXPECT_EQ(controlVessel, iface(id));
-  EXPECT_EQ(responseTime, 0.25);
+  EXPECT_EQ(moduleState.control.axisTorque[0], 40000.0);
+  EXPECT_EQ(moduleState.control.axisTorque[1], 0.0);
+  EXPECT_EQ(moduleState.control.axisTorque[2], 0.0);
+  EXPECT_EQ(moduleState.control.vessel, iface(id));
+  EXPECT_EQ(moduleState.control.responseTime, 0.25);
 }
 
 TEST_F(VesselCharacteristics, LeverArmIsTheFullDistanceWhateverTheDirection) {
@@ -51,11 +51,11 @@ TEST_F(VesselCharacteristics, LinearCapacityIsTheMeanOfThePair) {
                                       });
   EXPECT_EQ(groupMaxThrust(iface(id), THGROUP_LIN_POS_X), 400.0);
   setupVesselControl(iface(id), 0.25);
-  EXPECT_EQ(linearThrust[0], 500.0);
-  EXPECT_EQ(linearThrust[1], 0.0);
-  EXPECT_EQ(engineThrust[ENGINE_MAIN], 7000.0);
-  EXPECT_EQ(engineThrust[ENGINE_RETRO], 0.0);
-  EXPECT_EQ(engineThrust[ENGINE_HOVER], 3000.0);
+  EXPECT_EQ(moduleState.control.linearThrust[0], 500.0);
+  EXPECT_EQ(moduleState.control.linearThrust[1], 0.0);
+  EXPECT_EQ(moduleState.control.engineThrust[ENGINE_MAIN], 7000.0);
+  EXPECT_EQ(moduleState.control.engineThrust[ENGINE_RETRO], 0.0);
+  EXPECT_EQ(moduleState.control.engineThrust[ENGINE_HOVER], 3000.0);
 }
 
 TEST_F(VesselCharacteristics, NullVesselFliesNothingAndKeepsThePreviousValues) {
@@ -67,17 +67,17 @@ TEST_F(VesselCharacteristics, NullVesselFliesNothingAndKeepsThePreviousValues) {
   setupVesselControl(iface(id), 0.25);
   // The generic class: rotation pairs of 1000 N at 10 m (pitch, yaw) and
   // 5 m (roll), 500 N linear thrusters in pairs, pmi (15, 16, 6).
-  EXPECT_EQ(axisTorque[0], 40000.0);
-  EXPECT_EQ(axisTorque[2], 20000.0);
-  EXPECT_EQ(linearThrust[2], 1000.0);
-  EXPECT_EQ(pmi.y, 16.0);
+  EXPECT_EQ(moduleState.control.axisTorque[0], 40000.0);
+  EXPECT_EQ(moduleState.control.axisTorque[2], 20000.0);
+  EXPECT_EQ(moduleState.control.linearThrust[2], 1000.0);
+  EXPECT_EQ(moduleState.control.pmi.y, 16.0);
 
   setupVesselControl(nullptr, 0.5);
-  EXPECT_EQ(controlVessel, nullptr);  // no vessel is flown, the values stay
-  EXPECT_EQ(axisTorque[0], 40000.0);
-  EXPECT_EQ(engineThrust[ENGINE_MAIN], 200000.0);
-  EXPECT_EQ(pmi.z, 6.0);
-  EXPECT_EQ(responseTime, 0.5);
+  EXPECT_EQ(moduleState.control.vessel, nullptr);  // no vessel is flown, the values stay
+  EXPECT_EQ(moduleState.control.axisTorque[0], 40000.0);
+  EXPECT_EQ(moduleState.control.engineThrust[ENGINE_MAIN], 200000.0);
+  EXPECT_EQ(moduleState.control.pmi.z, 6.0);
+  EXPECT_EQ(moduleState.control.responseTime, 0.5);
 }
 
 }  // namespace

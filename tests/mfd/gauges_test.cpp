@@ -153,7 +153,7 @@ TEST_F(Gauges, RingSectorIsAClosedFigure) {
 }
 
 TEST_F(Gauges, HeaderStartsOnLineSeventeenOfAShortPage) {
-  mfd->refMode = 2;
+  mfd->refMode = RefMode::kVelocity;
   const auto ops = redraw();
   EXPECT_TRUE(hasText(ops, 10, 172, "Pitch", kWhite));
   EXPECT_TRUE(hasText(ops, 105, 172, "Yaw", kWhite));

@@ -131,7 +131,7 @@ TEST_F(Pages, NotANumberPrintsAsNotNegative) {
 
 TEST_F(Pages, VelocityPageWithHold) {
   GyrelleMFD& m = makeInstance();
-  m.refMode = 2;
+  m.refMode = RefMode::kVelocity;
   m.holdActive = 1;
   m.status.relVel = VECTOR3{3000.0, 0.0, -4000.0};  // 5 km/s
   m.attOffset = VECTOR3{0.0, 0.0, -0.5 * kRadPerDeg};
@@ -154,7 +154,7 @@ class TargetPage : public gyrelle_test::PageFixture {
  protected:
   GyrelleMFD& targetInstance(int colourMode) {
     GyrelleMFD& m = makeInstance();
-    m.refMode = 3;
+    m.refMode = RefMode::kTargetRelative;
     m.colourMode = colourMode;
     m.targetHandle = halcyra::toHandle(base);
     std::snprintf(m.targetName, sizeof m.targetName, "Cape Ridge");
@@ -247,7 +247,7 @@ TEST_F(TargetPage, DroppedTargetShowsNoFigures) {
 
 TEST_F(Pages, EntryPageWithPrediction) {
   GyrelleMFD& m = makeInstance();
-  m.refMode = 4;
+  m.refMode = RefMode::kEntryInterface;
   m.entryPrediction.valid = true;
   m.entryPrediction.entryAngle = 1.5 * kRadPerDeg;
   m.entryPrediction.timeToGo = 1234.6;
@@ -264,7 +264,7 @@ TEST_F(Pages, EntryPageWithPrediction) {
 // would print "-nan" for some, mingw's "nan").
 TEST_F(Pages, EntryFiguresThatAreNotNumbersPrintOneWay) {
   GyrelleMFD& m = makeInstance();
-  m.refMode = 4;
+  m.refMode = RefMode::kEntryInterface;
   m.entryPrediction.valid = true;
   m.entryPrediction.entryAngle = std::copysign(std::nan(""), -1.0);
   m.entryPrediction.timeToGo = std::nan("");
@@ -280,7 +280,7 @@ TEST_F(Pages, EntryFiguresThatAreNotNumbersPrintOneWay) {
 
 TEST_F(Pages, UndefinedEntryPageDrawsNothingBelowLineFour) {
   GyrelleMFD& m = makeInstance();
-  m.refMode = 4;
+  m.refMode = RefMode::kEntryInterface;
   m.entryPrediction.valid = false;
   const auto ops = redraw();
   EXPECT_EQ(textAt(ops, 5, 30), nullptr);
@@ -298,7 +298,7 @@ TEST_F(Pages, UndefinedEntryPageDrawsNothingBelowLineFour) {
 
 TEST_F(Pages, UnknownModeDrawsOnlyTheTitle) {
   GyrelleMFD& m = makeInstance();
-  m.refMode = 7;
+  m.refMode = static_cast<RefMode>(7);  // no mode has this number
   const auto ops = redraw();
   for (const GdiOp& op : ops) {
     if (op.kind == GdiOpKind::Text) {

@@ -9,7 +9,6 @@
 #include "mfd/gyrelle_mfd.h"
 #include "module/mode_registration.h"
 #include "module/module_state.h"
-#include "support/module_state_reset.h"
 #include "support/world_fixture.h"
 
 namespace {
@@ -55,7 +54,7 @@ class AllocationFailure : public gyrelle_test::WorldFixture {
  protected:
   void SetUp() override {
     WorldFixture::SetUp();
-    gyrelle_test::resetModuleState();
+    resetModuleState();
   }
   void TearDown() override {
     gAllocationsBeforeFailure = -1;
@@ -79,15 +78,15 @@ TEST_F(AllocationFailure, FailedConstructionLeavesTheSlotsAsTheyWere) {
     gAllocationsBeforeFailure = -1;
     if (made != 0) {
       auto* third = reinterpret_cast<GyrelleMFD*>(made);
-      EXPECT_EQ(instanceSlot[1], third);
+      EXPECT_EQ(moduleState.instanceSlot[1], third);
       delete third;  // empties slot 1
-      instanceSlot[1] = second;
+      moduleState.instanceSlot[1] = second;
       continue;
     }
     ASSERT_TRUE(failed) << allowed;
     ++failures;
-    EXPECT_EQ(instanceSlot[0], first) << allowed;
-    EXPECT_EQ(instanceSlot[1], second) << allowed;
+    EXPECT_EQ(moduleState.instanceSlot[0], first) << allowed;
+    EXPECT_EQ(moduleState.instanceSlot[1], second) << allowed;
   }
   EXPECT_GT(failures, 1);  // the object itself and at least one step inside
   delete second;

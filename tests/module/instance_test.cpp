@@ -10,7 +10,6 @@
 #include "mfd/gyrelle_mfd.h"
 #include "module/mode_registration.h"
 #include "module/module_state.h"
-#include "support/module_state_reset.h"
 #include "support/world_fixture.h"
 
 namespace {
@@ -21,7 +20,7 @@ class Instances : public gyrelle_test::WorldFixture {
  protected:
   void SetUp() override {
     WorldFixture::SetUp();
-    gyrelle_test::resetModuleState();
+    resetModuleState();
   }
   GyrelleMFD* open(uint32_t width = 256, uint32_t height = 280) {
     const intptr_t made =
@@ -43,32 +42,32 @@ TEST_F(Instances, SlotsFollowConstructionAndDestructionRules) {
   GyrelleMFD* first = open();
   GyrelleMFD* second = open();
   GyrelleMFD* third = open();
-  EXPECT_EQ(instanceSlot[0], first);
-  EXPECT_EQ(instanceSlot[1], third);  // the third took slot 1 from the second
-  GyrelleMFD* fourth = open();        // and the fourth from the third
-  EXPECT_EQ(instanceSlot[1], fourth);
+  EXPECT_EQ(moduleState.instanceSlot[0], first);
+  EXPECT_EQ(moduleState.instanceSlot[1], third);  // the third took slot 1 from the second
+  GyrelleMFD* fourth = open();                    // and the fourth from the third
+  EXPECT_EQ(moduleState.instanceSlot[1], fourth);
   delete second;  // in neither slot: the slots stay as they are
-  EXPECT_EQ(instanceSlot[0], first);
-  EXPECT_EQ(instanceSlot[1], fourth);
+  EXPECT_EQ(moduleState.instanceSlot[0], first);
+  EXPECT_EQ(moduleState.instanceSlot[1], fourth);
   delete first;  // slot 0 goes to the newest instance waiting for one
-  EXPECT_EQ(instanceSlot[0], third);
-  EXPECT_EQ(instanceSlot[1], fourth);
+  EXPECT_EQ(moduleState.instanceSlot[0], third);
+  EXPECT_EQ(moduleState.instanceSlot[1], fourth);
   GyrelleMFD* fifth = open();  // both slots taken: slot 1 changes hands
-  EXPECT_EQ(instanceSlot[0], third);
-  EXPECT_EQ(instanceSlot[1], fifth);
+  EXPECT_EQ(moduleState.instanceSlot[0], third);
+  EXPECT_EQ(moduleState.instanceSlot[1], fifth);
   delete fifth;  // and comes back to the fourth
-  EXPECT_EQ(instanceSlot[1], fourth);
+  EXPECT_EQ(moduleState.instanceSlot[1], fourth);
   delete third;
-  EXPECT_EQ(instanceSlot[0], nullptr);  // nobody waiting
+  EXPECT_EQ(moduleState.instanceSlot[0], nullptr);  // nobody waiting
   delete fourth;
-  EXPECT_EQ(instanceSlot[0], nullptr);
-  EXPECT_EQ(instanceSlot[1], nullptr);
+  EXPECT_EQ(moduleState.instanceSlot[0], nullptr);
+  EXPECT_EQ(moduleState.instanceSlot[1], nullptr);
 }
 
 TEST_F(Instances, FirstInstanceStartsOnTheVesselsOwnAttitude) {
   world->vessel(vessel)->angVel = VECTOR3{0, 0, 0};
   GyrelleMFD* mfd = open();
-  EXPECT_EQ(mfd->refMode, 1);
+  EXPECT_EQ(mfd->refMode, RefMode::kUserAttitude);
   EXPECT_EQ(mfd->holdActive, 0);
   EXPECT_EQ(mfd->trimActive, 0u);
   EXPECT_EQ(mfd->helpPage, 0);
@@ -80,7 +79,7 @@ TEST_F(Instances, FirstInstanceStartsOnTheVesselsOwnAttitude) {
     EXPECT_DOUBLE_EQ(mfd->refAttitude[i], status.orientation[i]);
     EXPECT_NEAR(mfd->attDeviation[i], 0.0, 1e-12);
   }
-  EXPECT_EQ(focusVessel, &focus());
+  EXPECT_EQ(moduleState.focusVessel, &focus());
   delete mfd;
 }
 
@@ -93,7 +92,7 @@ TEST_F(Instances, ModeOneSettingsCarryAcrossRecreation) {
   mfd->helpPage = 4;
   delete mfd;
   GyrelleMFD* next = open();
-  EXPECT_EQ(next->refMode, 1);
+  EXPECT_EQ(next->refMode, RefMode::kUserAttitude);
   EXPECT_EQ(next->holdActive, 1);
   EXPECT_EQ(next->colourMode, 2);
   EXPECT_EQ(next->helpPage, 0);  // the help page is never carried
@@ -105,14 +104,14 @@ TEST_F(Instances, ModeOneSettingsCarryAcrossRecreation) {
 
 TEST_F(Instances, TargetSettingsCarryAcrossRecreationWithoutOffsets) {
   GyrelleMFD* mfd = open();
-  mfd->refMode = 3;
+  mfd->refMode = RefMode::kTargetRelative;
   mfd->attOffset = VECTOR3{0.5, 0.5, 0.5};
   mfd->targetHandle = halcyra::toHandle(base);
   std::strcpy(mfd->targetName, "Cape Ridge");
   mfd->trimSelection = TRIM_LATERAL;
   delete mfd;
   GyrelleMFD* next = open();
-  EXPECT_EQ(next->refMode, 3);
+  EXPECT_EQ(next->refMode, RefMode::kTargetRelative);
   EXPECT_EQ(next->targetHandle, halcyra::toHandle(base));
   EXPECT_STREQ(next->targetName, "Cape Ridge");
   EXPECT_EQ(next->trimSelection, TRIM_LATERAL);

@@ -19,6 +19,8 @@ using gyrelle_test::kOrbitRadius;
 
 constexpr double kPi = 3.14159265358979;
 constexpr double kTolerance = 1e-9;
+constexpr RefMode kAllModes[] = {RefMode::kUserAttitude, RefMode::kVelocity,
+                                 RefMode::kTargetRelative, RefMode::kEntryInterface};
 
 void expectNear(const VECTOR3& actual, const VECTOR3& expected, double tolerance = kTolerance) {
   EXPECT_NEAR(actual.x, expected.x, tolerance);
@@ -56,8 +58,8 @@ class ReferenceFrames : public gyrelle_test::InstanceFixture {
 
 TEST_F(ReferenceFrames, VelocityFrameOfACircularOrbit) {
   GyrelleMFD& m = circularOrbit(VECTOR3{0.0, 0.0, 0.0});
-  m.refMode = 2;
-  enterReferenceMode(m, 2);
+  m.refMode = RefMode::kVelocity;
+  enterReferenceMode(m, RefMode::kVelocity);
   // z along v = (0, 0, 1), x along r x v = (0, -1, 0), y radial (1, 0, 0).
   expectNear(m.refAttitude, VECTOR3{0.0, 0.0, kPi / 2});
   m.refAttitude = VECTOR3{1.0, 1.0, 1.0};
@@ -67,17 +69,17 @@ TEST_F(ReferenceFrames, VelocityFrameOfACircularOrbit) {
 
 TEST_F(ReferenceFrames, VesselAlignedWithItsVelocityFrameReadsZero) {
   GyrelleMFD& m = circularOrbit(VECTOR3{0.0, 0.0, kPi / 2});  // nose along v, +y radial
-  m.refMode = 2;
-  enterReferenceMode(m, 2);
+  m.refMode = RefMode::kVelocity;
+  enterReferenceMode(m, RefMode::kVelocity);
   expectNear(m.attDeviation, VECTOR3{0.0, 0.0, 0.0}, 1e-6);
 }
 
 TEST_F(ReferenceFrames, UserReferenceIsTheOrientationOfTheLastRefresh) {
   GyrelleMFD& m = circularOrbit(VECTOR3{0.3, -0.2, 1.0});
-  m.refMode = 2;
-  enterReferenceMode(m, 2);
-  m.refMode = 1;
-  enterReferenceMode(m, 1);
+  m.refMode = RefMode::kVelocity;
+  enterReferenceMode(m, RefMode::kVelocity);
+  m.refMode = RefMode::kUserAttitude;
+  enterReferenceMode(m, RefMode::kUserAttitude);
   expectNear(m.refAttitude, m.status.orientation);
   expectNear(m.status.orientation, VECTOR3{0.3, -0.2, 1.0}, 1e-9);
   expectNear(m.attDeviation, VECTOR3{0.0, 0.0, 0.0}, 1e-6);
@@ -89,7 +91,7 @@ TEST_F(ReferenceFrames, TargetRelativeWorkedExample) {
       addTarget(VECTOR3{100.0, 0.0, 100.0}, VECTOR3{0.0, 0.0, orbitalSpeed + 10.0});
   m.refAttitude = VECTOR3{0.1, 0.2, 0.3};
   m.attOffset = VECTOR3{0.5, 0.5, 0.5};  // not used in this mode
-  m.refMode = 3;
+  m.refMode = RefMode::kTargetRelative;
   m.targetHandle = halcyra::toHandle(target);
   updateTargetRelative(m);
   expectNear(m.targetRelPos, VECTOR3{100.0, 0.0, 100.0}, 1e-6);
@@ -107,7 +109,7 @@ TEST_F(ReferenceFrames, TargetRelativeWorkedExample) {
 
 TEST_F(ReferenceFrames, NoTargetLeavesNoFigures) {
   GyrelleMFD& m = circularOrbit(VECTOR3{0.0, 0.0, 0.0});
-  m.refMode = 3;
+  m.refMode = RefMode::kTargetRelative;
   m.targetHandle = nullptr;
   m.targetRelPos = VECTOR3{1.0, 2.0, 3.0};
   m.targetRelVel = VECTOR3{4.0, 5.0, 6.0};
@@ -126,11 +128,11 @@ TEST_F(ReferenceFrames, NoTargetLeavesNoFigures) {
 
 TEST_F(ReferenceFrames, EntryModeWithoutPredictionKeepsTheLastReference) {
   GyrelleMFD& m = circularOrbit(VECTOR3{0.0, 0.0, 0.0});  // never reaches the interface
-  m.refMode = 4;
+  m.refMode = RefMode::kEntryInterface;
   m.refAttitude = VECTOR3{0.1, 0.2, 0.3};
   m.attDeviation = VECTOR3{0.4, 0.5, 0.6};
   m.entryPrediction.valid = true;
-  enterReferenceMode(m, 4);
+  enterReferenceMode(m, RefMode::kEntryInterface);
   EXPECT_FALSE(m.entryPrediction.valid);
   expectNear(m.refAttitude, VECTOR3{0.1, 0.2, 0.3}, 0.0);
   expectNear(m.attDeviation, VECTOR3{0.4, 0.5, 0.6}, 0.0);
@@ -145,9 +147,9 @@ TEST_F(ReferenceFrames, NothingHappensWithoutAFocusVessel) {
   m.refAttitude = VECTOR3{0.1, 0.2, 0.3};
   m.attDeviation = VECTOR3{0.4, 0.5, 0.6};
   m.targetRelPos = VECTOR3{1.0, 2.0, 3.0};
-  VESSEL* saved = focusVessel;
-  focusVessel = nullptr;
-  for (int mode = 1; mode <= 4; ++mode) {
+  VESSEL* saved = moduleState.focusVessel;
+  moduleState.focusVessel = nullptr;
+  for (RefMode mode : kAllModes) {
     m.refMode = mode;
     enterReferenceMode(m, mode);
     refreshReference(m);
@@ -157,7 +159,7 @@ TEST_F(ReferenceFrames, NothingHappensWithoutAFocusVessel) {
   buildVelocityReference(m);
   updateTargetRelative(m);
   buildEntryReference(m);
-  focusVessel = saved;
+  moduleState.focusVessel = saved;
   expectNear(m.refAttitude, VECTOR3{0.1, 0.2, 0.3}, 0.0);
   expectNear(m.attDeviation, VECTOR3{0.4, 0.5, 0.6}, 0.0);
   expectNear(m.targetRelPos, VECTOR3{1.0, 2.0, 3.0}, 0.0);
@@ -172,7 +174,7 @@ namespace {
 TEST_F(ReferenceFrames, ModeChosenBetweenRefreshesUsesThePositionOfThatMoment) {
   GyrelleMFD& m = circularOrbit(VECTOR3{0.0, 0.0, kPi / 2});  // aligned with its velocity frame
   for (int i = 0; i < 10; ++i) world->step(0.02);             // 0.2 s, ~1.5 km, no refresh
-  for (int mode : {1, 2}) {
+  for (RefMode mode : {RefMode::kUserAttitude, RefMode::kVelocity}) {
     m.refMode = mode;
     enterReferenceMode(m, mode);
     expectNear(m.attDeviation, VECTOR3{0.0, 0.0, 0.0}, 1e-3);

@@ -25,7 +25,7 @@ TEST_F(RestoredTarget, GoneTargetIsDroppedAtTheRestoringRefresh) {
   ASSERT_TRUE(world->deleteObject(tender));
   ASSERT_TRUE(world->setScreenMode(screen, "Gyrelle"));
   mfd = static_cast<GyrelleMFD*>(world->screen(screen).instance);
-  EXPECT_EQ(mfd->refMode, 3);
+  EXPECT_EQ(mfd->refMode, RefMode::kTargetRelative);
   EXPECT_EQ(mfd->targetHandle, nullptr);
   EXPECT_STREQ(mfd->targetName, "");
   EXPECT_EQ(mfd->trimActive, 0u);

@@ -161,7 +161,7 @@ class GoneTarget : public TargetList3 {
  protected:
   void SetUp() override {
     TargetList3::SetUp();
-    mfd->refMode = 3;
+    mfd->refMode = RefMode::kTargetRelative;
     closestTarget(*mfd);
     mfd->holdActive = 1;
     mfd->trimActive = 1;
@@ -170,9 +170,9 @@ class GoneTarget : public TargetList3 {
     mfd->targetRelVel = VECTOR3{1, 2, 3};
     mfd->rangeRate = 1.0;
     mfd->attDeviation = VECTOR3{0.1, 0.2, 0.0};
-    focusVessel->SetAttitudeRotLevel(VECTOR3{0.5, 0.5, 0.5});
-    focusVessel->SetAttitudeLinLevel(VECTOR3{0.5, 0.5, 0.5});
-    focusVessel->SetEngineLevel(ENGINE_MAIN, 0.5);
+    moduleState.focusVessel->SetAttitudeRotLevel(VECTOR3{0.5, 0.5, 0.5});
+    moduleState.focusVessel->SetAttitudeLinLevel(VECTOR3{0.5, 0.5, 0.5});
+    moduleState.focusVessel->SetEngineLevel(ENGINE_MAIN, 0.5);
   }
 };
 
@@ -216,7 +216,7 @@ TEST_F(GoneTarget, ABaseUnderItsCutNameIsFound) {
 }
 
 TEST_F(GoneTarget, HoldOnAnotherReferenceGoesOn) {
-  mfd->refMode = 1;
+  mfd->refMode = RefMode::kUserAttitude;
   ASSERT_TRUE(world->deleteObject(near));
   EXPECT_FALSE(checkTarget(*mfd));
   EXPECT_EQ(mfd->holdActive, 1);

@@ -12,7 +12,6 @@
 #include "host/world.h"
 #include "mfd/gyrelle_mfd.h"
 #include "module/module_state.h"
-#include "support/module_state_reset.h"
 #include "targets/target_commands.h"
 
 namespace target_test {
@@ -31,7 +30,7 @@ class TargetWorld : public ::testing::Test {
   }
   void TearDown() override {
     mfd.reset();
-    gyrelle_test::resetModuleState();
+    resetModuleState();
     world.reset();
     halcyra::World::install(nullptr);
   }
@@ -51,7 +50,7 @@ class TargetWorld : public ::testing::Test {
     world->setPosition(*world->vessel(id), VECTOR3{kFocusX + distance, 0, 0});
   }
 
-  void makeInstance() { mfd = std::make_unique<GyrelleMFD>(256, 280, focusVessel); }
+  void makeInstance() { mfd = std::make_unique<GyrelleMFD>(256, 280, moduleState.focusVessel); }
 
   // The list's objects from head, in order.
   std::vector<halcyra::ObjectId> listOrder() const {
