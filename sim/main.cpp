@@ -2,6 +2,10 @@
 // screens showed. Exit status: 0 done, 1 an output or the module failed or the
 // flight broke down, 2 the scenario or the command line is wrong, 128 + the
 // signal number when interrupted (sim/interrupt.h).
+//
+// Built twice on Linux: gyrelle-sim, which reads --serve's options but hands
+// such a command line over to the live server (sim/serve/hand_over.h), and
+// that server, gyrelle-serve (GYRELLE_LIVE_SERVER), which serves it.
 #include <CLI/CLI.hpp>
 #include <climits>
 #include <cmath>
@@ -17,8 +21,11 @@
 #include "sim/scenario.h"
 #include "sim/scenario_file.h"
 #include "sim/standard_streams.h"
-#ifdef GYRELLE_SERVE
+#if defined(GYRELLE_LIVE_SERVER)
 #include "sim/serve/serve.h"
+#elif defined(GYRELLE_SERVE)
+#include "sim/serve/hand_over.h"
+#include "sim/serve/serve_options.h"
 #endif
 
 namespace {
@@ -114,6 +121,9 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "gyrelle-sim: %s\nRun with --help for more information.\n", e.what());
     return kExitBadScenario;
   }
+#if defined(GYRELLE_SERVE) && !defined(GYRELLE_LIVE_SERVER)
+  if (serve.serve) return sim::handOverToLiveServer(argv);
+#endif
 
   int status = 0;
   try {
@@ -129,7 +139,7 @@ int main(int argc, char** argv) {
     sim::setRunTimes(scenario, times, o);
     sim::checkOutputPaths(scenarioPath, o);
     sim::watchInterrupts();
-#ifdef GYRELLE_SERVE
+#ifdef GYRELLE_LIVE_SERVER
     const sim::RunEnd end =
         serve.serve ? sim::serveScenario(scenario, text, o, serve) : sim::runScenario(scenario, o);
 #else
