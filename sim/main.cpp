@@ -3,9 +3,9 @@
 // flight broke down, 2 the scenario or the command line is wrong, 128 + the
 // signal number when interrupted (sim/interrupt.h).
 //
-// Built twice on Linux: gyrelle-sim, which reads --serve's options but hands
-// such a command line over to the live server (sim/serve/hand_over.h), and
-// that server, gyrelle-serve (GYRELLE_LIVE_SERVER), which serves it.
+// Built twice on Linux: the lean gyrelle-sim (GYRELLE_LEAN), without the live
+// server and the pictures, which hands a command line that asks for them over
+// to gyrelle-sim-full, with everything (sim/lean/hand_over.h).
 #include <CLI/CLI.hpp>
 #include <climits>
 #include <cmath>
@@ -21,11 +21,14 @@
 #include "sim/scenario.h"
 #include "sim/scenario_file.h"
 #include "sim/standard_streams.h"
-#if defined(GYRELLE_LIVE_SERVER)
-#include "sim/serve/serve.h"
-#elif defined(GYRELLE_SERVE)
-#include "sim/serve/hand_over.h"
+#ifdef GYRELLE_LEAN
+#include "sim/lean/hand_over.h"
+#endif
+#ifdef GYRELLE_SERVE
 #include "sim/serve/serve_options.h"
+#if !defined(GYRELLE_LEAN)
+#include "sim/serve/serve.h"
+#endif
 #endif
 
 namespace {
@@ -121,9 +124,6 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "gyrelle-sim: %s\nRun with --help for more information.\n", e.what());
     return kExitBadScenario;
   }
-#if defined(GYRELLE_SERVE) && !defined(GYRELLE_LIVE_SERVER)
-  if (serve.serve) return sim::handOverToLiveServer(argv);
-#endif
 
   int status = 0;
   try {
@@ -138,8 +138,13 @@ int main(int argc, char** argv) {
     const sim::Scenario scenario = sim::parseScenario(text, file);
     sim::setRunTimes(scenario, times, o);
     sim::checkOutputPaths(scenarioPath, o);
+#ifdef GYRELLE_LEAN
+    // Checked here first, so that gyrelle-sim's own program is refused as an
+    // output also when gyrelle-sim-full writes them.
+    if (sim::needsFullProgram(o, serve.serve)) return sim::handOverToFullProgram(argv);
+#endif
     sim::watchInterrupts();
-#ifdef GYRELLE_LIVE_SERVER
+#if defined(GYRELLE_SERVE) && !defined(GYRELLE_LEAN)
     const sim::RunEnd end =
         serve.serve ? sim::serveScenario(scenario, text, o, serve) : sim::runScenario(scenario, o);
 #else
