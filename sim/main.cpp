@@ -2,6 +2,10 @@
 // screens showed. Exit status: 0 done, 1 an output or the module failed or the
 // flight broke down, 2 the scenario or the command line is wrong, 128 + the
 // signal number when interrupted (sim/interrupt.h).
+//
+// Built twice on Linux: the lean gyrelle-sim (GYRELLE_LEAN), without the live
+// server and the pictures, which hands a command line that asks for them over
+// to gyrelle-sim-full, with everything (sim/lean/hand_over.h).
 #include <CLI/CLI.hpp>
 #include <climits>
 #include <cmath>
@@ -17,8 +21,14 @@
 #include "sim/scenario.h"
 #include "sim/scenario_file.h"
 #include "sim/standard_streams.h"
+#ifdef GYRELLE_LEAN
+#include "sim/lean/hand_over.h"
+#endif
 #ifdef GYRELLE_SERVE
+#include "sim/serve/serve_options.h"
+#if !defined(GYRELLE_LEAN)
 #include "sim/serve/serve.h"
+#endif
 #endif
 
 namespace {
@@ -128,8 +138,13 @@ int main(int argc, char** argv) {
     const sim::Scenario scenario = sim::parseScenario(text, file);
     sim::setRunTimes(scenario, times, o);
     sim::checkOutputPaths(scenarioPath, o);
+#ifdef GYRELLE_LEAN
+    // Checked here first, so that gyrelle-sim's own program is refused as an
+    // output also when gyrelle-sim-full writes them.
+    if (sim::needsFullProgram(o, serve.serve)) return sim::handOverToFullProgram(argv);
+#endif
     sim::watchInterrupts();
-#ifdef GYRELLE_SERVE
+#if defined(GYRELLE_SERVE) && !defined(GYRELLE_LEAN)
     const sim::RunEnd end =
         serve.serve ? sim::serveScenario(scenario, text, o, serve) : sim::runScenario(scenario, o);
 #else

@@ -1,7 +1,5 @@
 #include "sim/serve/requests.h"
 
-#include <cmath>
-#include <cstdio>
 #include <initializer_list>
 #include <nlohmann/json.hpp>
 
@@ -65,17 +63,6 @@ std::string printable(const json& v, const char* field, size_t maxBytes) {
 }
 
 }  // namespace
-
-bool speedAllowed(double s) {
-  return std::isfinite(s) && !std::signbit(s) && s <= kMaxSpeed && (s == 0.0 || s >= kMinSpeed);
-}
-
-std::string speedRangeText() {
-  char text[80];
-  std::snprintf(text, sizeof text, "0 (as fast as possible) or from %g to %g", kMinSpeed,
-                kMaxSpeed);
-  return text;
-}
 
 Action parseKeyRequest(const std::string& body, size_t screens) {
   const json j = parseObject(body, {"screen", "key"});

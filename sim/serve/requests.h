@@ -10,6 +10,7 @@
 
 #include "sim/serve/actions.h"
 #include "sim/serve/session.h"
+#include "sim/serve/speed_range.h"
 
 namespace sim {
 
@@ -23,15 +24,7 @@ constexpr size_t kMaxLabel = 32;       // [bytes]
 constexpr size_t kMaxModeName = 64;    // [bytes]
 constexpr int kMaxButtonIndex = 63;
 constexpr uint32_t kMaxKeyCode = 255;  // scan codes are one byte
-constexpr double kMaxSpeed = 1000.0;   // multiple of real time
-constexpr double kMinSpeed = 0.01;     // the slowest but 0 (as fast as possible)
 constexpr int kMaxStepsAsked = 10000;
-
-// A speed the flight may take: 0 (as fast as possible), or from kMinSpeed to
-// kMaxSpeed; never -0.0, which is a float and not that zero, nor a speed so
-// small that a step would wait for hours. speedRangeText() says which.
-bool speedAllowed(double speed);
-std::string speedRangeText();
 
 // POST /api/key {"screen": 0, "key": 35 | "H"}
 Action parseKeyRequest(const std::string& body, size_t screens);

@@ -2,25 +2,13 @@
 // the cockpit page and the HTTP API on a local server (http_server.h).
 #pragma once
 
-#include <CLI/CLI.hpp>
 #include <string>
 
 #include "sim/runner.h"
 #include "sim/scenario.h"
+#include "sim/serve/serve_options.h"
 
 namespace sim {
-
-struct ServeOptions {
-  bool serve = false;
-  int port = 8080;                 // 0 = any free port
-  std::string bind = "127.0.0.1";  // address to listen on
-  double speed = 1.0;              // multiple of real time, 0 = as fast as possible
-  std::string recordPath;          // empty = no record
-  std::string assetsDir;           // empty = "cockpit" beside the executable
-};
-
-// Adds --serve, --port, --bind, --speed and --record to the command line.
-void addServeOptions(CLI::App& app, ServeOptions& options);
 
 // Flies the scenario live (runner.h's errors, and std::runtime_error when the
 // address cannot be bound). scenarioText: the scenario as read, for --record.

@@ -1,0 +1,27 @@
+#include "sim/lean/hand_over.h"
+
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+#include "platform/library.h"
+
+namespace sim {
+
+// As when an output cannot be written.
+constexpr int kExitCannotHandOver = 1;
+
+int handOverToFullProgram(char** argv) {
+  const std::string self = programFile();
+  const std::string full = self.substr(0, self.find_last_of('/') + 1) + kFullProgram;
+  execv(full.c_str(), argv);
+  const int error = errno;
+  std::fprintf(stderr, "gyrelle-sim: cannot start %s, which --serve, --frames and --gif need: %s\n",
+               full.c_str(), std::strerror(error));
+  return kExitCannotHandOver;
+}
+
+}  // namespace sim
