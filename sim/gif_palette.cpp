@@ -1,12 +1,14 @@
 #include "sim/gif_palette.h"
 
 #include <algorithm>
-#include <unordered_map>
+#include <cstdlib>
+#include <new>
 
 namespace sim {
 namespace {
 
 constexpr size_t kMaxColours = 256;
+constexpr size_t kAllColours = size_t(1) << 24;  // 0x00RRGGBB
 
 int distanceSquared(uint32_t a, uint32_t b) {
   const int dr = int((a >> 16) & 0xff) - int((b >> 16) & 0xff);
@@ -48,60 +50,94 @@ std::vector<uint32_t> drawingColours(const std::vector<GdiOp>& ops) {
   return colours;
 }
 
-IndexedPicture indexPicture(const render::Picture& picture, const std::vector<uint32_t>& keep) {
-  std::unordered_map<uint32_t, size_t> counts;
-  for (uint32_t p : picture.pixels) ++counts[p];
+void ColourIndex::Free::operator()(uint32_t* p) const { std::free(p); }
+
+// calloc: a large block comes zeroed from the system, its pages untouched
+// until a colour's entry is first written.
+ColourIndex::ColourIndex()
+    : place_(static_cast<uint32_t*>(std::calloc(kAllColours, sizeof(uint32_t)))) {
+  if (!place_) throw std::bad_alloc();
+}
+
+ColourIndex::~ColourIndex() = default;
+
+IndexedPicture ColourIndex::index(const render::Picture& picture,
+                                  const std::vector<uint32_t>& keep) {
+  uint32_t* place = place_.get();
+  colours_.clear();
+  counts_.clear();
+  // Only this picture's entries are cleared for the next, also when this one
+  // fails.
+  struct Cleared {
+    ColourIndex& of;
+    ~Cleared() {
+      for (uint32_t c : of.colours_) of.place_[c] = 0;
+    }
+  } cleared{*this};
+  for (uint32_t p : picture.pixels) {
+    uint32_t& at = place[p & 0xffffff];
+    if (at == 0) {
+      colours_.push_back(p & 0xffffff);
+      counts_.push_back(0);
+      at = uint32_t(colours_.size());
+    }
+    ++counts_[at - 1];
+  }
 
   IndexedPicture out;
-  std::unordered_map<uint32_t, uint8_t> index;
+  // Each colour's palette index, or -1 while it has none.
+  std::vector<int> indexOf(colours_.size(), -1);
   auto take = [&](uint32_t colour) {
-    if (out.palette.size() >= kMaxColours || index.count(colour)) return;
-    index.emplace(colour, uint8_t(out.palette.size()));
+    if (out.palette.size() >= kMaxColours ||
+        std::find(out.palette.begin(), out.palette.end(), colour) != out.palette.end())
+      return;
+    if (place[colour & 0xffffff] != 0) indexOf[place[colour & 0xffffff] - 1] = int(out.palette.size());
     out.palette.push_back(colour);
   };
-  if (counts.size() > kMaxColours) {
+  // Both ways below take colours in the order of their values, so that the
+  // same frame gives the same palette.
+  std::vector<uint32_t> byValue(colours_.size());
+  for (size_t i = 0; i < byValue.size(); ++i) byValue[i] = uint32_t(i);
+  std::sort(byValue.begin(), byValue.end(),
+            [&](uint32_t a, uint32_t b) { return colours_[a] < colours_[b]; });
+  if (colours_.size() > kMaxColours) {
     for (uint32_t c : keep) take(c);
     // Then, one at a time, the colour that the palette so far shows worst,
     // weighing its distance to the nearest palette colour by how many pixels
     // have it: frequent colours come in exactly, and the shades of every
     // text colour are spread over the ramp rather than crowded at one end.
-    std::vector<std::pair<uint32_t, size_t>> rest(counts.begin(), counts.end());
-    std::sort(rest.begin(), rest.end());  // the same frame gives the same palette
-    std::vector<int> gap(rest.size());    // squared distance to the palette
-    for (size_t i = 0; i < rest.size(); ++i)
-      gap[i] =
-          out.palette.empty()
-              ? 3 * 255 * 255 + 1
-              : distanceSquared(rest[i].first, out.palette[nearest(out.palette, rest[i].first)]);
+    std::vector<int> gap(byValue.size());  // squared distance to the palette
+    for (size_t i = 0; i < byValue.size(); ++i) {
+      const uint32_t c = colours_[byValue[i]];
+      gap[i] = out.palette.empty() ? 3 * 255 * 255 + 1
+                                   : distanceSquared(c, out.palette[nearest(out.palette, c)]);
+    }
     while (out.palette.size() < kMaxColours) {
       size_t worst = 0;
       double worstWeight = 0.0;
-      for (size_t i = 0; i < rest.size(); ++i) {
-        const double weight = double(gap[i]) * double(rest[i].second);
+      for (size_t i = 0; i < byValue.size(); ++i) {
+        const double weight = double(gap[i]) * double(counts_[byValue[i]]);
         if (weight > worstWeight) {
           worstWeight = weight;
           worst = i;
         }
       }
       if (worstWeight == 0.0) break;  // every colour is in the palette
-      const uint32_t added = rest[worst].first;
+      const uint32_t added = colours_[byValue[worst]];
       take(added);
-      for (size_t i = 0; i < rest.size(); ++i)
-        gap[i] = std::min(gap[i], distanceSquared(rest[i].first, added));
+      for (size_t i = 0; i < byValue.size(); ++i)
+        gap[i] = std::min(gap[i], distanceSquared(colours_[byValue[i]], added));
     }
   } else {
-    std::vector<uint32_t> colours;
-    for (const auto& [colour, n] : counts) colours.push_back(colour);
-    std::sort(colours.begin(), colours.end());
-    for (uint32_t c : colours) take(c);
+    for (uint32_t i : byValue) take(colours_[i]);
   }
+  for (size_t i = 0; i < colours_.size(); ++i)
+    if (indexOf[i] < 0) indexOf[i] = nearest(out.palette, colours_[i]);
 
-  out.indexes.reserve(picture.pixels.size());
-  for (uint32_t p : picture.pixels) {
-    auto it = index.find(p);
-    if (it == index.end()) it = index.emplace(p, nearest(out.palette, p)).first;
-    out.indexes.push_back(it->second);
-  }
+  out.indexes.resize(picture.pixels.size());
+  for (size_t i = 0; i < picture.pixels.size(); ++i)
+    out.indexes[i] = uint8_t(indexOf[place[picture.pixels[i] & 0xffffff] - 1]);
+
   size_t size = 2;
   while (size < out.palette.size()) size *= 2;
   out.palette.resize(size, 0x000000);

@@ -133,6 +133,14 @@ void OutputFile::commit() {
   }
 }
 
+void OutputFile::commitOrDiscard() {
+  if (failed_) {
+    discard();
+  } else {
+    commit();
+  }
+}
+
 void OutputFile::discard() noexcept {
   if (file_ != nullptr && file_ != stdout) std::fclose(file_);
   if (file_ == stdout) std::fflush(stdout);

@@ -54,6 +54,8 @@ class OutputFile {
   void commit();
   // Closes and removes the temporary; the real name keeps what it had.
   void discard() noexcept;
+  // At the end of a run: commit(), or discard() once a write has failed.
+  void commitOrDiscard();
   bool failed() const { return failed_; }
   const std::string& path() const { return path_; }
 

@@ -11,7 +11,7 @@
 
 #include "render/picture.h"
 #include "sim/gif_palette.h"
-#include "sim/gif_writer.h"
+#include "sim/gif_output.h"
 #include "sim_run.h"
 #include "support/world_fixture.h"
 
@@ -78,7 +78,7 @@ TEST(GifPalette, KeepsThePagesColoursThenTheFrequentOnesThenTheNearest) {
   for (uint32_t c : page) p.pixels.push_back(c);
   p.width = uint32_t(p.pixels.size());
   p.height = 1;
-  const sim::IndexedPicture indexed = sim::indexPicture(p, page);
+  const sim::IndexedPicture indexed = sim::ColourIndex().index(p, page);
   ASSERT_EQ(indexed.palette.size(), 256u);
   ASSERT_EQ(indexed.indexes.size(), p.pixels.size());
   for (size_t i = 0; i < p.pixels.size(); ++i) {
@@ -99,7 +99,7 @@ TEST(GifPalette, AFewColoursAreKeptExactlyInAPowerOfTwoTable) {
   p.width = 3;
   p.height = 1;
   p.pixels = {0x123456, 0x000000, 0x123456};
-  const sim::IndexedPicture indexed = sim::indexPicture(p, {});
+  const sim::IndexedPicture indexed = sim::ColourIndex().index(p, {});
   EXPECT_EQ(indexed.palette.size(), 2u);
   for (size_t i = 0; i < 3; ++i) EXPECT_EQ(indexed.palette[indexed.indexes[i]], p.pixels[i]);
 }
@@ -121,7 +121,7 @@ TEST_F(LoadedGif, FramesAreThePagesAsRendered) {
   std::vector<render::Picture> shown;
   std::vector<std::vector<GdiOp>> drawings;
   {
-    sim::GifWriter gif(dir, 4.0, 0.0, 1.0, *world);
+    sim::GifOutput gif(dir, 4.0, 0.0, 1.0, *world);
     for (int k = 0; k <= 6; ++k) {
       const double t = k * 0.5;  // [s]
       for (int i = 0; i < 25; ++i) {
@@ -132,14 +132,14 @@ TEST_F(LoadedGif, FramesAreThePagesAsRendered) {
         ASSERT_TRUE(world->pressKey(screen, 82));  // a help page, other colours
       }
       world->redraw(screen);
-      gif.redrawn(t, screen, world->screen(screen));
+      gif.redrawn(sim::Redraw(t, screen, world->screen(screen)));
       const halcyra::Screen& s = world->screen(screen);
       shown.push_back(render::renderDrawing(s.lastDrawing, s.width, s.height));
       drawings.push_back(s.lastDrawing);
     }
     world->redraw(screen);  // a second redraw at the same time replaces the frame
-    gif.redrawn(3.0, screen, world->screen(screen));
-    gif.finish(3.0, *world);
+    gif.redrawn(sim::Redraw(3.0, screen, world->screen(screen)));
+    gif.finished(3.0, *world);
   }
   const Decoded d = decode(dir + "/screen0.gif");
   EXPECT_EQ(d.width, 300);
