@@ -17,13 +17,6 @@ int distanceSquared(uint32_t a, uint32_t b) {
   return dr * dr + dg * dg + db * db;
 }
 
-uint8_t nearest(const std::vector<uint32_t>& palette, uint32_t colour) {
-  size_t best = 0;
-  for (size_t i = 1; i < palette.size(); ++i)
-    if (distanceSquared(palette[i], colour) < distanceSquared(palette[best], colour)) best = i;
-  return uint8_t(best);
-}
-
 }  // namespace
 
 std::vector<uint32_t> drawingColours(const std::vector<GdiOp>& ops) {
@@ -74,14 +67,23 @@ IndexedPicture ColourIndex::index(const render::Picture& picture,
       for (uint32_t c : of.colours_) of.place_[c] = 0;
     }
   } cleared{*this};
-  for (uint32_t p : picture.pixels) {
-    uint32_t& at = place[p & 0xffffff];
+  // A picture is mostly runs of one colour: each run is looked up once.
+  const uint32_t* pixels = picture.pixels.data();
+  const size_t total = picture.pixels.size();
+  auto runEnd = [&](size_t from) {
+    size_t to = from + 1;
+    while (to < total && pixels[to] == pixels[from]) ++to;
+    return to;
+  };
+  for (size_t from = 0, to = 0; from < total; from = to) {
+    to = runEnd(from);
+    uint32_t& at = place[pixels[from] & 0xffffff];
     if (at == 0) {
-      colours_.push_back(p & 0xffffff);
+      colours_.push_back(pixels[from] & 0xffffff);
       counts_.push_back(0);
       at = uint32_t(colours_.size());
     }
-    ++counts_[at - 1];
+    counts_[at - 1] += to - from;
   }
 
   IndexedPicture out;
@@ -103,40 +105,71 @@ IndexedPicture ColourIndex::index(const render::Picture& picture,
   if (colours_.size() > kMaxColours) {
     for (uint32_t c : keep) take(c);
     // Then, one at a time, the colour that the palette so far shows worst,
-    // weighing its distance to the nearest palette colour by how many pixels
-    // have it: frequent colours come in exactly, and the shades of every
-    // text colour are spread over the ramp rather than crowded at one end.
-    std::vector<int> gap(byValue.size());  // squared distance to the palette
-    for (size_t i = 0; i < byValue.size(); ++i) {
+    // weighing its squared distance to the nearest palette colour (its gap)
+    // by how many pixels have it, the first in value order among equals:
+    // frequent colours come in exactly, and the shades of every text colour
+    // are spread over the ramp rather than crowded at one end. A gap only
+    // shrinks as the palette grows, so a colour's weight is worked out again
+    // only when it comes to the top of a heap of weights known so far (lazy
+    // greedy selection); each colour remembers its nearest palette colour.
+    const size_t n = byValue.size();
+    std::vector<int> gap(n, 3 * 255 * 255 + 1);
+    std::vector<uint8_t> near(n, 0);  // the first palette colour at that gap
+    std::vector<size_t> seen(n, 0);   // palette colours gap and near account for
+    auto update = [&](size_t i) {
       const uint32_t c = colours_[byValue[i]];
-      gap[i] = out.palette.empty() ? 3 * 255 * 255 + 1
-                                   : distanceSquared(c, out.palette[nearest(out.palette, c)]);
-    }
-    while (out.palette.size() < kMaxColours) {
-      size_t worst = 0;
-      double worstWeight = 0.0;
-      for (size_t i = 0; i < byValue.size(); ++i) {
-        const double weight = double(gap[i]) * double(counts_[byValue[i]]);
-        if (weight > worstWeight) {
-          worstWeight = weight;
-          worst = i;
+      for (size_t k = seen[i]; k < out.palette.size(); ++k) {
+        const int d = distanceSquared(c, out.palette[k]);
+        if (d < gap[i]) {
+          gap[i] = d;
+          near[i] = uint8_t(k);
         }
       }
-      if (worstWeight == 0.0) break;  // every colour is in the palette
-      const uint32_t added = colours_[byValue[worst]];
-      take(added);
-      for (size_t i = 0; i < byValue.size(); ++i)
-        gap[i] = std::min(gap[i], distanceSquared(colours_[byValue[i]], added));
+      seen[i] = out.palette.size();
+    };
+    struct Weighed {
+      double weight;  // gap times pixels, exact in a double
+      size_t i;       // place in value order
+    };
+    // The heap's top: the largest weight, then the first place.
+    const auto below = [](const Weighed& a, const Weighed& b) {
+      return a.weight < b.weight || (a.weight == b.weight && a.i > b.i);
+    };
+    std::vector<Weighed> heap;
+    for (size_t i = 0; i < n; ++i) {
+      update(i);
+      const double weight = double(gap[i]) * double(counts_[byValue[i]]);
+      if (weight > 0.0) heap.push_back({weight, i});
+    }
+    std::make_heap(heap.begin(), heap.end(), below);
+    while (out.palette.size() < kMaxColours && !heap.empty()) {
+      std::pop_heap(heap.begin(), heap.end(), below);
+      const size_t i = heap.back().i;
+      heap.pop_back();
+      if (seen[i] == out.palette.size()) {  // its weight is current: the worst
+        take(colours_[byValue[i]]);
+        continue;
+      }
+      update(i);
+      const double weight = double(gap[i]) * double(counts_[byValue[i]]);
+      if (weight == 0.0) continue;
+      heap.push_back({weight, i});
+      std::push_heap(heap.begin(), heap.end(), below);
+    }
+    for (size_t i = 0; i < n; ++i) {
+      update(i);
+      if (indexOf[byValue[i]] < 0) indexOf[byValue[i]] = near[i];
     }
   } else {
     for (uint32_t i : byValue) take(colours_[i]);
   }
-  for (size_t i = 0; i < colours_.size(); ++i)
-    if (indexOf[i] < 0) indexOf[i] = nearest(out.palette, colours_[i]);
 
-  out.indexes.resize(picture.pixels.size());
-  for (size_t i = 0; i < picture.pixels.size(); ++i)
-    out.indexes[i] = uint8_t(indexOf[place[picture.pixels[i] & 0xffffff] - 1]);
+  out.indexes.resize(total);
+  for (size_t from = 0, to = 0; from < total; from = to) {
+    to = runEnd(from);
+    std::fill(out.indexes.begin() + ptrdiff_t(from), out.indexes.begin() + ptrdiff_t(to),
+              uint8_t(indexOf[place[pixels[from] & 0xffffff] - 1]));
+  }
 
   size_t size = 2;
   while (size < out.palette.size()) size *= 2;
