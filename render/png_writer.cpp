@@ -76,7 +76,8 @@ bool encodePng(const Picture& picture, std::vector<unsigned char>& png, std::str
   }
   std::vector<png_bytep> rows(picture.height);
   for (uint32_t y = 0; y < picture.height; ++y)
-    rows[y] = reinterpret_cast<png_bytep>(const_cast<uint32_t*>(&picture.pixels[size_t(y) * picture.width]));
+    rows[y] = reinterpret_cast<png_bytep>(
+        const_cast<uint32_t*>(&picture.pixels[size_t(y) * picture.width]));
   char message[128] = {};
   if (!write(picture, rows.data(), &png, message)) {
     png.clear();

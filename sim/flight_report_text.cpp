@@ -143,9 +143,9 @@ std::string FlightReport::summary() const {
   for (const VesselFigures& v : vessels_) {
     out += "  " + v.name + ": propellant " + f(v.propellantTotal, 1) + " kg (rotation " +
            f(v.propellantRotation, 1) + ", linear " + f(v.propellantLinear, 1) + ", engines " +
-           f(v.propellantEngines, 1) + "), delta-v " + f(v.deltaV, 2) +
-           " m/s, angular rate max " + f(v.maxRate, 2) + " deg/s at " + f(v.maxRateTime, 1) +
-           " s, final " + f(v.finalRate, 2) + " deg/s\n";
+           f(v.propellantEngines, 1) + "), delta-v " + f(v.deltaV, 2) + " m/s, angular rate max " +
+           f(v.maxRate, 2) + " deg/s at " + f(v.maxRateTime, 1) + " s, final " + f(v.finalRate, 2) +
+           " deg/s\n";
   }
   for (size_t i = 0; i < screens_.size(); ++i) {
     const ScreenFigures& s = screens_[i];
@@ -157,8 +157,8 @@ std::string FlightReport::summary() const {
       const std::string until = h.end ? "to " + f(*h.end, 1) + " s" : "to the end";
       const std::string settle =
           h.settleTime ? "settled after " + f(*h.settleTime, 1) + " s" : "never settled";
-      out += "    hold in " + h.mode + " from " + f(h.start, 1) + " s " + until + ": " + settle +
-             "\n";
+      out +=
+          "    hold in " + h.mode + " from " + f(h.start, 1) + " s " + until + ": " + settle + "\n";
     }
   }
   out.pop_back();  // the last line break: the terminal adds its own

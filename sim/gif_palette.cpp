@@ -93,7 +93,8 @@ IndexedPicture ColourIndex::index(const render::Picture& picture,
     if (out.palette.size() >= kMaxColours ||
         std::find(out.palette.begin(), out.palette.end(), colour) != out.palette.end())
       return;
-    if (place[colour & 0xffffff] != 0) indexOf[place[colour & 0xffffff] - 1] = int(out.palette.size());
+    if (place[colour & 0xffffff] != 0)
+      indexOf[place[colour & 0xffffff] - 1] = int(out.palette.size());
     out.palette.push_back(colour);
   };
   // Both ways below take colours in the order of their values, so that the

@@ -2,8 +2,8 @@
 
 #include "sim/dump_output.h"
 #include "sim/frame_output.h"
-#include "sim/screen_log.h"
 #include "sim/gif_output.h"
+#include "sim/screen_log.h"
 #include "sim/telemetry_output.h"
 
 namespace sim {

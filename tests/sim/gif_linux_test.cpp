@@ -10,8 +10,8 @@
 #include <map>
 
 #include "render/picture.h"
-#include "sim/gif_palette.h"
 #include "sim/gif_output.h"
+#include "sim/gif_palette.h"
 #include "sim_run.h"
 #include "support/world_fixture.h"
 
