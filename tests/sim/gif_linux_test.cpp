@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <map>
+#include <random>
 
 #include "render/picture.h"
 #include "sim/gif_output.h"
@@ -102,6 +103,94 @@ TEST(GifPalette, AFewColoursAreKeptExactlyInAPowerOfTwoTable) {
   const sim::IndexedPicture indexed = sim::ColourIndex().index(p, {});
   EXPECT_EQ(indexed.palette.size(), 2u);
   for (size_t i = 0; i < 3; ++i) EXPECT_EQ(indexed.palette[indexed.indexes[i]], p.pixels[i]);
+}
+
+// The palette as first specified: every colour's count, then (over 256) the
+// kept colours and, one at a time, the colour of the largest distance to the
+// palette times count, the first in value order among equals; every other
+// colour shown as the first nearest palette colour. Straightforward and slow.
+std::vector<uint32_t> straightforwardPalette(const render::Picture& p,
+                                             const std::vector<uint32_t>& keep,
+                                             std::vector<uint32_t>& shown) {
+  std::map<uint32_t, size_t> counts;
+  for (uint32_t c : p.pixels) ++counts[c];
+  std::vector<uint32_t> palette;
+  auto take = [&](uint32_t c) {
+    if (palette.size() < 256 && std::find(palette.begin(), palette.end(), c) == palette.end())
+      palette.push_back(c);
+  };
+  if (counts.size() <= 256) {
+    for (const auto& [c, n] : counts) take(c);
+  } else {
+    for (uint32_t c : keep) take(c);
+    std::vector<std::pair<uint32_t, int>> gaps;  // colour, distance to the palette
+    for (const auto& [c, n] : counts) {
+      int gap = 3 * 255 * 255 + 1;
+      for (uint32_t q : palette) gap = std::min(gap, distanceSquared(c, q));
+      gaps.emplace_back(c, gap);
+    }
+    while (palette.size() < 256) {
+      double worst = 0.0;
+      uint32_t worstColour = 0;
+      for (const auto& [c, gap] : gaps)
+        if (double(gap) * double(counts[c]) > worst) {
+          worst = double(gap) * double(counts[c]);
+          worstColour = c;
+        }
+      if (worst == 0.0) break;
+      take(worstColour);
+      for (auto& [c, gap] : gaps) gap = std::min(gap, distanceSquared(c, worstColour));
+    }
+  }
+  shown.clear();
+  for (uint32_t c : p.pixels) {
+    size_t best = 0;
+    for (size_t i = 1; i < palette.size(); ++i)
+      if (distanceSquared(palette[i], c) < distanceSquared(palette[best], c)) best = i;
+    shown.push_back(palette[best]);
+  }
+  return palette;
+}
+
+// One index reused over a series of pictures (a few colours, thousands of
+// shades with and without kept colours, equal weights, the first again): each
+// gets the palette and the pixels of the straightforward selection, whatever
+// came before it.
+TEST(GifPalette, EveryPictureOfASeriesGetsTheStraightforwardPalette) {
+  std::mt19937 random(11);
+  auto shades = [&](int colours, int pixels) {
+    render::Picture p;
+    std::uniform_int_distribution<int> pick(0, colours - 1);
+    for (int i = 0; i < pixels; ++i) {
+      const uint32_t k = uint32_t(pick(random));
+      p.pixels.push_back((k * 2654435761u) & 0xffffff);
+    }
+    p.width = uint32_t(p.pixels.size());
+    p.height = 1;
+    return p;
+  };
+  render::Picture even;  // 400 colours once each: equal counts, ties in weight
+  for (uint32_t i = 0; i < 400; ++i) even.pixels.push_back(i * 0x010101 / 2);
+  even.width = 400;
+  even.height = 1;
+  const render::Picture few = shades(7, 500), many = shades(2000, 8000);
+  const std::vector<uint32_t> page = {0x000000, 0x00ff00, 0xffffff};
+  const struct {
+    const render::Picture* picture;
+    std::vector<uint32_t> keep;
+  } series[] = {{&few, {}}, {&many, page}, {&even, {}}, {&many, {}}, {&few, page}, {&many, page}};
+  sim::ColourIndex index;
+  for (size_t k = 0; k < std::size(series); ++k) {
+    const render::Picture& p = *series[k].picture;
+    std::vector<uint32_t> shown;
+    const std::vector<uint32_t> palette = straightforwardPalette(p, series[k].keep, shown);
+    const sim::IndexedPicture indexed = index.index(p, series[k].keep);
+    ASSERT_GE(indexed.palette.size(), palette.size()) << k;
+    EXPECT_TRUE(std::equal(palette.begin(), palette.end(), indexed.palette.begin())) << k;
+    ASSERT_EQ(indexed.indexes.size(), p.pixels.size()) << k;
+    for (size_t i = 0; i < p.pixels.size(); ++i)
+      ASSERT_EQ(indexed.palette[indexed.indexes[i]], shown[i]) << "picture " << k << " pixel " << i;
+  }
 }
 
 class LoadedGif : public gyrelle_test::WorldFixture {
