@@ -30,13 +30,12 @@ struct GifOutput::Animation {
   OutputFile file;
   GifFileType* gif = nullptr;
   uint32_t width, height;  // [pixels]
-  // The last frame's drawing and its image (descriptor, colour table and
-  // compressed pixels) as giflib wrote it.
+  // The last frame's drawing and its image (sim/gif_image.h); giflib writes
+  // the rest of the file.
   std::vector<GdiOp> ops;
   std::vector<unsigned char> image;
-  bool capturing = false;  // giflib's output goes to image, not to the file
-  bool pending = false;    // the last frame waits for its delay
-  double pendingT = 0.0;   // [s]
+  bool pending = false;   // the last frame waits for its delay
+  double pendingT = 0.0;  // [s]
 
   Animation(const std::string& path, uint32_t w, uint32_t h) : file(path), width(w), height(h) {
     int error = 0;
@@ -67,40 +66,13 @@ struct GifOutput::Animation {
 
   static int output(GifFileType* g, const GifByteType* data, int length) {
     auto* self = static_cast<Animation*>(g->UserData);
-    if (!self->capturing) return self->file.write(data, size_t(length)) ? length : 0;
-    self->image.insert(self->image.end(), data, data + length);
-    return length;
+    return self->file.write(data, size_t(length)) ? length : 0;
   }
 
   [[noreturn]] void fail(int error) {
-    if (capturing) {  // a frame half encoded is no frame
-      capturing = false;
-      image.clear();
-      pending = false;
-    }
     file.check();  // a failed write names the file and the reason
     const char* what = GifErrorString(error);
     throw OutputError(file.path() + ": cannot write: " + (what ? what : "giflib error"));
-  }
-
-  // Makes frame the last frame's image.
-  void encode(const IndexedPicture& frame) {
-    std::vector<GifColorType> colours;
-    for (uint32_t c : frame.palette)
-      colours.push_back(GifColorType{GifByteType(c >> 16), GifByteType(c >> 8), GifByteType(c)});
-    ColorMapObject* map = GifMakeMapObject(int(colours.size()), colours.data());
-    if (!map) fail(E_GIF_ERR_NOT_ENOUGH_MEM);
-    image.clear();
-    capturing = true;
-    const int status = EGifPutImageDesc(gif, 0, 0, int(width), int(height), false, map);
-    GifFreeMapObject(map);
-    if (status == GIF_ERROR) fail(gif->Error);
-    std::vector<GifPixelType> row(width);
-    for (uint32_t y = 0; y < height; ++y) {
-      std::copy_n(frame.indexes.begin() + ptrdiff_t(size_t(y) * width), width, row.begin());
-      if (EGifPutLine(gif, row.data(), int(width)) == GIF_ERROR) fail(gif->Error);
-    }
-    capturing = false;  // the last line flushes the compressed pixels whole
   }
 
   // Writes the last frame, shown for delay ticks.
@@ -160,8 +132,12 @@ void GifOutput::add(double t, size_t screen, const halcyra::Screen& s) {
     if (!replaces) a.write(int(std::min<long>(delay, kMaxDelay)));
   }
   if (a.image.empty() || a.ops != s.lastDrawing) {
-    a.encode(colours_.index(render::renderDrawing(s.lastDrawing, a.width, a.height),
-                            drawingColours(s.lastDrawing)));
+    // Encoded aside, so that a frame that fails leaves the last one whole.
+    render::renderDrawing(s.lastDrawing, a.width, a.height, picture_);
+    encoded_.clear();
+    images_.encode(colours_.index(picture_, drawingColours(s.lastDrawing)), a.width, a.height,
+                   encoded_);
+    a.image.swap(encoded_);
     a.ops = s.lastDrawing;
   }
   a.pending = true;

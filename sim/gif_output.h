@@ -15,6 +15,8 @@
 #include <string>
 #include <vector>
 
+#include "render/picture.h"
+#include "sim/gif_image.h"
 #include "sim/gif_palette.h"
 #include "sim/output.h"
 
@@ -41,6 +43,9 @@ class GifOutput : public Output {
 
   std::vector<std::unique_ptr<Animation>> screens_;
   ColourIndex colours_;
+  GifImageEncoder images_;
+  render::Picture picture_;             // its buffer reused from frame to frame
+  std::vector<unsigned char> encoded_;  // a frame's image being encoded
   double speed_;
   double every_;               // [s], 0 = every redraw
   double interval_;            // [s]

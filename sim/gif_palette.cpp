@@ -158,8 +158,9 @@ IndexedPicture ColourIndex::index(const render::Picture& picture,
       std::push_heap(heap.begin(), heap.end(), below);
     }
     for (size_t i = 0; i < n; ++i) {
+      if (indexOf[byValue[i]] >= 0) continue;  // in the palette
       update(i);
-      if (indexOf[byValue[i]] < 0) indexOf[byValue[i]] = near[i];
+      indexOf[byValue[i]] = near[i];
     }
   } else {
     for (uint32_t i : byValue) take(colours_[i]);
