@@ -49,7 +49,8 @@ class CodeWriter {
 
 }  // namespace
 
-GifImageEncoder::GifImageEncoder() : next_(size_t(256) << kMaxCodeBits, 0) {}
+GifImageEncoder::GifImageEncoder()
+    : next_(size_t(256) << kMaxCodeBits, 0), runCode_(size_t(256) << kMaxCodeBits, 0) {}
 
 void GifImageEncoder::encode(const IndexedPicture& frame, uint32_t width, uint32_t height,
                              std::vector<unsigned char>& out) {
@@ -80,32 +81,58 @@ void GifImageEncoder::encode(const IndexedPicture& frame, uint32_t width, uint32
     writer.put(code, bits);
     if (nextCode >= (1u << bits) && bits < kMaxCodeBits) ++bits;
   };
+  // Runs of one index (most of a screen is black) are matched a string at
+  // a time rather than a pixel at a time: the strings of n times index k are
+  // made in order of n, so runCode_[k << 12 | n] for n up to longestRun_[k]
+  // are all of them.
   auto clearTable = [&] {
     for (uint32_t at : used_) next_[at] = 0;
     used_.clear();
+    std::fill(std::begin(longestRun_), std::end(longestRun_), uint16_t(1));
   };
+  clearTable();
   put(clear);
   uint16_t* table = next_.data();
   const uint8_t* indexes = frame.indexes.data();
   const size_t count = size_t(width) * height;
   uint32_t string = count > 0 ? indexes[0] : 0;  // the code of the string being matched
+  uint32_t run = 1;   // string is `run` times indexes[i - 1]; 0 when it is no run
+  size_t runEnd = 0;  // the end of the run of equal indexes that i is in, once found
   for (size_t i = 1; i < count; ++i) {
-    const uint32_t key = uint32_t(indexes[i]) << kMaxCodeBits | string;
+    const uint32_t k = indexes[i];
+    if (run > 0 && k == indexes[i - 1]) {
+      if (i >= runEnd)
+        for (runEnd = i; runEnd < count && indexes[runEnd] == k;) ++runEnd;
+      const size_t reach = std::min<size_t>(run + (runEnd - i), longestRun_[k]);
+      if (reach > run) {  // the longest known string of k that the run holds
+        i += reach - run - 1;
+        run = uint32_t(reach);
+        string = runCode_[k << kMaxCodeBits | run];
+        continue;
+      }
+    }
+    const uint32_t key = k << kMaxCodeBits | string;
     if (table[key] != 0) {
       string = table[key];
+      run = 0;
       continue;
     }
     put(string);
-    string = indexes[i];
     if (nextCode >= kTableEnd) {
       put(clear);
       nextCode = end + 1;
       bits = rootBits + 1;
       clearTable();
     } else {
+      if (run > 0 && k == indexes[i - 1]) {  // the next string of k
+        longestRun_[k] = uint16_t(run + 1);
+        runCode_[k << kMaxCodeBits | (run + 1)] = uint16_t(nextCode);
+      }
       table[key] = uint16_t(nextCode++);
       used_.push_back(key);
     }
+    string = k;
+    run = 1;
   }
   if (count > 0) put(string);
   put(end);

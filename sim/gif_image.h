@@ -31,6 +31,10 @@ class GifImageEncoder {
   // used are cleared.
   std::vector<uint16_t> next_;
   std::vector<uint32_t> used_;  // entries of next_ set since the last clear
+  // runCode_[k << 12 | n]: the code of the string of n times index k, for n
+  // from 2 to longestRun_[k] (1: none yet).
+  std::vector<uint16_t> runCode_;
+  uint16_t longestRun_[256];
 };
 
 }  // namespace sim

@@ -67,16 +67,13 @@ IndexedPicture ColourIndex::index(const render::Picture& picture,
       for (uint32_t c : of.colours_) of.place_[c] = 0;
     }
   } cleared{*this};
-  // A picture is mostly runs of one colour: each run is looked up once.
+  // A picture is mostly runs of one colour: each run is looked up once, and
+  // kept as its colour's place and its end for the indexes.
   const uint32_t* pixels = picture.pixels.data();
   const size_t total = picture.pixels.size();
-  auto runEnd = [&](size_t from) {
-    size_t to = from + 1;
-    while (to < total && pixels[to] == pixels[from]) ++to;
-    return to;
-  };
+  runs_.clear();
   for (size_t from = 0, to = 0; from < total; from = to) {
-    to = runEnd(from);
+    for (to = from + 1; to < total && pixels[to] == pixels[from];) ++to;
     uint32_t& at = place[pixels[from] & 0xffffff];
     if (at == 0) {
       colours_.push_back(pixels[from] & 0xffffff);
@@ -84,6 +81,7 @@ IndexedPicture ColourIndex::index(const render::Picture& picture,
       at = uint32_t(colours_.size());
     }
     counts_[at - 1] += to - from;
+    runs_.push_back({at - 1, to});
   }
 
   IndexedPicture out;
@@ -157,20 +155,53 @@ IndexedPicture ColourIndex::index(const render::Picture& picture,
       heap.push_back({weight, i});
       std::push_heap(heap.begin(), heap.end(), below);
     }
+    // Every other colour shows as its nearest palette colour, the first in
+    // palette order among equals. From what its gap accounts for, the rest
+    // of the palette is searched in order of green outwards from the
+    // colour's own, up to where the green difference alone is too large.
+    std::vector<uint8_t> byGreen(out.palette.size());
+    for (size_t k = 0; k < byGreen.size(); ++k) byGreen[k] = uint8_t(k);
+    auto green = [&](uint32_t c) { return int((c >> 8) & 0xff); };
+    std::sort(byGreen.begin(), byGreen.end(),
+              [&](uint8_t a, uint8_t b) { return green(out.palette[a]) < green(out.palette[b]); });
     for (size_t i = 0; i < n; ++i) {
       if (indexOf[byValue[i]] >= 0) continue;  // in the palette
-      update(i);
-      indexOf[byValue[i]] = near[i];
+      const uint32_t c = colours_[byValue[i]];
+      int best = gap[i];
+      uint8_t nearest = near[i];
+      auto consider = [&](uint8_t k) {
+        const int d = distanceSquared(c, out.palette[k]);
+        if (d < best || (d == best && k < nearest)) {
+          best = d;
+          nearest = k;
+        }
+      };
+      const auto from = std::partition_point(byGreen.begin(), byGreen.end(), [&](uint8_t k) {
+        return green(out.palette[k]) < green(c);
+      });
+      for (auto k = from; k != byGreen.end(); ++k) {
+        const int dg = green(out.palette[*k]) - green(c);
+        if (dg * dg > best) break;
+        consider(*k);
+      }
+      for (auto k = from; k != byGreen.begin();) {
+        --k;
+        const int dg = green(out.palette[*k]) - green(c);
+        if (dg * dg > best) break;
+        consider(*k);
+      }
+      indexOf[byValue[i]] = nearest;
     }
   } else {
     for (uint32_t i : byValue) take(colours_[i]);
   }
 
   out.indexes.resize(total);
-  for (size_t from = 0, to = 0; from < total; from = to) {
-    to = runEnd(from);
-    std::fill(out.indexes.begin() + ptrdiff_t(from), out.indexes.begin() + ptrdiff_t(to),
-              uint8_t(indexOf[place[pixels[from] & 0xffffff] - 1]));
+  size_t from = 0;
+  for (const Run& r : runs_) {
+    std::fill(out.indexes.begin() + ptrdiff_t(from), out.indexes.begin() + ptrdiff_t(r.end),
+              uint8_t(indexOf[r.colour]));
+    from = r.end;
   }
 
   size_t size = 2;

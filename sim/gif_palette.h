@@ -51,6 +51,11 @@ class ColourIndex {
   std::unique_ptr<uint32_t[], Free> place_;
   std::vector<uint32_t> colours_;  // this picture's, in the order first seen
   std::vector<size_t> counts_;     // [pixels] of each
+  struct Run {
+    uint32_t colour;  // place in colours_
+    size_t end;       // [pixels] from the picture's first
+  };
+  std::vector<Run> runs_;  // this picture's runs of one colour, in order
 };
 
 }  // namespace sim
