@@ -1,11 +1,11 @@
 #include "sim/runner.h"
 
-#include <cstdio>
 #include <exception>
 #include <stdexcept>
 
 #include "sim/events.h"
 #include "sim/interrupt.h"
+#include "sim/number_text.h"
 #include "sim/run_outputs.h"
 #include "sim/terminal.h"
 #include "sim/world_setup.h"
@@ -36,11 +36,7 @@ std::vector<std::string> modeNames(const halcyra::World& world) {
   return names;
 }
 
-std::string seconds(double t) {
-  char text[48];
-  std::snprintf(text, sizeof text, "%.3f", t);
-  return text;
-}
+std::string seconds(double t) { return fixedText(t, kTimeDecimals); }
 
 std::string where(const Scenario& s, const Event& e, double t) {
   return s.file + ":" + std::to_string(e.pos.line) + ":" + std::to_string(e.pos.column) +
