@@ -1,7 +1,6 @@
 #include "sim/output_file.h"
 
 #include <cerrno>
-#include <cstdarg>
 #include <cstring>
 #include <filesystem>
 
@@ -100,16 +99,6 @@ bool OutputFile::write(const void* data, size_t size) noexcept {
     return false;
   }
   return true;
-}
-
-void OutputFile::printf(const char* format, ...) {
-  if (file_ == nullptr) fail(EBADF);
-  va_list args;
-  va_start(args, format);
-  const int n = std::vfprintf(file_, format, args);
-  const int err = errno;
-  va_end(args);
-  if (n < 0) fail(err);
 }
 
 void OutputFile::commit() {

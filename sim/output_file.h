@@ -41,10 +41,8 @@ class OutputFile {
   OutputFile& operator=(const OutputFile&) = delete;
 
   void put(std::string_view text);  // throws OutputError
-  void printf(const char* format, ...) __attribute__((format(printf, 2, 3)));
-  // For writers that print to the stream themselves: check() after each
-  // record throws for what failed since.
-  FILE* stream() { return file_; }
+  FILE* stream() { return file_; }  // for its buffering
+  // Throws for what failed since: a write() or the stream.
   void check();
   // For C callbacks, which must not throw: false when the write failed, which
   // the next check() reports.

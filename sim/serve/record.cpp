@@ -17,8 +17,7 @@ ActionRecord::ActionRecord(const std::string& path, const std::string& scenarioT
     // Written under a temporary name and committed at once: from now on the
     // file's name holds a whole scenario.
     OutputFile header(path);
-    header.printf("# gyrelle-sim --serve: %s as flown live, with the actions taken then.\n",
-                  file.c_str());
+    header.put("# gyrelle-sim --serve: " + file + " as flown live, with the actions taken then.\n");
     header.put(scenarioText);
     if (!scenarioText.empty() && scenarioText.back() != '\n') header.put("\n");
     header.put("\n# ---- actions taken live ----\n");
