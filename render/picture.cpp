@@ -9,7 +9,6 @@
 #include <memory>
 
 #include "render/latin1_text.h"
-#include "render/png_writer.h"
 
 namespace render {
 namespace {
@@ -155,10 +154,6 @@ void renderDrawing(const std::vector<GdiOp>& ops, uint32_t width, uint32_t heigh
   for (; i + 8 <= n; i += 8)
     for (size_t k = 0; k < 8; ++k) p[i + k] &= 0xffffffu;
   for (; i < n; ++i) p[i] &= 0xffffffu;
-}
-
-bool writePng(const Picture& picture, const std::string& path, std::string& error) {
-  return PngWriter().write(picture, path, error);
 }
 
 void releaseFontCaches() {

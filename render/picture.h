@@ -33,10 +33,6 @@ inline Picture renderDrawing(const std::vector<GdiOp>& ops, uint32_t width, uint
   return picture;
 }
 
-// Writes a picture as PNG (render/png_writer.h). Returns false and sets error
-// when the file cannot be written; the file is then not left behind.
-bool writePng(const Picture& picture, const std::string& path, std::string& error);
-
 // Frees the font caches of Cairo and fontconfig, which otherwise live to the
 // end of the process (and show as leaks under LeakSanitizer). Call once no more
 // drawing follows, e.g. at the end of main.

@@ -12,15 +12,8 @@ inline bool needsQuotes(const std::string& text) {
   return false;
 }
 
-// A CSV field: quoted (quotes doubled) when it holds a comma, quote or line break.
-inline std::string csvField(const std::string& text) {
-  if (!needsQuotes(text)) return text;
-  std::string out = "\"";
-  for (char c : text) out += c == '"' ? std::string("\"\"") : std::string(1, c);
-  return out + "\"";
-}
-
-// The same appended to a row being built, without a string of its own.
+// A CSV field, appended to a row being built: quoted (quotes doubled) when
+// it holds a comma, quote or line break.
 inline void appendCsvField(std::string& out, const std::string& text) {
   if (!needsQuotes(text)) {
     out += text;

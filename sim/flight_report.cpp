@@ -26,6 +26,17 @@ void closeHold(ScreenFigures& s, double t, bool runEnded) {
 
 }  // namespace
 
+FlightReport::FlightReport(const std::string& path) {
+  if (!path.empty()) file_.emplace(path);
+}
+
+void FlightReport::finished(double t, halcyra::World& /*world*/) {
+  finish(t);
+  if (!file_) return;
+  file_->put(json());
+  file_->commit();
+}
+
 void FlightReport::redraw(double t, size_t screen, const PageReading& page) {
   if (screens_.size() <= screen) screens_.resize(screen + 1);
   ScreenFigures& s = screens_[screen];

@@ -22,6 +22,8 @@
 #include <vector>
 
 #include "host/world.h"
+#include "sim/output.h"
+#include "sim/output_file.h"
 #include "sim/page_reading.h"
 
 namespace sim {
@@ -57,8 +59,19 @@ struct ScreenFigures {
   bool holding = false;  // the last hold is still on
 };
 
-class FlightReport {
+// As an output: summed up as the flight goes, written to its file (if any)
+// when the run ends.
+class FlightReport : public Output {
  public:
+  // path: the file of --report, empty for none (the summary alone). Throws
+  // OutputError.
+  explicit FlightReport(const std::string& path = "");
+
+  void redrawn(const Redraw& r) override { redraw(r.t, r.screen, r.page()); }
+  void sampled(double t, halcyra::World& world) override { sample(t, world); }
+  // Closes the holds still on, then writes and commits the file.
+  void finished(double t, halcyra::World& world) override;
+
   // Every redraw of every screen, in order.
   void redraw(double t, size_t screen, const PageReading& page);
   // After every step, and once at t = 0 and at the end.
@@ -66,7 +79,6 @@ class FlightReport {
   // Closes the holds still on; call once, at the end.
   void finish(double t);
 
-  double endTime() const { return end_; }
   const std::vector<VesselFigures>& vessels() const { return vessels_; }
   const std::vector<ScreenFigures>& screens() const { return screens_; }
 
@@ -83,6 +95,7 @@ class FlightReport {
   std::vector<std::pair<halcyra::ObjectId, size_t>> lastOrder_;
   std::vector<ScreenFigures> screens_;
   double end_ = 0.0;  // [s]
+  std::optional<OutputFile> file_;
 };
 
 }  // namespace sim

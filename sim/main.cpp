@@ -12,10 +12,10 @@
 #include <cstdio>
 
 #include "platform/library.h"
-#include "render/picture.h"
 #include "sim/default_scenario.h"
 #include "sim/interrupt.h"
 #include "sim/output_paths.h"
+#include "sim/picture_outputs.h"
 #include "sim/run_bounds.h"
 #include "sim/runner.h"
 #include "sim/scenario.h"
@@ -168,6 +168,6 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "gyrelle-sim: %s\n", e.what());
     status = kExitFailed;
   }
-  render::releaseFontCaches();
+  sim::releasePictureCaches();
   return status;
 }

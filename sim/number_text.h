@@ -1,8 +1,8 @@
-// Numbers as the runner's output files write them, written into a line being
-// built: each put function writes at p, which has room for its k...Chars,
-// and returns the end. std::to_chars is defined to give exactly what printf
-// gives in the "C" locale for the same conversion and precision (%.10g, %.3f,
-// %g), at a fraction of the cost, and it never looks at the locale.
+// Numbers as the runner's outputs write them, one way for all of them:
+// std::to_chars, which is defined to give exactly what printf gives in the "C"
+// locale for the same conversion and precision, never looks at the locale,
+// and is the same on every platform (printf is not: mingw's drops the sign of
+// a NaN). Each function appends to a line being built.
 #pragma once
 
 #include <charconv>
@@ -13,26 +13,31 @@
 
 namespace sim {
 
-// printf("%g", v): at most "-1.23457e+308".
-constexpr size_t kGeneralChars = 16;
-inline char* putGeneral(char* p, double v) {
-  return std::to_chars(p, p + kGeneralChars, v, std::chars_format::general, 6).ptr;
+constexpr int kFigureDigits = 10;  // significant digits of a figure, "%.10g"
+constexpr int kTimeDecimals = 3;   // decimals of a time [s], "%.3f"
+constexpr int kAngleDigits = 6;    // significant digits of a drawn arc's angle [deg], "%g"
+
+// printf("%d"), printf("%zu") and the like, of up to 64 bits.
+template <typename Int>
+inline void appendInt(std::string& out, Int v) {
+  char text[24];
+  out.append(text, size_t(std::to_chars(text, text + sizeof text, v).ptr - text));
 }
+// printf("%.*g", digits, v)
+void appendGeneral(std::string& out, double v, int digits);
+// printf("%.*f", decimals, v)
+void appendFixed(std::string& out, double v, int decimals);
+std::string fixedText(double v, int decimals);
 
-// printf("%.10g", v): telemetry values. The values a flight carries (whole
-// numbers, and magnitudes from 1e-13 to 1e10) are rounded to their digits
-// directly (sim/number_text.cpp), the rest by std::to_chars. putG10 writes
-// into p, which has room for kG10Chars, and returns the end.
-constexpr size_t kG10Chars = 32;
-char* putG10(char* p, double v);
-void appendG10(std::string& out, double v);
+// A figure, "%.10g", with zero as "0", never "-0".
+inline void appendFigure(std::string& out, double v) {
+  appendGeneral(out, v == 0.0 ? 0.0 : v, kFigureDigits);
+}
+// A time [s] with three decimals.
+inline void appendTime(std::string& out, double t) { appendFixed(out, t, kTimeDecimals); }
 
-// printf("%.3f", v): times; rounded directly below 1e12, otherwise by
-// std::to_chars. putFixed3 writes into p, which has room for kFixed3Chars
-// (%f of the largest double has 309 digits before the point), and returns
-// the end.
-constexpr size_t kFixed3Chars = 400;
-char* putFixed3(char* p, double v);
+// RRGGBB in lower-case hex of a COLORREF (0x00BBGGRR).
+void appendHexColour(std::string& out, COLORREF c);
 
 // The time of a step, steps * step [s], as the scenario writes its times: the
 // product of the count and the shortest decimal that reads back as step,
@@ -41,22 +46,5 @@ char* putFixed3(char* p, double v);
 // A whole number keeps ".0", so that it reads back as a float. step must be
 // positive and finite; otherwise the product is written as std::to_chars does.
 std::string stepTimeText(uint64_t steps, double step);
-
-// printf("%d") / printf("%u") / printf("%zu"), of up to 64 bits.
-constexpr size_t kIntChars = 24;
-template <typename Int>
-inline char* putInt(char* p, Int v) {
-  return std::to_chars(p, p + kIntChars, v).ptr;
-}
-
-// RRGGBB in lower-case hex of a COLORREF (0x00BBGGRR), into p[6]; returns the end.
-inline char* putHexColour(char* p, COLORREF c) {
-  static constexpr char kDigits[] = "0123456789abcdef";
-  for (unsigned byte : {unsigned(GetRValue(c)), unsigned(GetGValue(c)), unsigned(GetBValue(c))}) {
-    *p++ = kDigits[byte >> 4];
-    *p++ = kDigits[byte & 15];
-  }
-  return p;
-}
 
 }  // namespace sim

@@ -1,7 +1,6 @@
 #include "sim/output_file.h"
 
 #include <cerrno>
-#include <cstdarg>
 #include <cstring>
 #include <filesystem>
 
@@ -102,16 +101,6 @@ bool OutputFile::write(const void* data, size_t size) noexcept {
   return true;
 }
 
-void OutputFile::printf(const char* format, ...) {
-  if (file_ == nullptr) fail(EBADF);
-  va_list args;
-  va_start(args, format);
-  const int n = std::vfprintf(file_, format, args);
-  const int err = errno;
-  va_end(args);
-  if (n < 0) fail(err);
-}
-
 void OutputFile::commit() {
   if (file_ == nullptr) {
     if (failed_) fail(EIO);
@@ -130,6 +119,14 @@ void OutputFile::commit() {
     fs::rename(temp_, target_, ec);
     if (ec) fail(ec.message());
     temp_.clear();
+  }
+}
+
+void OutputFile::commitOrDiscard() {
+  if (failed_) {
+    discard();
+  } else {
+    commit();
   }
 }
 

@@ -41,10 +41,8 @@ class OutputFile {
   OutputFile& operator=(const OutputFile&) = delete;
 
   void put(std::string_view text);  // throws OutputError
-  void printf(const char* format, ...) __attribute__((format(printf, 2, 3)));
-  // For writers that print to the stream themselves: check() after each
-  // record throws for what failed since.
-  FILE* stream() { return file_; }
+  FILE* stream() { return file_; }  // for its buffering
+  // Throws for what failed since: a write() or the stream.
   void check();
   // For C callbacks, which must not throw: false when the write failed, which
   // the next check() reports.
@@ -54,6 +52,8 @@ class OutputFile {
   void commit();
   // Closes and removes the temporary; the real name keeps what it had.
   void discard() noexcept;
+  // At the end of a run: commit(), or discard() once a write has failed.
+  void commitOrDiscard();
   bool failed() const { return failed_; }
   const std::string& path() const { return path_; }
 

@@ -1,19 +1,17 @@
 // The outputs of one run as a group: opened together before the run, fed as it
-// goes, and committed together at its end, also when it ends early (an
-// interruption, a state that is no longer finite, an output that failed):
-// a run's outputs are what its user keeps. An output that failed is dropped
+// goes, and finished together at its end, also when it ends early (an
+// interruption, a state that is no longer finite, an output that failed): a
+// run's outputs are what its user keeps. An output that failed is dropped
 // (its temporary removed, its real name untouched); the others are committed.
 #pragma once
 
-#include <optional>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "sim/flight_report.h"
-#include "sim/gif_writer.h"
-#include "sim/outputs.h"
+#include "sim/output.h"
 #include "sim/runner.h"
-#include "sim/screen_log.h"
 
 namespace sim {
 
@@ -22,30 +20,24 @@ class RunOutputs {
   // Opens every output the options ask for; throws OutputError.
   RunOutputs(const RunOptions& options, const Scenario& scenario, halcyra::World& world);
 
-  // Screen i was redrawn at t [s] with these drawing operations.
-  void redrawn(double t, size_t screen, halcyra::World& world, const std::vector<GdiOp>& ops);
-  void sample(double t, halcyra::World& world);  // every step; each output when due
-  // The last pictures at t, then every output under its name.
-  void finish(double t, halcyra::World& world);  // throws OutputError
-  // After a failure at t: commits every output that has not failed. Returns
-  // the messages of those that could not be committed either.
-  std::vector<std::string> commitComplete(double t, halcyra::World& world) noexcept;
+  void redrawn(const Redraw& r) {
+    for (Output* o : all_) o->redrawn(r);
+  }
+  void sampled(double t, halcyra::World& world) {
+    for (Output* o : all_) o->sampled(t, world);
+  }
+  // Finishes every output at t, each once, whether or not another fails.
+  // Returns the messages of those that failed.
+  std::vector<std::string> finish(double t, halcyra::World& world) noexcept;
 
-  const FlightReport& report() const { return report_; }
+  // The report for the summary on standard error; null when quiet and not
+  // written to a file, when no one reads it and it is not kept.
+  const FlightReport* report() const { return report_; }
 
  private:
-  void writeReport(double t);
-
-  std::optional<DumpWriter> dump_;
-  std::optional<TelemetryWriter> telemetry_;
-  std::optional<FrameWriter> frames_;
-  std::optional<ScreenLogWriter> screenLog_;
-  std::optional<OutputFile> reportFile_;
-  std::optional<GifWriter> gif_;
-  FlightReport report_;
-  bool reportWanted_ = true;
-  bool gifDone_ = false;
-  bool reportDone_ = false;
+  std::vector<std::unique_ptr<Output>> owned_;
+  std::vector<Output*> all_;  // owned_, then RunOptions::more
+  FlightReport* report_ = nullptr;
 };
 
 }  // namespace sim

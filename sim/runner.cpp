@@ -1,10 +1,11 @@
 #include "sim/runner.h"
 
-#include <cstdio>
+#include <exception>
 #include <stdexcept>
 
 #include "sim/events.h"
 #include "sim/interrupt.h"
+#include "sim/number_text.h"
 #include "sim/run_outputs.h"
 #include "sim/terminal.h"
 #include "sim/time_slack.h"
@@ -34,11 +35,7 @@ std::vector<std::string> modeNames(const halcyra::World& world) {
   return names;
 }
 
-std::string seconds(double t) {
-  char text[48];
-  std::snprintf(text, sizeof text, "%.3f", t);
-  return text;
-}
+std::string seconds(double t) { return fixedText(t, kTimeDecimals); }
 
 std::string where(const Scenario& s, const Event& e, double t) {
   return s.file + ":" + std::to_string(e.pos.line) + ":" + std::to_string(e.pos.column) +
@@ -50,7 +47,8 @@ std::string where(const Scenario& s, const Event& e, double t) {
 RunEnd fly(const Scenario& s, const RunOptions& o, halcyra::World& world, const PostStep& postStep,
            RunOutputs& outputs, Terminal& term, double& t) {
   auto redraw = [&](size_t i, double when) {
-    outputs.redrawn(when, i, world, world.redraw(i));
+    world.redraw(i);
+    outputs.redrawn(Redraw(when, i, world.screen(i)));
     if (o.live) o.live->redrawn(when, i);
   };
 
@@ -92,10 +90,10 @@ RunEnd fly(const Scenario& s, const RunOptions& o, halcyra::World& world, const 
     // at t, and a live one that acted at t several times must record what
     // its replay will.
     for (size_t i = 0; i < shownAtT.size(); ++i)
-      if (shownAtT[i]) outputs.redrawn(t, i, world, world.screen(i).lastDrawing);
+      if (shownAtT[i]) outputs.redrawn(Redraw(t, i, world.screen(i)));
     shownAtT.assign(shownAtT.size(), false);
     term.debugLine(t, world.debugString());
-    outputs.sample(t, world);
+    outputs.sampled(t, world);
 
     // 2. The end, or an interruption: both at the end of a whole step.
     if (t >= o.until - kTimeSlack) break;
@@ -133,24 +131,39 @@ RunEnd flyScenario(const Scenario& s, const RunOptions& o, halcyra::World& world
   if (o.live) o.live->begin(world);
   double t = 0.0;  // [s]
   RunEnd end;
+  std::exception_ptr failure;
   try {
     end = fly(s, o, world, postStep, outputs, term, t);
     if (o.live) o.live->end(end.t);
     term.lastPages(end.t, world);
-    outputs.finish(end.t, world);
-  } catch (const std::exception& e) {
-    std::string what = e.what();
-    bool more = false;
-    for (const std::string& m : outputs.commitComplete(t, world)) {
-      if (m == e.what()) continue;  // the failed output, tried again
-      what += "\ngyrelle-sim: " + m;
-      more = true;
-    }
-    if (!more) throw;
-    if (dynamic_cast<const OutputError*>(&e)) throw OutputError(what);
-    throw std::runtime_error(what);
+  } catch (...) {
+    failure = std::current_exception();
   }
-  if (!o.quiet) term.note(outputs.report().summary());
+  // Every output is finished, also after a failure; the failure is reported
+  // first, with what else could not be written.
+  const std::vector<std::string> errors = outputs.finish(t, world);
+  if (failure) {
+    try {
+      std::rethrow_exception(failure);
+    } catch (const std::exception& e) {
+      std::string what = e.what();
+      bool more = false;
+      for (const std::string& m : errors) {
+        if (m == e.what()) continue;  // the failed output, tried again
+        what += "\ngyrelle-sim: " + m;
+        more = true;
+      }
+      if (!more) throw;
+      if (dynamic_cast<const OutputError*>(&e)) throw OutputError(what);
+      throw std::runtime_error(what);
+    }
+  }
+  if (!errors.empty()) {
+    std::string what = errors[0];
+    for (size_t i = 1; i < errors.size(); ++i) what += "\ngyrelle-sim: " + errors[i];
+    throw OutputError(what);
+  }
+  if (outputs.report() != nullptr && !o.quiet) term.note(outputs.report()->summary());
   return end;
 }
 

@@ -14,9 +14,11 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "host/world.h"
 #include "sim/live_hooks.h"
+#include "sim/output.h"
 #include "sim/scenario.h"
 
 namespace sim {
@@ -36,6 +38,9 @@ struct RunOptions {
   double gifSpeed = 10.0;       // animation time per simulation time
   double gifEvery = 0.0;        // [s] between GIF frames; 0 = every redraw
   LiveHooks* live = nullptr;    // a live flight's actions and pacing; null = scripted
+  // Outputs the caller keeps, fed and finished with the run's own (a live
+  // flight's record).
+  std::vector<Output*> more;
 };
 
 // How a run ended.

@@ -1,7 +1,6 @@
 #include "sim/screen_log.h"
 
 #include <cmath>
-#include <cstdio>
 
 #include "sim/csv_field.h"
 #include "sim/number_text.h"
@@ -14,39 +13,46 @@ const char* const kScreenLogHeader =
 
 namespace {
 
-// "%.10g" through number_text.h, not printf, the same on every platform. A
-// figure that is not a number is "nan" whatever its sign bit, which means
-// nothing (a page's "+nan" and "-nan" alike); zero is "0", never "-0".
-void figure(FILE* f, const std::optional<double>& value) {
-  std::string text = ",";
-  if (value) {
-    if (std::isnan(*value)) {
-      text += "nan";
-    } else {
-      appendG10(text, *value == 0.0 ? 0.0 : *value);
-    }
+// A figure the page does not show is an empty field. One that is not a number
+// is "nan" whatever its sign bit, which means nothing (a page's "+nan" and
+// "-nan" alike).
+void appendShown(std::string& out, const std::optional<double>& value) {
+  out += ',';
+  if (!value) return;
+  if (std::isnan(*value)) {
+    out += "nan";
+  } else {
+    appendFigure(out, *value);
   }
-  std::fputs(text.c_str(), f);
 }
 
 }  // namespace
 
-ScreenLogWriter::ScreenLogWriter(const std::string& path) : file_(path) {
-  file_.printf("%s\n", kScreenLogHeader);
+ScreenLogOutput::ScreenLogOutput(const std::string& path) : file_(path) {
+  file_.put(kScreenLogHeader);
+  file_.put("\n");
 }
 
-void ScreenLogWriter::write(double t, size_t screen, const PageReading& p) {
-  FILE* f = file_.stream();
-  std::fprintf(f, "%.3f,%zu,%s,%d,%s", t, screen, csvField(p.mode).c_str(), p.hold ? 1 : 0,
-               csvField(p.target).c_str());
-  for (const auto& d : p.deviation) figure(f, d);
-  for (const auto& r : p.rate) figure(f, r);
-  figure(f, p.distance);
-  figure(f, p.rangeRate);
-  figure(f, p.entryAngle);
-  figure(f, p.timeToGo);
-  std::fprintf(f, ",%d\n", p.helpPage);
-  file_.check();
+void ScreenLogOutput::write(double t, size_t screen, const PageReading& p) {
+  std::string& out = row_;
+  out.clear();
+  appendTime(out, t);
+  out += ',';
+  appendInt(out, screen);
+  out += ',';
+  appendCsvField(out, p.mode);
+  out += p.hold ? ",1," : ",0,";
+  appendCsvField(out, p.target);
+  for (const auto& d : p.deviation) appendShown(out, d);
+  for (const auto& r : p.rate) appendShown(out, r);
+  appendShown(out, p.distance);
+  appendShown(out, p.rangeRate);
+  appendShown(out, p.entryAngle);
+  appendShown(out, p.timeToGo);
+  out += ',';
+  appendInt(out, p.helpPage);
+  out += '\n';
+  file_.put(out);
 }
 
 }  // namespace sim

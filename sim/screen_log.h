@@ -18,20 +18,24 @@
 
 #include <string>
 
+#include "sim/output.h"
 #include "sim/output_file.h"
 #include "sim/page_reading.h"
 
 namespace sim {
 
-class ScreenLogWriter {
+class ScreenLogOutput : public Output {
  public:
-  explicit ScreenLogWriter(const std::string& path);  // throws OutputError
+  explicit ScreenLogOutput(const std::string& path);  // throws OutputError
+  void redrawn(const Redraw& r) override { write(r.t, r.screen, r.page()); }
+  void finished(double /*t*/, halcyra::World& /*world*/) override { file_.commitOrDiscard(); }
+
+  // The row of screen showing page at t [s].
   void write(double t, size_t screen, const PageReading& page);
-  void commit() { file_.commit(); }
-  OutputFile& file() { return file_; }
 
  private:
   OutputFile file_;
+  std::string row_;  // its buffer kept for the next
 };
 
 // The header line, without its line break.

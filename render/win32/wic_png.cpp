@@ -1,12 +1,10 @@
 // PNG through the Windows Imaging Component: the picture is encoded into a
-// stream in memory, whose bytes are then written out and kept for writeLast.
+// stream in memory, whose bytes are the file's.
 #include <objbase.h>
 #include <wincodec.h>
 
-#include <cstdio>
-#include <fstream>
-#include <memory>
 #include <string>
+#include <vector>
 
 #include "render/picture.h"  // first: <windows.h> as the platform layer includes it
 #include "render/png_writer.h"
@@ -44,7 +42,7 @@ std::vector<BYTE> bgrRows(const Picture& picture) {
   return rows;
 }
 
-bool encode(const Picture& picture, std::string& png) {
+bool encode(const Picture& picture, std::vector<unsigned char>& png) {
   // COM for this thread; a thread that has it already (in either model) keeps it.
   const HRESULT com = CoInitializeEx(nullptr, COINIT_MULTITHREADED);
   const bool comStarted = SUCCEEDED(com);
@@ -78,7 +76,8 @@ bool encode(const Picture& picture, std::string& png) {
       const void* bytes = GlobalLock(memory);
       done = bytes != nullptr;
       if (done) {
-        png.assign(static_cast<const char*>(bytes), size_t(stat.cbSize.QuadPart));
+        const auto* begin = static_cast<const unsigned char*>(bytes);
+        png.assign(begin, begin + size_t(stat.cbSize.QuadPart));
         GlobalUnlock(memory);
       }
     } else {
@@ -91,68 +90,19 @@ bool encode(const Picture& picture, std::string& png) {
 
 }  // namespace
 
-struct PngWriter::Kept {
-  std::string png;  // the last picture's file
-};
-
-PngWriter::PngWriter() : kept_(std::make_unique<Kept>()) {}
-PngWriter::~PngWriter() = default;
-PngWriter::PngWriter(PngWriter&&) noexcept = default;
-PngWriter& PngWriter::operator=(PngWriter&&) noexcept = default;
-
-bool PngWriter::write(const Picture& picture, const std::string& path, std::string& error) {
-  if (picture.width == 0 || picture.height == 0) {
-    error = path + ": cannot write an empty picture";
+bool encodePng(const Picture& picture, std::vector<unsigned char>& png, std::string& error) {
+  png.clear();
+  if (picture.width == 0 || picture.height == 0 ||
+      picture.pixels.size() != size_t(picture.width) * picture.height) {
+    error = "cannot write an empty picture";
     return false;
   }
-  std::string& png = kept_->png;
-  png.clear();
   if (!encode(picture, png)) {
     png.clear();
-    error = path + ": cannot write: the imaging component failed to encode the picture";
-    return false;
-  }
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out.write(png.data(), std::streamsize(png.size()));
-  out.close();
-  if (!out) {
-    std::remove(path.c_str());
-    error = path + ": cannot write";
+    error = "cannot write: the imaging component failed to encode the picture";
     return false;
   }
   return true;
-}
-
-bool PngWriter::write(const Picture& picture, FILE* file, const std::string& name,
-                      std::string& error) {
-  if (picture.width == 0 || picture.height == 0) {
-    error = name + ": cannot write an empty picture";
-    return false;
-  }
-  kept_->png.clear();
-  if (!encode(picture, kept_->png)) {
-    kept_->png.clear();
-    error = name + ": cannot write: the imaging component failed to encode the picture";
-    return false;
-  }
-  return writeLast(file, name, error);
-}
-
-bool PngWriter::writeLast(FILE* file, const std::string& name, std::string& error) {
-  const std::string& png = kept_->png;
-  if (png.empty()) {
-    error = name + ": cannot write: no picture to write again";
-    return false;
-  }
-  if (std::fwrite(png.data(), 1, png.size(), file) != png.size()) {
-    error = name + ": cannot write";
-    return false;
-  }
-  return true;
-}
-
-bool writePng(const Picture& picture, const std::string& path, std::string& error) {
-  return PngWriter().write(picture, path, error);
 }
 
 }  // namespace render

@@ -1,21 +1,23 @@
 #include "sim/serve/record.h"
 
+#include <algorithm>
 #include <cerrno>
+#include <cmath>
 #include <cstring>
 
+#include "sim/number_text.h"
 #include "sim/output_file.h"
 
 namespace sim {
 
 ActionRecord::ActionRecord(const std::string& path, const std::string& scenarioText,
-                           const std::string& file)
-    : path_(path == "-" ? "standard output" : path) {
+                           const std::string& file, double step)
+    : path_(path == "-" ? "standard output" : path), step_(step) {
   {
     // Written under a temporary name and committed at once: from now on the
     // file's name holds a whole scenario.
     OutputFile header(path);
-    header.printf("# gyrelle-sim --serve: %s as flown live, with the actions taken then.\n",
-                  file.c_str());
+    header.put("# gyrelle-sim --serve: " + file + " as flown live, with the actions taken then.\n");
     header.put(scenarioText);
     if (!scenarioText.empty() && scenarioText.back() != '\n') header.put("\n");
     header.put("\n# ---- actions taken live ----\n");
@@ -43,7 +45,8 @@ void ActionRecord::add(const std::string& eventTable) {
   ++count_;
 }
 
-void ActionRecord::finish(const std::string& endTime) {
+void ActionRecord::finished(double t, halcyra::World& /*world*/) {
+  const std::string endTime = stepTimeText(uint64_t(std::llround(std::max(0.0, t) / step_)), step_);
   append("\n# " + std::to_string(count_) + " actions. The live flight ended at t = " + endTime +
          " s: replay with --until " + endTime + "\n");
   FILE* f = file_;

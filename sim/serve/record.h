@@ -13,27 +13,31 @@
 #include <cstdio>
 #include <string>
 
+#include "sim/output.h"
+
 namespace sim {
 
-class ActionRecord {
+class ActionRecord : public Output {
  public:
-  // scenarioText: the scenario as flown; file: its name, for the header.
-  // Throws OutputError.
-  ActionRecord(const std::string& path, const std::string& scenarioText, const std::string& file);
-  ~ActionRecord();
+  // scenarioText: the scenario as flown; file: its name, for the header;
+  // step [s]: the scenario's. Throws OutputError.
+  ActionRecord(const std::string& path, const std::string& scenarioText, const std::string& file,
+               double step);
+  ~ActionRecord() override;
   ActionRecord(const ActionRecord&) = delete;
   ActionRecord& operator=(const ActionRecord&) = delete;
 
   // Appends an [[event]] table and flushes it; throws OutputError.
   void add(const std::string& eventTable);
-  // Notes the end time, "122.6" [s] as the scenario writes times, and closes
-  // the file; throws OutputError.
-  void finish(const std::string& endTime);
+  // Notes the end time t, as the scenario writes times ("122.6" [s]), and
+  // closes the file; throws OutputError.
+  void finished(double t, halcyra::World& world) override;
 
  private:
   void append(const std::string& text);  // whole and flushed
 
   std::string path_;
+  double step_;           // [s]
   FILE* file_ = nullptr;  // appended to, from the committed scenario on
   size_t count_ = 0;
 };

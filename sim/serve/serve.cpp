@@ -38,7 +38,7 @@ std::string url(const std::string& address, int port) {
 RunEnd serveScenario(const Scenario& s, const std::string& scenarioText, RunOptions run,
                      const ServeOptions& o) {
   std::optional<ActionRecord> record;
-  if (!o.recordPath.empty()) record.emplace(o.recordPath, scenarioText, s.file);
+  if (!o.recordPath.empty()) record.emplace(o.recordPath, scenarioText, s.file, s.step);
   LiveSession session(o.speed, s.step, run.until, record ? &*record : nullptr);
   CockpitServer server(session, o.assetsDir.empty() ? besideExecutable("cockpit") : o.assetsDir);
   const int port = server.bind(o.bind, o.port);
@@ -54,11 +54,11 @@ RunEnd serveScenario(const Scenario& s, const std::string& scenarioText, RunOpti
   std::fflush(stdout);
   server.start();
   run.live = &session;
+  if (record) run.more.push_back(&*record);
   // Ctrl-C ends a paused or waiting flight too, at the end of its step.
   session.setStopCheck([] { return interruptStatus() != 0; });
   // The server stops with `server` on the way out, also on an exception.
   const RunEnd end = runScenario(s, run);
-  if (record) record->finish(session.timeText(end.t));
   if (end.interruptStatus == 0) {
     // The flight reached its end: the cockpit keeps showing it (actions are
     // answered 503) until the person closes the server.

@@ -5,13 +5,18 @@
 // refuses --gif (gif_refused_windows_test.cpp).
 #include <gif_lib.h>
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <algorithm>
+#include <cstdio>
+#include <fstream>
 #include <map>
+#include <random>
 
 #include "render/picture.h"
+#include "sim/gif_image.h"
+#include "sim/gif_output.h"
 #include "sim/gif_palette.h"
-#include "sim/gif_writer.h"
 #include "sim_run.h"
 #include "support/world_fixture.h"
 
@@ -78,7 +83,7 @@ TEST(GifPalette, KeepsThePagesColoursThenTheFrequentOnesThenTheNearest) {
   for (uint32_t c : page) p.pixels.push_back(c);
   p.width = uint32_t(p.pixels.size());
   p.height = 1;
-  const sim::IndexedPicture indexed = sim::indexPicture(p, page);
+  const sim::IndexedPicture indexed = sim::ColourIndex().index(p, page);
   ASSERT_EQ(indexed.palette.size(), 256u);
   ASSERT_EQ(indexed.indexes.size(), p.pixels.size());
   for (size_t i = 0; i < p.pixels.size(); ++i) {
@@ -99,9 +104,136 @@ TEST(GifPalette, AFewColoursAreKeptExactlyInAPowerOfTwoTable) {
   p.width = 3;
   p.height = 1;
   p.pixels = {0x123456, 0x000000, 0x123456};
-  const sim::IndexedPicture indexed = sim::indexPicture(p, {});
+  const sim::IndexedPicture indexed = sim::ColourIndex().index(p, {});
   EXPECT_EQ(indexed.palette.size(), 2u);
   for (size_t i = 0; i < 3; ++i) EXPECT_EQ(indexed.palette[indexed.indexes[i]], p.pixels[i]);
+}
+
+// The palette as first specified: every colour's count, then (over 256) the
+// kept colours and, one at a time, the colour of the largest distance to the
+// palette times count, the first in value order among equals; every other
+// colour shown as the first nearest palette colour. Straightforward and slow.
+std::vector<uint32_t> straightforwardPalette(const render::Picture& p,
+                                             const std::vector<uint32_t>& keep,
+                                             std::vector<uint32_t>& shown) {
+  std::map<uint32_t, size_t> counts;
+  for (uint32_t c : p.pixels) ++counts[c];
+  std::vector<uint32_t> palette;
+  auto take = [&](uint32_t c) {
+    if (palette.size() < 256 && std::find(palette.begin(), palette.end(), c) == palette.end())
+      palette.push_back(c);
+  };
+  if (counts.size() <= 256) {
+    for (const auto& [c, n] : counts) take(c);
+  } else {
+    for (uint32_t c : keep) take(c);
+    std::vector<std::pair<uint32_t, int>> gaps;  // colour, distance to the palette
+    for (const auto& [c, n] : counts) {
+      int gap = 3 * 255 * 255 + 1;
+      for (uint32_t q : palette) gap = std::min(gap, distanceSquared(c, q));
+      gaps.emplace_back(c, gap);
+    }
+    while (palette.size() < 256) {
+      double worst = 0.0;
+      uint32_t worstColour = 0;
+      for (const auto& [c, gap] : gaps)
+        if (double(gap) * double(counts[c]) > worst) {
+          worst = double(gap) * double(counts[c]);
+          worstColour = c;
+        }
+      if (worst == 0.0) break;
+      take(worstColour);
+      for (auto& [c, gap] : gaps) gap = std::min(gap, distanceSquared(c, worstColour));
+    }
+  }
+  shown.clear();
+  for (uint32_t c : p.pixels) {
+    size_t best = 0;
+    for (size_t i = 1; i < palette.size(); ++i)
+      if (distanceSquared(palette[i], c) < distanceSquared(palette[best], c)) best = i;
+    shown.push_back(palette[best]);
+  }
+  return palette;
+}
+
+// One index reused over a series of pictures (a few colours, thousands of
+// shades with and without kept colours, equal weights, the first again): each
+// gets the palette and the pixels of the straightforward selection, whatever
+// came before it.
+TEST(GifPalette, EveryPictureOfASeriesGetsTheStraightforwardPalette) {
+  std::mt19937 random(11);
+  auto shades = [&](int colours, int pixels) {
+    render::Picture p;
+    std::uniform_int_distribution<int> pick(0, colours - 1);
+    for (int i = 0; i < pixels; ++i) {
+      const uint32_t k = uint32_t(pick(random));
+      p.pixels.push_back((k * 2654435761u) & 0xffffff);
+    }
+    p.width = uint32_t(p.pixels.size());
+    p.height = 1;
+    return p;
+  };
+  render::Picture even;  // 400 colours once each: equal counts, ties in weight
+  for (uint32_t i = 0; i < 400; ++i) even.pixels.push_back(i * 0x010101 / 2);
+  even.width = 400;
+  even.height = 1;
+  const render::Picture few = shades(7, 500), many = shades(2000, 8000);
+  const std::vector<uint32_t> page = {0x000000, 0x00ff00, 0xffffff};
+  const struct {
+    const render::Picture* picture;
+    std::vector<uint32_t> keep;
+  } series[] = {{&few, {}}, {&many, page}, {&even, {}}, {&many, {}}, {&few, page}, {&many, page}};
+  sim::ColourIndex index;
+  for (size_t k = 0; k < std::size(series); ++k) {
+    const render::Picture& p = *series[k].picture;
+    std::vector<uint32_t> shown;
+    const std::vector<uint32_t> palette = straightforwardPalette(p, series[k].keep, shown);
+    const sim::IndexedPicture indexed = index.index(p, series[k].keep);
+    ASSERT_GE(indexed.palette.size(), palette.size()) << k;
+    EXPECT_TRUE(std::equal(palette.begin(), palette.end(), indexed.palette.begin())) << k;
+    ASSERT_EQ(indexed.indexes.size(), p.pixels.size()) << k;
+    for (size_t i = 0; i < p.pixels.size(); ++i)
+      ASSERT_EQ(indexed.palette[indexed.indexes[i]], shown[i]) << "picture " << k << " pixel " << i;
+  }
+}
+
+// Images encoded here, framed as a file and read back by giflib's decoder,
+// give back their indexes: a single colour, two colours (the smallest code
+// size), and noise in 16 and 256 colours, whose string tables fill and are
+// cleared many times over, at widths that end codes anywhere in a byte.
+TEST(GifImage, DecodesToTheIndexesEncoded) {
+  std::mt19937 random(5);
+  auto picture = [&](uint32_t colours, int stride) {
+    sim::IndexedPicture p;
+    p.palette.resize(std::max<uint32_t>(2, colours));
+    for (uint32_t i = 0; i < p.palette.size(); ++i) p.palette[i] = i * 0x010203;
+    std::uniform_int_distribution<int> pick(0, int(colours) - 1);
+    for (int i = 0; i < 301 * 97; ++i)
+      p.indexes.push_back(uint8_t(i % stride == 0 ? pick(random) : 0));
+    return p;
+  };
+  const sim::IndexedPicture cases[] = {picture(1, 1), picture(2, 3), picture(16, 1),
+                                       picture(256, 1), picture(256, 7)};
+  const std::string path = testing::TempDir() + "gif_image_" + std::to_string(getpid()) + ".gif";
+  sim::GifImageEncoder encoder;  // one encoder for all: its table is cleared between images
+  for (size_t k = 0; k < std::size(cases); ++k) {
+    std::vector<unsigned char> file = {'G', 'I', 'F', '8', '9', 'a', 45, 1, 97, 0, 0, 0, 0};
+    encoder.encode(cases[k], 301, 97, file);
+    file.push_back(';');
+    std::ofstream(path, std::ios::binary)
+        .write(reinterpret_cast<const char*>(file.data()), std::streamsize(file.size()));
+    int error = 0;
+    GifFileType* gif = DGifOpenFileName(path.c_str(), &error);
+    ASSERT_NE(gif, nullptr) << GifErrorString(error);
+    ASSERT_EQ(DGifSlurp(gif), GIF_OK) << "case " << k << ": " << GifErrorString(gif->Error);
+    ASSERT_EQ(gif->ImageCount, 1);
+    const SavedImage& image = gif->SavedImages[0];
+    EXPECT_EQ(image.ImageDesc.ColorMap->ColorCount, int(cases[k].palette.size()));
+    EXPECT_TRUE(std::equal(cases[k].indexes.begin(), cases[k].indexes.end(), image.RasterBits))
+        << "case " << k;
+    DGifCloseFile(gif, &error);
+  }
+  std::remove(path.c_str());
 }
 
 class LoadedGif : public gyrelle_test::WorldFixture {
@@ -121,7 +253,7 @@ TEST_F(LoadedGif, FramesAreThePagesAsRendered) {
   std::vector<render::Picture> shown;
   std::vector<std::vector<GdiOp>> drawings;
   {
-    sim::GifWriter gif(dir, 4.0, 0.0, 1.0, *world);
+    sim::GifOutput gif(dir, 4.0, 0.0, 1.0, *world);
     for (int k = 0; k <= 6; ++k) {
       const double t = k * 0.5;  // [s]
       for (int i = 0; i < 25; ++i) {
@@ -132,14 +264,14 @@ TEST_F(LoadedGif, FramesAreThePagesAsRendered) {
         ASSERT_TRUE(world->pressKey(screen, 82));  // a help page, other colours
       }
       world->redraw(screen);
-      gif.redrawn(t, screen, world->screen(screen));
+      gif.redrawn(sim::Redraw(t, screen, world->screen(screen)));
       const halcyra::Screen& s = world->screen(screen);
       shown.push_back(render::renderDrawing(s.lastDrawing, s.width, s.height));
       drawings.push_back(s.lastDrawing);
     }
     world->redraw(screen);  // a second redraw at the same time replaces the frame
-    gif.redrawn(3.0, screen, world->screen(screen));
-    gif.finish(3.0, *world);
+    gif.redrawn(sim::Redraw(3.0, screen, world->screen(screen)));
+    gif.finished(3.0, *world);
   }
   const Decoded d = decode(dir + "/screen0.gif");
   EXPECT_EQ(d.width, 300);

@@ -1,5 +1,5 @@
-// The output files' number formats against printf, the formatting they
-// replace: every figure must come out byte for byte as glibc's printf writes it.
+// The output files' number formats against printf, whose text they keep:
+// every figure must come out byte for byte as glibc's printf writes it.
 #include "sim/number_text.h"
 
 #include <gtest/gtest.h>
@@ -21,14 +21,6 @@ std::string printed(const char* format, double v) {
   char buf[512];
   std::snprintf(buf, sizeof buf, format, v);
   return buf;
-}
-
-// What a put function writes into room for `room` characters, as a string.
-template <class Put>
-std::string written(size_t room, Put put) {
-  std::string s(room, '\0');
-  s.resize(size_t(put(s.data()) - s.data()));
-  return s;
 }
 
 // Values that exercise rounding at the 10th and 3rd digit, exponent
@@ -108,41 +100,48 @@ std::vector<double> samples() {
   return v;
 }
 
-TEST(NumberText, TenSignificantDigitsAsPrintfWritesThem) {
-  for (double x : samples()) {
-    std::string out;
-    sim::appendG10(out, x);
-    ASSERT_EQ(out, printed("%.10g", x)) << "for the bits of " << x;
+// Each output's format, table-driven over the samples: a figure, a time, a
+// drawn arc's float angle.
+TEST(NumberText, EachFormatAsPrintfWritesIt) {
+  const struct {
+    const char* format;
+    void (*append)(std::string&, double);
+    bool asFloat;
+  } formats[] = {
+      {"%.10g", [](std::string& out, double v) { sim::appendGeneral(out, v, sim::kFigureDigits); },
+       false},
+      {"%.3f", [](std::string& out, double v) { sim::appendTime(out, v); }, false},
+      {"%g", [](std::string& out, double v) { sim::appendGeneral(out, v, sim::kAngleDigits); },
+       true},
+  };
+  const std::vector<double> values = samples();
+  for (const auto& f : formats) {
+    for (double x : values) {
+      const double v = f.asFloat ? double(float(x)) : x;
+      std::string out = "row,";
+      f.append(out, v);
+      ASSERT_EQ(out, "row," + printed(f.format, v)) << f.format << " of the bits of " << v;
+    }
   }
 }
 
-TEST(NumberText, ThreeDecimalsAsPrintfWritesThem) {
-  for (double x : samples()) {
-    const std::string out =
-        written(sim::kFixed3Chars, [&](char* p) { return sim::putFixed3(p, x); });
-    ASSERT_EQ(out, printed("%.3f", x)) << "for the bits of " << x;
-  }
-}
-
-TEST(NumberText, ShortestGeneralFormOfAFloatAsPrintfWritesIt) {
-  for (double x : samples()) {
-    const double f = double(float(x));  // arcs carry float angles
-    const std::string out =
-        written(sim::kGeneralChars, [&](char* p) { return sim::putGeneral(p, f); });
-    ASSERT_EQ(out, printed("%g", f)) << "for the bits of " << f;
-  }
+TEST(NumberText, FiguresNeverShowMinusZero) {
+  std::string out;
+  sim::appendFigure(out, -0.0);
+  out += ',';
+  sim::appendFigure(out, -2.5e-7);
+  EXPECT_EQ(out, "0,-2.5e-07");
 }
 
 TEST(NumberText, IntegersAndColours) {
-  const std::string out = written(3 * sim::kIntChars + 9, [](char* p) {
-    p = sim::putInt(p, -2147483647 - 1);
-    *p++ = ' ';
-    p = sim::putInt(p, 4294967295u);
-    *p++ = ' ';
-    p = sim::putInt(p, size_t(0));
-    *p++ = ' ';
-    return sim::putHexColour(p, RGB(0x12, 0xab, 0x0f));
-  });
+  std::string out;
+  sim::appendInt(out, -2147483647 - 1);
+  out += ' ';
+  sim::appendInt(out, 4294967295u);
+  out += ' ';
+  sim::appendInt(out, size_t(0));
+  out += ' ';
+  sim::appendHexColour(out, RGB(0x12, 0xab, 0x0f));
   EXPECT_EQ(out, "-2147483648 4294967295 0 12ab0f");
 }
 

@@ -1,11 +1,12 @@
 // What --dump, --telemetry and --frames write, line by line and file by file,
 // and what happens when an output cannot be written.
-#include "sim/outputs.h"
-
 #include <gtest/gtest.h>
 
 #include <regex>
 
+#include "render/png_writer.h"
+#include "sim/dump_output.h"
+#include "sim/frame_output.h"
 #include "sim_run.h"
 
 namespace {
@@ -104,7 +105,7 @@ TEST_F(Outputs, DumpHasAFrameLineBeforeEveryRedrawAndOneLinePerDrawingCall) {
 // blanks, and the text after it is left as it was.
 TEST_F(Outputs, DumpWritesLineBreaksInDrawnTextAsBlanks) {
   {
-    sim::DumpWriter dump(path("d.txt"));
+    sim::DumpOutput dump(path("d.txt"));
     GdiOp text;
     text.kind = GdiOpKind::Text;
     text.x = 4;
@@ -115,7 +116,8 @@ TEST_F(Outputs, DumpWritesLineBreaksInDrawnTextAsBlanks) {
     after.kind = GdiOpKind::Text;
     after.text = "D\n";
     dump.write(1.5, 0, {text, after});
-    dump.commit();
+    halcyra::World world;
+    dump.finished(1.5, world);
   }
   EXPECT_EQ(simtest::readFile(path("d.txt")),
             "frame 1.500 0\ntext 4 7 00ff00 A B  C\ntext 0 0 000000 D \n");
@@ -153,19 +155,18 @@ TEST_F(Outputs, FramesOfAnUnchangedDrawingAreTheFilesOfAFreshDrawing) {
   moved.y = 20;
   const auto fresh = [&](const std::vector<GdiOp>& ops, uint32_t width, uint32_t height) {
     std::string error;
-    EXPECT_TRUE(render::PngWriter().write(render::renderDrawing(ops, width, height),
-                                          path("fresh.png"), error))
-        << error;
-    return simtest::readFile(path("fresh.png"));
+    std::vector<unsigned char> png;
+    EXPECT_TRUE(render::encodePng(render::renderDrawing(ops, width, height), png, error)) << error;
+    return std::string(png.begin(), png.end());
   };
-  sim::FrameWriter frames(path("f"), 1.0);
+  sim::FrameOutput frames(path("f"), 1.0);
   // t = 0 and 1 the same drawing, 2 another, 3 the first again, 4 the first
   // on a wider screen.
   const std::vector<std::vector<GdiOp>> drawings = {{text}, {text}, {moved}, {text}, {text}};
   for (size_t t = 0; t < drawings.size(); ++t) {
     world.screen(0).lastDrawing = drawings[t];
     if (t == 4) world.screen(0).width = 80;
-    frames.sample(double(t), world);
+    frames.sampled(double(t), world);
     const std::string name = "f/" + sim::frameName(0, double(t));
     EXPECT_EQ(simtest::readFile(path(name)), fresh(drawings[t], world.screen(0).width, 40)) << name;
   }

@@ -232,9 +232,10 @@ TEST_F(ScreenLog, FiguresThatAreNotNumbersAreLoggedNan) {
   page.timeToGo = sim::readFigure("+nan");
   page.deviation[0] = -0.0;
   {
-    sim::ScreenLogWriter log(path("s.csv"));
+    sim::ScreenLogOutput log(path("s.csv"));
     log.write(1.5, 0, page);
-    log.commit();
+    halcyra::World world;
+    log.finished(1.5, world);
   }
   const auto rows = simtest::lines(simtest::readFile(path("s.csv")));
   ASSERT_EQ(rows.size(), 2u);

@@ -1,17 +1,12 @@
-#include "sim/gif_writer.h"
+#include "sim/gif_output.h"
 
 #include <gif_lib.h>
-#include <unistd.h>
 
 #include <algorithm>
-#include <cerrno>
 #include <cmath>
-#include <cstring>
 #include <filesystem>
-#include <optional>
 
 #include "render/picture.h"
-#include "sim/gif_palette.h"
 #include "sim/output_file.h"
 #include "sim/time_slack.h"
 
@@ -30,12 +25,17 @@ long tickOf(double t, double speed) {
 
 }  // namespace
 
-// One screen's file and the frame waiting for its delay.
-struct GifWriter::Animation {
+// One screen's file, its last encoded frame and whether that frame waits for
+// its delay.
+struct GifOutput::Animation {
   OutputFile file;
   GifFileType* gif = nullptr;
   uint32_t width, height;  // [pixels]
-  std::optional<IndexedPicture> pending;
+  // The last frame's drawing and its image (sim/gif_image.h); giflib writes
+  // the rest of the file.
+  std::vector<GdiOp> ops;
+  std::vector<unsigned char> image;
+  bool pending = false;   // the last frame waits for its delay
   double pendingT = 0.0;  // [s]
 
   Animation(const std::string& path, uint32_t w, uint32_t h) : file(path), width(w), height(h) {
@@ -76,7 +76,8 @@ struct GifWriter::Animation {
     throw OutputError(file.path() + ": cannot write: " + (what ? what : "giflib error"));
   }
 
-  void write(const IndexedPicture& frame, int delay) {
+  // Writes the last frame, shown for delay ticks.
+  void write(int delay) {
     GraphicsControlBlock control{};
     control.DisposalMode = DISPOSE_DO_NOT;
     control.UserInputFlag = false;
@@ -86,19 +87,7 @@ struct GifWriter::Animation {
     const size_t length = EGifGCBToExtension(&control, extension);
     if (EGifPutExtension(gif, GRAPHICS_EXT_FUNC_CODE, int(length), extension) == GIF_ERROR)
       fail(gif->Error);
-    std::vector<GifColorType> colours;
-    for (uint32_t c : frame.palette)
-      colours.push_back(GifColorType{GifByteType(c >> 16), GifByteType(c >> 8), GifByteType(c)});
-    ColorMapObject* map = GifMakeMapObject(int(colours.size()), colours.data());
-    if (!map) fail(E_GIF_ERR_NOT_ENOUGH_MEM);
-    const int status = EGifPutImageDesc(gif, 0, 0, int(width), int(height), false, map);
-    GifFreeMapObject(map);
-    if (status == GIF_ERROR) fail(gif->Error);
-    std::vector<GifPixelType> row(width);
-    for (uint32_t y = 0; y < height; ++y) {
-      std::copy_n(frame.indexes.begin() + ptrdiff_t(size_t(y) * width), width, row.begin());
-      if (EGifPutLine(gif, row.data(), int(width)) == GIF_ERROR) fail(gif->Error);
-    }
+    if (!file.write(image.data(), image.size())) fail(E_GIF_ERR_WRITE_FAILED);
   }
 
   void close() {
@@ -109,9 +98,12 @@ struct GifWriter::Animation {
   }
 };
 
-GifWriter::GifWriter(const std::string& dir, double speed, double every, double interval,
+GifOutput::GifOutput(const std::string& dir, double speed, double every, double interval,
                      halcyra::World& world)
-    : speed_(speed), every_(every), interval_(every > 0.0 ? every : interval) {
+    : speed_(speed),
+      every_(every),
+      interval_(every > 0.0 ? every : interval),
+      due_(every > 0.0 ? every : interval) {
   std::error_code ec;
   std::filesystem::create_directories(dir, ec);
   if (ec) throw OutputError(dir + ": cannot create the folder: " + ec.message());
@@ -124,43 +116,53 @@ GifWriter::GifWriter(const std::string& dir, double speed, double every, double 
   }
 }
 
-GifWriter::~GifWriter() = default;
+GifOutput::~GifOutput() = default;
 
-void GifWriter::add(double t, size_t screen, const halcyra::Screen& s) {
+std::unique_ptr<Output> openGifOutput(const std::string& dir, double speed, double every,
+                                      double interval, halcyra::World& world) {
+  return std::make_unique<GifOutput>(dir, speed, every, interval, world);
+}
+
+void GifOutput::add(double t, size_t screen, const halcyra::Screen& s) {
   if (screen >= screens_.size()) return;
   Animation& a = *screens_[screen];
-  IndexedPicture frame = indexPicture(render::renderDrawing(s.lastDrawing, s.width, s.height),
-                                      drawingColours(s.lastDrawing));
+  bool replaces = false;  // the new frame takes the waiting one's place
   if (a.pending) {
     const long delay = tickOf(t, speed_) - tickOf(a.pendingT, speed_);
-    if (delay <= 0) {  // shown for no time at all: the newer picture takes its place
-      a.pending = std::move(frame);
-      return;
-    }
-    a.write(*a.pending, int(std::min<long>(delay, kMaxDelay)));
+    replaces = delay <= 0;  // the waiting one would be shown for no time at all
+    if (!replaces) a.write(int(std::min<long>(delay, kMaxDelay)));
   }
-  a.pending = std::move(frame);
-  a.pendingT = t;
+  if (a.image.empty() || a.ops != s.lastDrawing) {
+    // Encoded aside, so that a frame that fails leaves the last one whole.
+    render::renderDrawing(s.lastDrawing, a.width, a.height, picture_);
+    encoded_.clear();
+    images_.encode(colours_.index(picture_, drawingColours(s.lastDrawing)), a.width, a.height,
+                   encoded_);
+    a.image.swap(encoded_);
+    a.ops = s.lastDrawing;
+  }
+  a.pending = true;
+  if (!replaces) a.pendingT = t;
 }
 
-void GifWriter::redrawn(double t, size_t screen, const halcyra::Screen& s) {
-  if (every_ <= 0.0) add(t, screen, s);
+void GifOutput::redrawn(const Redraw& r) {
+  if (every_ <= 0.0) add(r.t, r.screen, r.shown);
 }
 
-void GifWriter::sample(double t, halcyra::World& world) {
-  if (every_ <= 0.0 || t < next_ - kTimeSlack) return;
-  next_ = (std::floor(t / every_ + kTimeSlack) + 1.0) * every_;
+void GifOutput::sampled(double t, halcyra::World& world) {
+  if (every_ <= 0.0 || !due_.due(t)) return;
   lastSampled_ = t;
   for (size_t i = 0; i < world.screenCount(); ++i) add(t, i, world.screen(i));
 }
 
-void GifWriter::finish(double t, halcyra::World& world) {
+void GifOutput::finished(double t, halcyra::World& world) {
   // With an interval, the end is a frame of its own, as for the pictures.
   if (every_ > 0.0 && lastSampled_ != t)
     for (size_t i = 0; i < world.screenCount(); ++i) add(t, i, world.screen(i));
   const int last = int(std::clamp(tickOf(interval_, speed_), 1L, long(kMaxDelay)));
   for (auto& a : screens_) {
-    if (a->pending) a->write(*a->pending, last);
+    if (a->pending) a->write(last);
+    a->pending = false;
     a->close();
     a->file.commit();
   }
