@@ -8,6 +8,7 @@
 
 #include "mfd/gyrelle_mfd.h"
 #include "platform/library.h"
+#include "support/test_paths.h"
 #include "support/world_fixture.h"
 
 namespace {
@@ -17,7 +18,7 @@ using gyrelle_test::WorldFixture;
 class LoadedModule : public WorldFixture {};
 
 TEST_F(LoadedModule, RegistersItsModeUnderItsNameAndKey) {
-  loader = std::make_unique<halcyra::ModuleLoader>(GYRELLE_MODULE_PATH);
+  loader = std::make_unique<halcyra::ModuleLoader>(testsupport::envPath("GYRELLE_MODULE_PATH"));
   ASSERT_EQ(world->modes().size(), 1u);
   EXPECT_EQ(world->modes()[0].name, "Gyrelle");
   EXPECT_EQ(world->modes()[0].key, 22u);
@@ -25,7 +26,7 @@ TEST_F(LoadedModule, RegistersItsModeUnderItsNameAndKey) {
 
 TEST_F(LoadedModule, LoadsUnloadsAndLoadsAgainInOneProcess) {
   for (int round = 0; round < 2; ++round) {
-    loader = std::make_unique<halcyra::ModuleLoader>(GYRELLE_MODULE_PATH);
+    loader = std::make_unique<halcyra::ModuleLoader>(testsupport::envPath("GYRELLE_MODULE_PATH"));
     const size_t screen = world->addScreen(256, 280);
     ASSERT_TRUE(world->setScreenMode(screen, "Gyrelle"));
     loader->postStep(0.0, 0.3, 0.0);
@@ -39,8 +40,8 @@ TEST_F(LoadedModule, LoadsUnloadsAndLoadsAgainInOneProcess) {
 TEST_F(LoadedModule, UnloadingOneOfTwoLoadsLeavesTheOthersMode) {
   for (int first = 0; first < 2; ++first) {
     std::unique_ptr<halcyra::ModuleLoader> loads[2] = {
-        std::make_unique<halcyra::ModuleLoader>(GYRELLE_MODULE_PATH),
-        std::make_unique<halcyra::ModuleLoader>(GYRELLE_MODULE_PATH)};
+        std::make_unique<halcyra::ModuleLoader>(testsupport::envPath("GYRELLE_MODULE_PATH")),
+        std::make_unique<halcyra::ModuleLoader>(testsupport::envPath("GYRELLE_MODULE_PATH"))};
     ASSERT_EQ(world->modes().size(), 1u);
     const size_t screen = world->addScreen(256, 280);
     ASSERT_TRUE(world->setScreenMode(screen, "Gyrelle"));
@@ -56,7 +57,7 @@ TEST_F(LoadedModule, UnloadingOneOfTwoLoadsLeavesTheOthersMode) {
 }
 
 TEST_F(LoadedModule, StepWithoutInstanceTouchesNothing) {
-  loader = std::make_unique<halcyra::ModuleLoader>(GYRELLE_MODULE_PATH);
+  loader = std::make_unique<halcyra::ModuleLoader>(testsupport::envPath("GYRELLE_MODULE_PATH"));
   focus().SetAttitudeRotLevel(VECTOR3{0.5, -0.25, 0.125});
   loader->postStep(0.0, 0.02, 0.0);
   loader->postStep(0.02, 0.5, 0.0);
@@ -66,7 +67,7 @@ TEST_F(LoadedModule, StepWithoutInstanceTouchesNothing) {
 }
 
 TEST_F(LoadedModule, MessagesOtherThanOpenCreateNothing) {
-  loader = std::make_unique<halcyra::ModuleLoader>(GYRELLE_MODULE_PATH);
+  loader = std::make_unique<halcyra::ModuleLoader>(testsupport::envPath("GYRELLE_MODULE_PATH"));
   const auto& mode = world->modes().at(0);
   const intptr_t vessel = reinterpret_cast<intptr_t>(&focus());
   EXPECT_EQ(mode.msgproc(0, mode.id, 256u | (280u << 16), vessel), 0);
@@ -74,7 +75,7 @@ TEST_F(LoadedModule, MessagesOtherThanOpenCreateNothing) {
 }
 
 TEST_F(LoadedModule, VersionIsTheBuildDateComputedOnce) {
-  loader = std::make_unique<halcyra::ModuleLoader>(GYRELLE_MODULE_PATH);
+  loader = std::make_unique<halcyra::ModuleLoader>(testsupport::envPath("GYRELLE_MODULE_PATH"));
   const int before = halcyra::date2IntCalls();
   EXPECT_EQ(loader->moduleVersion(), 20050206);
   EXPECT_EQ(loader->moduleVersion(), 20050206);

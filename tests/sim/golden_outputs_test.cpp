@@ -10,6 +10,7 @@
 #include <string>
 
 #include "sim/sim_run.h"
+#include "support/test_paths.h"
 
 namespace {
 
@@ -37,8 +38,8 @@ constexpr uint64_t kTelemetryEveryStep = 0xa6cf06d155affdacull;
 class DefaultScenarioOutputs : public simtest::SimRun {};
 
 TEST_F(DefaultScenarioOutputs, DumpAndTelemetryAreByteForByteAsPinned) {
-  const uint64_t scenario =
-      fnv1a(simtest::readFile(std::string(GYRELLE_SOURCE_DIR) + "/scenarios/default.toml"));
+  const uint64_t scenario = fnv1a(simtest::readFile(
+      std::string(testsupport::envPath("GYRELLE_SOURCE_DIR")) + "/scenarios/default.toml"));
   const simtest::RunResult r =
       run({"--quiet", "--dump", path("dump.txt"), "--telemetry", path("telemetry.csv")});
   ASSERT_EQ(r.status, 0) << r.err;

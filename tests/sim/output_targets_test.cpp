@@ -15,6 +15,7 @@
 
 #include "sim/temp_file.h"
 #include "sim_run.h"
+#include "support/test_paths.h"
 
 namespace {
 
@@ -123,7 +124,7 @@ TEST_F(OutputTargets, AnOutputOnAnInputOrAnotherOutputIsRefusedBeforeTheRun) {
   std::vector<std::vector<std::string>> cases = {
       {"--dump", file},
       {"--telemetry", path("./s.toml")},
-      {"--dump", GYRELLE_MODULE_PATH},
+      {"--dump", testsupport::envPath("GYRELLE_MODULE_PATH")},
       {"--dump", path("out.txt"), "--telemetry", path("out.txt")},
       {"--dump", path("out.txt"), "--frames", path("out.txt")},
       {"--dump", "-", "--telemetry", "-"},
@@ -134,8 +135,9 @@ TEST_F(OutputTargets, AnOutputOnAnInputOrAnotherOutputIsRefusedBeforeTheRun) {
   // build's file. On Windows by their own paths: a program or library in use
   // cannot be replaced (and a link from the test's drive to the build's would
   // lead to another drive under Wine, which no file is on twice).
-  for (const auto& [what, own] : {std::pair<std::string, std::string>{"program", GYRELLE_SIM_PATH},
-                                  {"library", HALCYRA_PATH}}) {
+  for (const auto& [what, own] :
+       {std::pair<std::string, std::string>{"program", testsupport::envPath("GYRELLE_SIM_PATH")},
+        {"library", testsupport::envPath("HALCYRA_PATH")}}) {
     std::string output = own;
 #ifndef _WIN32
     output = path(what);
