@@ -5,6 +5,8 @@
 #include <cmath>
 #include <limits>
 #include <memory>
+#include <string>
+#include <vector>
 
 #include "mfd/gyrelle_mfd.h"
 #include "platform/library.h"
@@ -54,6 +56,31 @@ TEST_F(LoadedModule, UnloadingOneOfTwoLoadsLeavesTheOthersMode) {
     EXPECT_TRUE(world->modes().empty());
     EXPECT_EQ(world->screen(screen).instance, nullptr);
   }
+}
+
+// A host may end its last load by closing the library alone: the library
+// entry's detach then ends the module as ExitModule would, also after an
+// earlier load went the full way (ExitModule, then detach).
+TEST_F(LoadedModule, TheLastLoadClosedThroughTheLibraryEntryAloneTakesTheModeAway) {
+  using EntryFn = void (*)(HINSTANCE);
+  const std::string path = testsupport::envPath("GYRELLE_MODULE_PATH");
+  HINSTANCE loads[2] = {};
+  for (HINSTANCE& h : loads) {
+    std::string error;
+    h = openLibrary(path, error);
+    ASSERT_NE(h, nullptr) << error;
+    procAddress<EntryFn>(h, "InitModule")(h);
+  }
+  ASSERT_EQ(world->modes().size(), 1u);
+  procAddress<EntryFn>(loads[0], "ExitModule")(loads[0]);
+  closeLibrary(loads[0]);
+  EXPECT_EQ(world->modes().size(), 1u) << "the second load's mode went with the first";
+  closeLibrary(loads[1]);  // no ExitModule: the detach alone
+  EXPECT_TRUE(world->modes().empty());
+  // A mode left behind names code no longer loaded: gone before the world goes.
+  std::vector<int> left;
+  for (const auto& mode : world->modes()) left.push_back(mode.id);
+  for (int id : left) world->unregisterMode(id);
 }
 
 TEST_F(LoadedModule, StepWithoutInstanceTouchesNothing) {
