@@ -102,7 +102,8 @@ TEST_F(OutputTargets, AFifoIsWrittenDirectlyForItsReader) {
 }
 
 // /dev/stdout and /dev/stderr on a pipe are links whose text names no file
-// ("pipe:[N]"): each output is written through them, whole, as into a file.
+// ("pipe:[N]"): each output is written through them, whole, as into a file,
+// and on standard output alone (the terminal lines move away as for "-").
 TEST_F(OutputTargets, AStandardStreamOnAPipeIsWrittenThroughItsOwnName) {
   const std::string file = writeScenario("s.toml", scenario(1.0));
   const auto reference = run({file, "--quiet", "--dump", path("d"), "--telemetry", path("t"),
