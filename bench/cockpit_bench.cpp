@@ -7,8 +7,8 @@
 //   hold, and the time runs until an event whose page shows the new state
 //   (target: 100 ms at 1x).
 #include <benchmark/benchmark.h>
-#include <httplib.h>
 #include <fcntl.h>
+#include <httplib.h>
 #include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
@@ -20,11 +20,13 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 #include <mutex>
+#include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
+
+#include "bench/beside_executable.h"
 
 extern char** environ;
 
@@ -70,8 +72,8 @@ struct Child {
 struct Simulator : Child {
   int port = 0;
   Simulator()
-      : Child({GYRELLE_SIM_PATH, "--module", GYRELLE_MODULE_PATH, "--serve", "--port", "0",
-               "--quiet", "--until", "100000"},
+      : Child({besideExecutable("gyrelle-sim"), "--module", besideExecutable("libgyrelle.so"),
+               "--serve", "--port", "0", "--quiet", "--until", "100000"},
               true) {
     char line[256];
     const std::string marker = "cockpit at http://127.0.0.1:";
@@ -112,14 +114,14 @@ void BM_PacedFlightCpuWithBrowser(benchmark::State& state) {
   if (access("/usr/bin/chromium", X_OK) != 0) return state.SkipWithError("no /usr/bin/chromium");
   char profile[] = "/tmp/gyrelle-bench-XXXXXX";
   if (!mkdtemp(profile)) return state.SkipWithError("no temporary folder");
-  Child browser({"/usr/bin/chromium", "--headless", "--no-sandbox", "--disable-gpu",
-                 "--disable-quic", "--no-first-run", "--disable-background-networking",
-                 "--disable-component-update", "--disable-sync", "--enable-unsafe-swiftshader",
-                 std::string("--user-data-dir=") + profile,
-                 "http://127.0.0.1:" + std::to_string(sim.port) + "/"},
-                false);
+  Child browser(
+      {"/usr/bin/chromium", "--headless", "--no-sandbox", "--disable-gpu", "--disable-quic",
+       "--no-first-run", "--disable-background-networking", "--disable-component-update",
+       "--disable-sync", "--enable-unsafe-swiftshader", std::string("--user-data-dir=") + profile,
+       "http://127.0.0.1:" + std::to_string(sim.port) + "/"},
+      false);
   std::this_thread::sleep_for(std::chrono::seconds(3));  // the page loads and connects
-  const double window = double(state.range(0));             // [s] of wall time measured
+  const double window = double(state.range(0));          // [s] of wall time measured
   for (auto _ : state) {
     const double cpu0 = cpuSeconds(sim.pid);
     const auto wall0 = Clock::now();
@@ -131,7 +133,11 @@ void BM_PacedFlightCpuWithBrowser(benchmark::State& state) {
   }
   std::filesystem::remove_all(profile);
 }
-BENCHMARK(BM_PacedFlightCpuWithBrowser)->Arg(10)->Iterations(1)->UseManualTime()->Unit(benchmark::kSecond);
+BENCHMARK(BM_PacedFlightCpuWithBrowser)
+    ->Arg(10)
+    ->Iterations(1)
+    ->UseManualTime()
+    ->Unit(benchmark::kSecond);
 
 // Reads /api/stream on a thread of its own; `saw` tells whether the newest
 // event holds a text.

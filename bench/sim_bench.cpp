@@ -11,6 +11,7 @@
 #include <new>
 #include <string>
 
+#include "bench/beside_executable.h"
 #include "host/world.h"
 
 // Every allocation of the process, the module's and the host's included (the
@@ -62,7 +63,7 @@ struct LoadedWorld {
   LoadedWorld() {
     halcyra::World::install(&world);
     try {
-      loader = std::make_unique<halcyra::ModuleLoader>(GYRELLE_MODULE_PATH);
+      loader = std::make_unique<halcyra::ModuleLoader>(besideExecutable("libgyrelle.so"));
     } catch (const std::exception& e) {
       error = e.what();
       return;

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <string>
 
+#include "host/object_permutation.h"
 #include "host/world.h"
 
 using halcyra::toHandle;
@@ -57,7 +58,8 @@ uint32_t hapiGetObjectCount() {
 OBJHANDLE hapiGetObjectByIndex(int index) {
   World* w = World::current();
   if (w == nullptr || index < 0) return nullptr;
-  const halcyra::ObjectId id = w->objectAt(static_cast<size_t>(index));
+  const halcyra::ObjectId id =
+      w->objectAt(halcyra::permutedObjectIndex(static_cast<size_t>(index)));
   return id != 0 ? toHandle(id) : nullptr;
 }
 

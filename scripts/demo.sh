@@ -10,6 +10,7 @@
 # Options given to demo.sh go on to gyrelle-sim.
 set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
+source scripts/ccache-env.sh
 scripts/setup.sh gyrelle-sim
 rm -rf out/frames out/gif out/plots out/dump.txt out/screens.csv out/telemetry.csv out/report.json
 mkdir -p out

@@ -6,6 +6,7 @@ set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
 
 packages=(g++-mingw-w64-x86-64-posix wine wine64 fonts-dejavu-core cmake ninja-build)
+packages+=(ccache)  # every build compiles through it (scripts/ccache-env.sh)
 # Compiled from source or used as headers by the cross build: GoogleTest, toml11, CLI11, JSON.
 packages+=(googletest libtoml11-dev libcli11-dev nlohmann-json3-dev)
 source scripts/install-missing.sh

@@ -11,6 +11,7 @@ packages=(g++ cmake ninja-build pkg-config libgtest-dev libbenchmark-dev
           clang-14 libfuzzer-14-dev libclang-rt-14-dev)
 packages+=(libpng-dev)  # gyrelle-sim writes its PNG frames with libpng
 packages+=(time)  # scripts/bench.sh reads gyrelle-sim's peak memory from GNU time
+packages+=(ccache)  # every build compiles through it (scripts/ccache-env.sh)
 # Node's own package brings npm; Debian's npm package would conflict with it.
 command -v node >/dev/null || packages+=(nodejs)
 command -v npm >/dev/null || packages+=(npm)

@@ -5,10 +5,9 @@
 # report); and each fuzz harness for 60 s on its corpus.
 set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
-# Four builds of everything: with ccache at hand, a run reuses the last one's objects.
-if command -v ccache >/dev/null; then
-  export CMAKE_CXX_COMPILER_LAUNCHER=ccache CMAKE_C_COMPILER_LAUNCHER=ccache CCACHE_BASEDIR="$PWD"
-fi
+# Four builds of everything, through ccache: a run reuses the objects of the
+# last one, also one in another clone.
+source scripts/ccache-env.sh
 scripts/setup.sh
 ctest --preset default "$@"
 

@@ -44,8 +44,20 @@ OutputFile::OutputFile(const std::string& path, size_t bufferSize, bool sweep)
   fs::file_status st;
   target_ = followLinks(path, st, ec).string();
   if (ec) fail(ec.message());
+  // A link whose text names no file although the system opens it: a stream's
+  // link such as /dev/stdout or /proc/self/fd/1 on a pipe or a socket reads
+  // "pipe:[N]". Only the path as given leads there.
+  bool asGiven = false;
+  if (!fs::exists(st)) {
+    const fs::file_status opened = fs::status(path, ec);
+    if (fs::exists(opened)) {
+      target_ = path;
+      st = opened;
+      asGiven = true;
+    }
+  }
   if (fs::is_directory(st)) fail(EISDIR);
-  if (fs::exists(st) && !fs::is_regular_file(st)) {
+  if (asGiven || (fs::exists(st) && !fs::is_regular_file(st))) {
     // A device or a FIFO: replacing it would be wrong (as root, fatal for
     // /dev/null), and there is nothing half-written to protect.
     file_ = std::fopen(target_.c_str(), "wb");

@@ -7,7 +7,8 @@
 //   made when it is opened, and the stale temporaries of its name (left by a
 //   run killed outright) removed;
 // - anything else that exists (a character device such as /dev/null, a FIFO)
-//   is written directly, never replaced.
+//   is written directly, never replaced; so is a link that the system opens
+//   but whose text names no file (/dev/stdout on a pipe), through its path.
 // Every write is checked: the first failure throws OutputError naming the
 // user's path and the reason, and marks the file failed.
 #pragma once

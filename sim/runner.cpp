@@ -7,6 +7,7 @@
 #include "sim/interrupt.h"
 #include "sim/number_text.h"
 #include "sim/run_outputs.h"
+#include "sim/standard_streams.h"
 #include "sim/terminal.h"
 #include "sim/time_slack.h"
 #include "sim/world_setup.h"
@@ -127,7 +128,10 @@ RunEnd flyScenario(const Scenario& s, const RunOptions& o, halcyra::World& world
   checkModes(s, modeNames(world));
   buildWorld(s, world);
   RunOutputs outputs(o, s, world);
-  Terminal term(o.quiet, o.until, o.dumpPath == "-" || o.telemetryPath == "-");
+  bool stdoutTaken = o.dumpPath == "-" || o.telemetryPath == "-";
+  for (const std::string* path : {&o.dumpPath, &o.telemetryPath, &o.screensPath, &o.reportPath})
+    stdoutTaken = stdoutTaken || leadsToStandardOutput(*path);
+  Terminal term(o.quiet, o.until, stdoutTaken);
   if (o.live) o.live->begin(world);
   double t = 0.0;  // [s]
   RunEnd end;

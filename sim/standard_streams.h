@@ -5,9 +5,18 @@
 // both builds. The platform's part: sim/posix/, sim/windows/standard_streams.cpp.
 #pragma once
 
+#include <string>
+
 namespace sim {
 
 // Call once, before anything is written.
 void writeStandardStreamsAsBytes();
+
+// Whether an output path leads to the pipe, socket or file that standard
+// output is (/dev/stdout, /proc/self/fd/1, or the file it was sent to), so
+// that the terminal lines move to standard error as for "-". A device such as
+// a terminal or the null device is not taken. Never on Windows, which has no
+// such names.
+bool leadsToStandardOutput(const std::string& path);
 
 }  // namespace sim

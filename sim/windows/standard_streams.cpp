@@ -12,4 +12,6 @@ void writeStandardStreamsAsBytes() {
   _setmode(_fileno(stderr), _O_BINARY);
 }
 
+bool leadsToStandardOutput(const std::string& /*path*/) { return false; }
+
 }  // namespace sim

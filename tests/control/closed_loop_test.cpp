@@ -126,4 +126,49 @@ TEST_F(GenericVesselFlight, TrimAllEndsByItselfWithTheVelocityMatched) {
   }
 }
 
+// Each of the seven trim keys flies its own axes and no other: vessel x is
+// lateral (groups 9-10), y vertical (11-12), z fore/aft (13-14). The ship
+// starts drifting on every axis against the beacon; the trim ends by itself
+// with its axes matched and the others' drift untouched.
+TEST_F(GenericVesselFlight, EachTrimKeyMatchesItsAxesAndLeavesTheOthers) {
+  struct Case {
+    uint32_t key;
+    const char* name;
+    bool lateral, vertical, foreAft;
+  };
+  const Case cases[] = {
+      {79, "TRV", false, true, false}, {80, "TRL", true, false, false},
+      {81, "TRF", false, false, true}, {76, "TRA", true, true, true},
+      {71, "TVL", true, true, false},  {72, "TLF", true, false, true},
+      {73, "TVF", false, true, true},
+  };
+  const VECTOR3 drift{0.4, -0.3, 0.5};  // [m/s] vessel axes
+  for (const Case& c : cases) {
+    build(kStep, VECTOR3{1.0e6, 0, 0}, VECTOR3{0, 0, 0}, VECTOR3{1.0e6 + 300.0, 200.0, -500.0});
+    vessel().velocity = drift;               // vessel axes = global axes
+    ASSERT_TRUE(world->pressKey(0, 4));      // target-relative mode: the beacon
+    for (int i = 0; i < 15; ++i) flyStep();  // a refresh sees the drift
+    ASSERT_TRUE(world->pressKey(0, c.key));
+    ASSERT_EQ(mfd->trimActive, 1u) << c.name;
+    const bool wanted[3] = {c.lateral, c.vertical, c.foreAft};
+    bool flown[3] = {false, false, false};
+    const auto& level = vessel().groupLevel;
+    const long start = steps;
+    while (mfd->trimActive && (steps - start) * kStep < 120.0) {
+      flyStep();
+      for (int k = 0; k < 3; ++k) flown[k] = flown[k] || level[9 + 2 * k] != level[10 + 2 * k];
+    }
+    for (int k = 0; k < 3; ++k) EXPECT_EQ(flown[k], wanted[k]) << c.name << ", axis " << k;
+    ASSERT_EQ(mfd->trimActive, 0u) << c.name;
+    const VECTOR3 relVel = world->globalVelocity(ship) - world->globalVelocity(target);
+    for (int k = 0; k < 3; ++k) {
+      if (wanted[k]) {
+        EXPECT_LT(std::fabs(relVel[k]), 0.005) << c.name << ", axis " << k;
+      } else {
+        EXPECT_NEAR(relVel[k], drift[k], 1e-9) << c.name << ", axis " << k;
+      }
+    }
+  }
+}
+
 }  // namespace

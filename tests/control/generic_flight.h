@@ -10,6 +10,7 @@
 
 #include "host/world.h"
 #include "mfd/gyrelle_mfd.h"
+#include "support/test_paths.h"
 
 namespace control_test {
 
@@ -38,7 +39,7 @@ class GenericFlight : public ::testing::Test {
     beacon.position = beaconPosition;
     target = world->addVessel(beacon);
     world->setFocus(ship);
-    loader = std::make_unique<halcyra::ModuleLoader>(GYRELLE_MODULE_PATH);
+    loader = std::make_unique<halcyra::ModuleLoader>(testsupport::envPath("GYRELLE_MODULE_PATH"));
     world->addScreen(256, 280);
     ASSERT_TRUE(world->setScreenMode(0, "Gyrelle"));
     mfd = static_cast<GyrelleMFD*>(world->screen(0).instance);

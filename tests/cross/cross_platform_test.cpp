@@ -22,6 +22,7 @@
 #include <vector>
 
 #include "entry/entry_regimes.h"
+#include "support/test_paths.h"
 
 namespace fs = std::filesystem;
 
@@ -83,7 +84,8 @@ class BothPlatforms : public ::testing::Test {
       for (size_t at; (at = a.find("OUT")) != std::string::npos;) a.replace(at, 3, out.string());
       return (scenario.empty() ? std::string() : shellQuoted(scenario) + " ") + a + " --quiet";
     };
-    const std::string linux = shellQuoted(GYRELLE_SIM_PATH) + " " + withOut(root / "linux");
+    const std::string linux =
+        shellQuoted(testsupport::envPath("GYRELLE_SIM_PATH")) + " " + withOut(root / "linux");
     const std::string windows = shellQuoted(wineRun) + " " + shellQuoted(prefix) + " " +
                                 shellQuoted(windowsBin + "/gyrelle-sim.exe") + " " +
                                 withOut(root / "windows");
@@ -99,8 +101,8 @@ class BothPlatforms : public ::testing::Test {
 std::vector<std::string> scenarioSet() {
   std::vector<std::string> files{""};
   for (const char* folder : {"tests", "scenarios"}) {
-    for (const auto& entry :
-         fs::recursive_directory_iterator(fs::path(GYRELLE_SOURCE_DIR) / folder))
+    for (const auto& entry : fs::recursive_directory_iterator(
+             fs::path(testsupport::envPath("GYRELLE_SOURCE_DIR")) / folder))
       if (entry.path().extension() == ".toml") files.push_back(entry.path().string());
   }
   std::sort(files.begin() + 1, files.end());

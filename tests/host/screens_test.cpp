@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "earth_world.h"
+#include "support/test_paths.h"
 
 namespace halcyra {
 namespace {
@@ -181,13 +182,12 @@ TEST(MfdBase, DefaultsDoNothing) {
   base.RecallStatus();
 }
 
-#ifdef HOST_FIXTURE_MODULE_PATH
 class Loader : public EarthWorld {};
 
 TEST_F(Loader, LoadsInitialisesNotifiesAndUnloadsInOrder) {
   world->addScreen(256, 280);
   {
-    ModuleLoader m(HOST_FIXTURE_MODULE_PATH);
+    ModuleLoader m(testsupport::envPath("HOST_FIXTURE_MODULE_PATH"));
     EXPECT_STREQ(hapiDebugString(), "AI");
     EXPECT_EQ(m.moduleVersion(), 42);
     EXPECT_NE(GetProcAddress(m.handle(), "InitModule"), nullptr);
@@ -208,7 +208,7 @@ TEST_F(Loader, LoadsInitialisesNotifiesAndUnloadsInOrder) {
 TEST_F(Loader, ModeLeftRegisteredIsDroppedBeforeTheLibraryGoes) {
   world->addScreen(256, 280);
   {
-    ModuleLoader m(HOST_FIXTURE_MODULE_PATH);
+    ModuleLoader m(testsupport::envPath("HOST_FIXTURE_MODULE_PATH"));
     reinterpret_cast<void (*)()>(GetProcAddress(m.handle(), "fixtureForgetToUnregister"))();
     ASSERT_TRUE(world->setScreenMode(0, "Fixture"));
   }
@@ -221,7 +221,6 @@ TEST_F(Loader, MissingLibraryThrowsWithTheReason) {
   EXPECT_THROW(ModuleLoader("/nonexistent/libnothing.so"), std::runtime_error);
   EXPECT_TRUE(loadedModules().empty());
 }
-#endif
 
 }  // namespace
 }  // namespace halcyra

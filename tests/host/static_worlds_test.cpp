@@ -5,6 +5,7 @@
 #include <cstdlib>
 
 #include "host/world.h"
+#include "support/test_paths.h"
 
 namespace {
 
@@ -24,7 +25,7 @@ namespace {
       w->setFocus(w->addVessel(spec));
     }
   }
-  static halcyra::ModuleLoader module(GYRELLE_MODULE_PATH);
+  static halcyra::ModuleLoader module(testsupport::envPath("GYRELLE_MODULE_PATH"));
   const size_t screen = second.addScreen(256, 280);
   if (!second.setScreenMode(screen, "Gyrelle")) std::exit(3);
   std::exit(0);

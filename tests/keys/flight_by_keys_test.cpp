@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "sim/sim_run.h"
+#include "support/test_paths.h"
 
 namespace {
 
@@ -69,7 +70,8 @@ constexpr int kVx = 3, kPitchLevel = 14;
 class FlightByKeys : public simtest::SimRun {};
 
 TEST_F(FlightByKeys, PilotFliesEveryModeByHand) {
-  const std::string scenario = std::string(GYRELLE_SOURCE_DIR) + "/tests/keys/flight_by_keys.toml";
+  const std::string scenario =
+      std::string(testsupport::envPath("GYRELLE_SOURCE_DIR")) + "/tests/keys/flight_by_keys.toml";
   const simtest::RunResult r =
       run({scenario, "--quiet", "--dump", path("dump.txt"), "--telemetry", path("telemetry.csv")});
   ASSERT_EQ(r.status, 0) << r.err;

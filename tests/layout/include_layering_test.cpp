@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "support/test_paths.h"
+
 namespace {
 
 namespace fs = std::filesystem;
@@ -23,7 +25,7 @@ struct Include {
 std::vector<Include> includesOf(const std::string& folder) {
   std::vector<Include> found;
   const std::regex quoted(R"(^\s*#\s*include\s*"([^"]+)\")");
-  const fs::path root(GYRELLE_SOURCE_DIR);
+  const fs::path root(testsupport::envPath("GYRELLE_SOURCE_DIR"));
   for (const auto& entry : fs::directory_iterator(root / folder)) {
     const std::string ext = entry.path().extension().string();
     if (ext != ".h" && ext != ".cpp") continue;

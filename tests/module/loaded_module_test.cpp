@@ -5,9 +5,12 @@
 #include <cmath>
 #include <limits>
 #include <memory>
+#include <string>
+#include <vector>
 
 #include "mfd/gyrelle_mfd.h"
 #include "platform/library.h"
+#include "support/test_paths.h"
 #include "support/world_fixture.h"
 
 namespace {
@@ -17,7 +20,7 @@ using gyrelle_test::WorldFixture;
 class LoadedModule : public WorldFixture {};
 
 TEST_F(LoadedModule, RegistersItsModeUnderItsNameAndKey) {
-  loader = std::make_unique<halcyra::ModuleLoader>(GYRELLE_MODULE_PATH);
+  loader = std::make_unique<halcyra::ModuleLoader>(testsupport::envPath("GYRELLE_MODULE_PATH"));
   ASSERT_EQ(world->modes().size(), 1u);
   EXPECT_EQ(world->modes()[0].name, "Gyrelle");
   EXPECT_EQ(world->modes()[0].key, 22u);
@@ -25,7 +28,7 @@ TEST_F(LoadedModule, RegistersItsModeUnderItsNameAndKey) {
 
 TEST_F(LoadedModule, LoadsUnloadsAndLoadsAgainInOneProcess) {
   for (int round = 0; round < 2; ++round) {
-    loader = std::make_unique<halcyra::ModuleLoader>(GYRELLE_MODULE_PATH);
+    loader = std::make_unique<halcyra::ModuleLoader>(testsupport::envPath("GYRELLE_MODULE_PATH"));
     const size_t screen = world->addScreen(256, 280);
     ASSERT_TRUE(world->setScreenMode(screen, "Gyrelle"));
     loader->postStep(0.0, 0.3, 0.0);
@@ -39,8 +42,8 @@ TEST_F(LoadedModule, LoadsUnloadsAndLoadsAgainInOneProcess) {
 TEST_F(LoadedModule, UnloadingOneOfTwoLoadsLeavesTheOthersMode) {
   for (int first = 0; first < 2; ++first) {
     std::unique_ptr<halcyra::ModuleLoader> loads[2] = {
-        std::make_unique<halcyra::ModuleLoader>(GYRELLE_MODULE_PATH),
-        std::make_unique<halcyra::ModuleLoader>(GYRELLE_MODULE_PATH)};
+        std::make_unique<halcyra::ModuleLoader>(testsupport::envPath("GYRELLE_MODULE_PATH")),
+        std::make_unique<halcyra::ModuleLoader>(testsupport::envPath("GYRELLE_MODULE_PATH"))};
     ASSERT_EQ(world->modes().size(), 1u);
     const size_t screen = world->addScreen(256, 280);
     ASSERT_TRUE(world->setScreenMode(screen, "Gyrelle"));
@@ -55,8 +58,33 @@ TEST_F(LoadedModule, UnloadingOneOfTwoLoadsLeavesTheOthersMode) {
   }
 }
 
+// A host may end its last load by closing the library alone: the library
+// entry's detach then ends the module as ExitModule would, also after an
+// earlier load went the full way (ExitModule, then detach).
+TEST_F(LoadedModule, TheLastLoadClosedThroughTheLibraryEntryAloneTakesTheModeAway) {
+  using EntryFn = void (*)(HINSTANCE);
+  const std::string path = testsupport::envPath("GYRELLE_MODULE_PATH");
+  HINSTANCE loads[2] = {};
+  for (HINSTANCE& h : loads) {
+    std::string error;
+    h = openLibrary(path, error);
+    ASSERT_NE(h, nullptr) << error;
+    procAddress<EntryFn>(h, "InitModule")(h);
+  }
+  ASSERT_EQ(world->modes().size(), 1u);
+  procAddress<EntryFn>(loads[0], "ExitModule")(loads[0]);
+  closeLibrary(loads[0]);
+  EXPECT_EQ(world->modes().size(), 1u) << "the second load's mode went with the first";
+  closeLibrary(loads[1]);  // no ExitModule: the detach alone
+  EXPECT_TRUE(world->modes().empty());
+  // A mode left behind names code no longer loaded: gone before the world goes.
+  std::vector<int> left;
+  for (const auto& mode : world->modes()) left.push_back(mode.id);
+  for (int id : left) world->unregisterMode(id);
+}
+
 TEST_F(LoadedModule, StepWithoutInstanceTouchesNothing) {
-  loader = std::make_unique<halcyra::ModuleLoader>(GYRELLE_MODULE_PATH);
+  loader = std::make_unique<halcyra::ModuleLoader>(testsupport::envPath("GYRELLE_MODULE_PATH"));
   focus().SetAttitudeRotLevel(VECTOR3{0.5, -0.25, 0.125});
   loader->postStep(0.0, 0.02, 0.0);
   loader->postStep(0.02, 0.5, 0.0);
@@ -66,7 +94,7 @@ TEST_F(LoadedModule, StepWithoutInstanceTouchesNothing) {
 }
 
 TEST_F(LoadedModule, MessagesOtherThanOpenCreateNothing) {
-  loader = std::make_unique<halcyra::ModuleLoader>(GYRELLE_MODULE_PATH);
+  loader = std::make_unique<halcyra::ModuleLoader>(testsupport::envPath("GYRELLE_MODULE_PATH"));
   const auto& mode = world->modes().at(0);
   const intptr_t vessel = reinterpret_cast<intptr_t>(&focus());
   EXPECT_EQ(mode.msgproc(0, mode.id, 256u | (280u << 16), vessel), 0);
@@ -74,7 +102,7 @@ TEST_F(LoadedModule, MessagesOtherThanOpenCreateNothing) {
 }
 
 TEST_F(LoadedModule, VersionIsTheBuildDateComputedOnce) {
-  loader = std::make_unique<halcyra::ModuleLoader>(GYRELLE_MODULE_PATH);
+  loader = std::make_unique<halcyra::ModuleLoader>(testsupport::envPath("GYRELLE_MODULE_PATH"));
   const int before = halcyra::date2IntCalls();
   EXPECT_EQ(loader->moduleVersion(), 20050206);
   EXPECT_EQ(loader->moduleVersion(), 20050206);

@@ -7,6 +7,7 @@
 #include <set>
 #include <string>
 
+#include "support/test_paths.h"
 #include "support/world_fixture.h"
 
 namespace {
@@ -30,14 +31,14 @@ std::set<std::string> definedDynamicSymbols(const std::string& path) {
 TEST(ModuleLibraryOnLinux, ExportsExactlyItsEntryPointsAndDllMain) {
   const std::set<std::string> expected = {"DllMain",          "InitModule",  "ExitModule",
                                           "GetModuleVersion", "hpcPostStep", "hpcFocusChanged"};
-  EXPECT_EQ(definedDynamicSymbols(GYRELLE_MODULE_PATH), expected);
+  EXPECT_EQ(definedDynamicSymbols(testsupport::envPath("GYRELLE_MODULE_PATH")), expected);
 }
 
 class LoadedModuleOnLinux : public WorldFixture {};
 
 TEST_F(LoadedModuleOnLinux, DetachUnregistersThroughTheExitHook) {
   // Load by hand so that only the library entry's detach runs, not ExitModule.
-  void* handle = dlopen(GYRELLE_MODULE_PATH, RTLD_NOW | RTLD_LOCAL);
+  void* handle = dlopen(testsupport::envPath("GYRELLE_MODULE_PATH"), RTLD_NOW | RTLD_LOCAL);
   ASSERT_NE(handle, nullptr) << dlerror();
   auto entry = reinterpret_cast<DllEntryRoutine>(dlsym(handle, "DllMain"));
   auto init = reinterpret_cast<InitModuleFn>(dlsym(handle, "InitModule"));

@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "support/test_paths.h"
 #include "support/world_fixture.h"
 
 namespace {
@@ -121,8 +122,8 @@ class PeFile {
 };
 
 TEST(ModuleLibraryOnWindows, ExportsExactlyTheFiveEntryPointsByName) {
-  const PeFile dll(GYRELLE_MODULE_PATH);
-  ASSERT_TRUE(dll.isDll()) << GYRELLE_MODULE_PATH << " is no 64-bit DLL";
+  const PeFile dll(testsupport::envPath("GYRELLE_MODULE_PATH"));
+  ASSERT_TRUE(dll.isDll()) << testsupport::envPath("GYRELLE_MODULE_PATH") << " is no 64-bit DLL";
   // DllMain is the image's entry routine, called by the system loader: no export.
   const std::set<std::string> expected = {"InitModule", "ExitModule", "GetModuleVersion",
                                           "hpcPostStep", "hpcFocusChanged"};
@@ -130,7 +131,7 @@ TEST(ModuleLibraryOnWindows, ExportsExactlyTheFiveEntryPointsByName) {
 }
 
 TEST(ModuleLibraryOnWindows, ImportsGdiFromTheSystemAndTheHostFromHalcyra) {
-  const auto imports = PeFile(GYRELLE_MODULE_PATH).imports();
+  const auto imports = PeFile(testsupport::envPath("GYRELLE_MODULE_PATH")).imports();
   ASSERT_TRUE(imports.count("gdi32.dll")) << "no import from gdi32.dll";
   ASSERT_TRUE(imports.count("halcyra.dll")) << "no import from halcyra.dll";
   const std::set<std::string>& gdi = imports.at("gdi32.dll");
@@ -151,7 +152,7 @@ TEST(ModuleLibraryOnWindows, ImportsGdiFromTheSystemAndTheHostFromHalcyra) {
 class LoadedModuleOnWindows : public WorldFixture {};
 
 TEST_F(LoadedModuleOnWindows, SystemLoaderRunsDllMainOnLoadAndFree) {
-  HMODULE module = LoadLibraryA(GYRELLE_MODULE_PATH);
+  HMODULE module = LoadLibraryA(testsupport::envPath("GYRELLE_MODULE_PATH"));
   ASSERT_NE(module, nullptr) << "LoadLibrary failed, error " << GetLastError();
   // The attach ran the module's DllMain: it handed its handle to InitLib.
   EXPECT_EQ(halcyra::initLibHandle(), module);

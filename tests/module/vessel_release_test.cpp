@@ -4,6 +4,7 @@
 
 #include "mfd/page_fixture.h"
 #include "support/flight_fixture.h"
+#include "support/test_paths.h"
 
 namespace {
 
@@ -78,7 +79,7 @@ TEST_F(VesselRelease, FocusChangeEndsTheTrimAndTargetHold) {
 }
 
 TEST_F(VesselRelease, OpeningTheModeLeavesEveryLevelAsItWas) {
-  loader = std::make_unique<halcyra::ModuleLoader>(GYRELLE_MODULE_PATH);
+  loader = std::make_unique<halcyra::ModuleLoader>(testsupport::envPath("GYRELLE_MODULE_PATH"));
   VESSEL& v = focus();
   v.SetAttitudeRotLevel(VECTOR3{0.5, -0.25, 0.125});
   v.SetAttitudeLinLevel(VECTOR3{-0.5, 0.75, 0.25});

@@ -132,8 +132,16 @@ TEST_F(LiveApi, AnswersAgreeWithTheStateAPauseHoldsAndStepsAreExact) {
   // 10x real time: far from 1x and from as fast as possible (the run at speed 0
   // above went well beyond 20x). Pacing never runs ahead, so the upper bound is
   // tight; a loaded machine may fall behind, so the lower one is loose.
-  ASSERT_EQ(server->post("/api/sim", R"({"speed": 10})").first, 200);
-  std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  // Measured from a state the flight published at the new speed, a step or
+  // more after the change: however long a loaded machine takes to get there.
+  std::tie(status, r) = server->post("/api/sim", R"({"speed": 10})");
+  ASSERT_EQ(status, 200) << r;
+  const double changedAt = r["t"];
+  ASSERT_FALSE(server
+                   ->untilState([&](const json& st) {
+                     return st["speed"] == 10.0 && st["t"].get<double>() > changedAt;
+                   })
+                   .is_null());
   const double at10 = rate(std::chrono::milliseconds(2000));
   EXPECT_GT(at10, 3.0);
   EXPECT_LT(at10, 11.0);

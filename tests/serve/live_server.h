@@ -23,6 +23,7 @@
 
 #include "sim/sim_run.h"
 #include "support/child_process.h"
+#include "support/test_paths.h"
 
 namespace servetest {
 
@@ -56,9 +57,14 @@ class LiveServer {
   // waits for the address line.
   LiveServer(const std::string& scenarioPath, const std::vector<std::string>& extra)
       : outPath_(scenarioPath + ".out"), errPath_(scenarioPath + ".err") {
-    std::vector<std::string> args = {
-        GYRELLE_SIM_PATH, scenarioPath, "--module", GYRELLE_MODULE_PATH,
-        "--serve",        "--port",     "0",        "--quiet"};
+    std::vector<std::string> args = {testsupport::envPath("GYRELLE_SIM_PATH"),
+                                     scenarioPath,
+                                     "--module",
+                                     testsupport::envPath("GYRELLE_MODULE_PATH"),
+                                     "--serve",
+                                     "--port",
+                                     "0",
+                                     "--quiet"};
     args.insert(args.end(), extra.begin(), extra.end());
     child_ = std::make_unique<testsupport::ChildProcess>(args, outPath_, errPath_);
     // The address is printed before the flight starts; wait for it and then

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "sim_run.h"
+#include "support/test_paths.h"
 
 namespace {
 
@@ -35,7 +36,7 @@ TEST_F(CommandLine, VersionAndOptionErrors) {
 
 TEST_F(CommandLine, AModuleWithoutAModeIsTheModulesFault) {
   // The host runtime is a library that loads but registers nothing.
-  const std::string noMode = HALCYRA_PATH;
+  const std::string noMode = testsupport::envPath("HALCYRA_PATH");
   simtest::RunResult r = run({"--module", noMode, "--screens", path("s.csv")});
   EXPECT_EQ(r.status, 1);
   EXPECT_EQ(r.err, "gyrelle-sim: module '" + noMode + "' loaded but registered no MFD mode\n");

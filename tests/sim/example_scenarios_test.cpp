@@ -8,6 +8,7 @@
 #include <nlohmann/json.hpp>
 
 #include "sim_run.h"
+#include "support/test_paths.h"
 
 namespace {
 
@@ -20,10 +21,10 @@ class ExampleScenario : public simtest::SimRun {
  protected:
   // Flies scenarios/NAME.toml and reads its outputs.
   void fly(const std::string& name) {
-    const simtest::RunResult r =
-        run({std::string(GYRELLE_SOURCE_DIR) + "/scenarios/" + name + ".toml", "--report",
-             path("report.json"), "--screens", path("screens.csv"), "--telemetry",
-             path("telemetry.csv"), "--quiet"});
+    const simtest::RunResult r = run(
+        {std::string(testsupport::envPath("GYRELLE_SOURCE_DIR")) + "/scenarios/" + name + ".toml",
+         "--report", path("report.json"), "--screens", path("screens.csv"), "--telemetry",
+         path("telemetry.csv"), "--quiet"});
     ASSERT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(r.err, "") << "every event acts";
     report = Json::parse(simtest::readFile(path("report.json")));

@@ -15,6 +15,7 @@
 
 #include "sim/temp_file.h"
 #include "sim_run.h"
+#include "support/test_paths.h"
 
 namespace {
 
@@ -100,6 +101,40 @@ TEST_F(OutputTargets, AFifoIsWrittenDirectlyForItsReader) {
   expectNoTemporaries();
 }
 
+// /dev/stdout and /dev/stderr on a pipe are links whose text names no file
+// ("pipe:[N]"): each output is written through them, whole, as into a file,
+// and on standard output alone (the terminal lines move away as for "-").
+TEST_F(OutputTargets, AStandardStreamOnAPipeIsWrittenThroughItsOwnName) {
+  const std::string file = writeScenario("s.toml", scenario(1.0));
+  const auto reference = run({file, "--quiet", "--dump", path("d"), "--telemetry", path("t"),
+                              "--screens", path("s"), "--report", path("r")});
+  ASSERT_EQ(reference.status, 0) << reference.err;
+  struct Case {
+    const char* option;
+    const char* stream;
+    const char* file;  // the same output written into a file
+  };
+  const Case cases[] = {
+      {"--dump", "/dev/stdout", "d"},    {"--telemetry", "/dev/stdout", "t"},
+      {"--screens", "/dev/stdout", "s"}, {"--report", "/dev/stdout", "r"},
+      {"--dump", "/dev/stderr", "d"},    {"--report", "/dev/stderr", "r"},
+  };
+  for (const Case& c : cases) {
+    // The stream named goes into a pipe to cat, the other one nowhere; the
+    // pipeline fails when the program does.
+    const std::string pipeline = std::string(c.stream) == "/dev/stdout"
+                                     ? "\"$@\" 2>/dev/null | cat"
+                                     : "\"$@\" 2>&1 >/dev/null | cat";
+    std::vector<std::string> command = {"/bin/bash", "-o", "pipefail", "-c", pipeline, "bash"};
+    for (const std::string& a : simCommand({file, "--quiet", c.option, c.stream}))
+      command.push_back(a);
+    const auto r = runProgram(command);
+    EXPECT_EQ(r.status, 0) << c.option << " " << c.stream;
+    EXPECT_EQ(r.out, simtest::readFile(path(c.file))) << c.option << " " << c.stream;
+  }
+  expectNoTemporaries();
+}
+
 TEST_F(OutputTargets, ASymbolicLinkIsFollowedAndStays) {
   fs::create_directory(path("real"));
   std::ofstream(path("real/old.csv")) << "an older run\n";
@@ -123,7 +158,7 @@ TEST_F(OutputTargets, AnOutputOnAnInputOrAnotherOutputIsRefusedBeforeTheRun) {
   std::vector<std::vector<std::string>> cases = {
       {"--dump", file},
       {"--telemetry", path("./s.toml")},
-      {"--dump", GYRELLE_MODULE_PATH},
+      {"--dump", testsupport::envPath("GYRELLE_MODULE_PATH")},
       {"--dump", path("out.txt"), "--telemetry", path("out.txt")},
       {"--dump", path("out.txt"), "--frames", path("out.txt")},
       {"--dump", "-", "--telemetry", "-"},
@@ -134,8 +169,9 @@ TEST_F(OutputTargets, AnOutputOnAnInputOrAnotherOutputIsRefusedBeforeTheRun) {
   // build's file. On Windows by their own paths: a program or library in use
   // cannot be replaced (and a link from the test's drive to the build's would
   // lead to another drive under Wine, which no file is on twice).
-  for (const auto& [what, own] : {std::pair<std::string, std::string>{"program", GYRELLE_SIM_PATH},
-                                  {"library", HALCYRA_PATH}}) {
+  for (const auto& [what, own] :
+       {std::pair<std::string, std::string>{"program", testsupport::envPath("GYRELLE_SIM_PATH")},
+        {"library", testsupport::envPath("HALCYRA_PATH")}}) {
     std::string output = own;
 #ifndef _WIN32
     output = path(what);

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "sim_run.h"
+#include "support/test_paths.h"
 
 namespace {
 
@@ -11,7 +12,8 @@ class PlotFlight : public simtest::SimRun {
  protected:
   int plot(const std::string& telemetry, const std::string& screens, const std::string& out) {
     testsupport::ChildProcess child(
-        {std::string(GYRELLE_SOURCE_DIR) + "/scripts/plot-flight", telemetry, screens, out},
+        {std::string(testsupport::envPath("GYRELLE_SOURCE_DIR")) + "/scripts/plot-flight",
+         telemetry, screens, out},
         path("plot.out"), path("plot.err"));
     return child.wait().value_or(-1);
   }
@@ -57,7 +59,8 @@ engine = [0.1, 0.0, 0.0]
 // A screen log with blank figures (no target) and figures that are not
 // numbers (a target in the vessel's own place): charted, the NaNs as gaps.
 TEST_F(PlotFlight, ChartsBlankFiguresAndNotANumber) {
-  const std::string scenario = std::string(GYRELLE_SOURCE_DIR) + "/tests/sim/data/page_states.toml";
+  const std::string scenario =
+      std::string(testsupport::envPath("GYRELLE_SOURCE_DIR")) + "/tests/sim/data/page_states.toml";
   ASSERT_EQ(
       run({scenario, "--telemetry", path("t.csv"), "--screens", path("s.csv"), "--quiet"}).status,
       0);

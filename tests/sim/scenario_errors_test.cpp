@@ -6,6 +6,7 @@
 #include <map>
 
 #include "sim_run.h"
+#include "support/test_paths.h"
 
 namespace {
 
@@ -39,7 +40,8 @@ TEST_F(ScenarioErrors, BadTomlNamesTheSpot) {
 // values with a quote stuck to them, which a parser may read as part of the
 // value or as a string's start.
 TEST_F(ScenarioErrors, TextThatIsNotTomlIsRefusedWhereItGoesWrong) {
-  const std::string folder = std::string(GYRELLE_SOURCE_DIR) + "/fuzz/crashes/fuzz_scenario/";
+  const std::string folder =
+      std::string(testsupport::envPath("GYRELLE_SOURCE_DIR")) + "/fuzz/crashes/fuzz_scenario/";
   const std::map<std::string, std::string> crashes = {
       {"toml-backslash-beyond-ascii.toml", "2:10"},
       {"toml-brace-in-array.toml", "7:28"},

@@ -9,6 +9,7 @@
 #include <map>
 
 #include "sim_run.h"
+#include "support/test_paths.h"
 
 namespace {
 
@@ -188,7 +189,8 @@ void expectField(const std::string& field, Shown shown, const DumpFrame& frame, 
 }
 
 TEST_F(ScreenLog, ReadsEachFigureByItsColumnInEveryStateOfThePage) {
-  const std::string scenario = std::string(GYRELLE_SOURCE_DIR) + "/tests/sim/data/page_states.toml";
+  const std::string scenario =
+      std::string(testsupport::envPath("GYRELLE_SOURCE_DIR")) + "/tests/sim/data/page_states.toml";
   const simtest::RunResult r =
       run({scenario, "--dump", path("dump.txt"), "--screens", path("screens.csv"), "--quiet"});
   ASSERT_EQ(r.status, 0) << r.err;

@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "support/child_process.h"
+#include "support/test_paths.h"
 
 namespace simtest {
 
@@ -82,9 +83,6 @@ inline std::string makeTempFolder(const std::string& prefix) {
 class SimRun : public ::testing::Test {
  protected:
   void SetUp() override {
-#ifndef GYRELLE_SIM_PATH
-    GTEST_SKIP() << "gyrelle-sim is not built";
-#endif
     dir = makeTempFolder("gyrelle-sim-");
     ASSERT_FALSE(dir.empty());
   }
@@ -111,13 +109,10 @@ class SimRun : public ::testing::Test {
 
   // gyrelle-sim with the module built with the tests, unless args name one.
   std::vector<std::string> simCommand(const std::vector<std::string>& args) const {
-    std::vector<std::string> command;
-#ifdef GYRELLE_SIM_PATH
-    command = {GYRELLE_SIM_PATH};
+    std::vector<std::string> command = {testsupport::envPath("GYRELLE_SIM_PATH")};
     if (std::find(args.begin(), args.end(), "--module") == args.end())
-      command.insert(command.end(), {"--module", GYRELLE_MODULE_PATH});
+      command.insert(command.end(), {"--module", testsupport::envPath("GYRELLE_MODULE_PATH")});
     command.insert(command.end(), args.begin(), args.end());
-#endif
     return command;
   }
 

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "host/world.h"
+#include "support/test_paths.h"
 
 namespace gyrelle_test {
 
@@ -45,7 +46,8 @@ class WorldFixture : public ::testing::Test {
 
   // Loads the real libgyrelle.so and shows its mode on a new screen.
   size_t loadModuleWithScreen(uint32_t width = 256, uint32_t height = 280) {
-    if (!loader) loader = std::make_unique<halcyra::ModuleLoader>(GYRELLE_MODULE_PATH);
+    if (!loader)
+      loader = std::make_unique<halcyra::ModuleLoader>(testsupport::envPath("GYRELLE_MODULE_PATH"));
     const size_t screen = world->addScreen(width, height);
     EXPECT_TRUE(world->setScreenMode(screen, "Gyrelle"));
     return screen;

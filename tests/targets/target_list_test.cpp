@@ -3,6 +3,7 @@
 #include <random>
 
 #include "control/trim_selection.h"
+#include "host/object_permutation.h"
 #include "target_world.h"
 
 namespace {
@@ -59,6 +60,34 @@ TEST_F(TargetList3, NewVesselRebuildsAndNextStartsFromTheHostsFirstObject) {
   EXPECT_EQ(mfd->targetList.count, 7u);
 }
 
+// A host may list the same objects in another order from one call to the
+// next: the list is then re-sorted, not rebuilt, so NXT goes on from the
+// selected object's place (a rebuild would put the mark on the object the
+// host now lists first). The world's own order is Earth, Pad, Focus, Far,
+// Near, Mid; none of these puts Mid first, where a rebuild would go unseen.
+TEST_F(TargetList3, AHostListingTheSameObjectsInAnotherOrderKeepsNextsPlace) {
+  const std::vector<std::vector<size_t>> permutations = {
+      {1, 2, 3, 4, 5, 0},  // rotated
+      {0, 1, 5, 4, 3, 2},  // the vessels reversed
+      {3, 0, 1, 2, 4, 5},  // Far first
+      {0, 1, 2, 4, 3, 5},  // two neighbours swapped
+  };
+  struct Restore {
+    ~Restore() { halcyra::setObjectPermutation({}); }
+  } restore;
+  for (const std::vector<size_t>& permutation : permutations) {
+    halcyra::setObjectPermutation({});
+    closestTarget(*mfd);
+    nextTarget(*mfd);
+    ASSERT_EQ(target(), mid);
+    const std::vector<ObjectId> before = listOrder();
+    halcyra::setObjectPermutation(permutation);
+    nextTarget(*mfd);
+    EXPECT_EQ(target(), far) << "permutation starting " << permutation[0];
+    EXPECT_EQ(listOrder(), before) << "permutation starting " << permutation[0];
+  }
+}
+
 TEST_F(TargetList3, BaseTargetLeavesTheListMarkWhereItWas) {
   closestTarget(*mfd);
   ASSERT_TRUE(selectBaseTarget(*mfd));
@@ -112,7 +141,8 @@ TEST_F(TargetWorld, AListOfOnlyTheFocusVesselSelectsIt) {
   EXPECT_EQ(target(), focus);
 }
 
-// The Part's literal insertion sort, for comparison with the one in use.
+// A literal insertion sort swapping neighbouring entries, for comparison with
+// the one in use.
 void insertionSort(TargetList& list) {
   if (list.count < 2) return;
   for (TargetNode* e = list.head->next; e != list.head; e = e->next) {
