@@ -4,6 +4,7 @@
 #include <cstring>
 #include <filesystem>
 
+#include "sim/standard_streams.h"
 #include "sim/temp_file.h"
 
 namespace sim {
@@ -32,12 +33,18 @@ fs::path followLinks(const fs::path& path, fs::file_status& status, std::error_c
   return p;
 }
 
+bool isStandardStream(const std::FILE* f) { return f == stdout || f == stderr; }
+
 }  // namespace
 
 OutputFile::OutputFile(const std::string& path, size_t bufferSize, bool sweep)
     : path_(path == "-" ? "standard output" : path), target_(path) {
   if (path == "-") {
     file_ = stdout;
+    return;
+  }
+  if (std::FILE* stream = standardStreamAt(path)) {
+    file_ = stream;
     return;
   }
   std::error_code ec;
@@ -120,7 +127,7 @@ void OutputFile::commit() {
   }
   check();
   if (std::fflush(file_) != 0 || std::ferror(file_)) fail(errno);
-  if (file_ != stdout) {
+  if (!isStandardStream(file_)) {
     FILE* f = file_;
     file_ = nullptr;
     if (std::fclose(f) != 0) fail(errno);
@@ -143,8 +150,8 @@ void OutputFile::commitOrDiscard() {
 }
 
 void OutputFile::discard() noexcept {
-  if (file_ != nullptr && file_ != stdout) std::fclose(file_);
-  if (file_ == stdout) std::fflush(stdout);
+  if (file_ != nullptr && !isStandardStream(file_)) std::fclose(file_);
+  if (isStandardStream(file_)) std::fflush(file_);
   file_ = nullptr;
   if (!temp_.empty()) {
     std::error_code ec;

@@ -1,6 +1,8 @@
 // One output file of a run, written so that its real name never holds a
 // half-written file and never replaces what it must not:
-// - "-" is standard output, written as the run goes;
+// - "-" is standard output, written as the run goes; so is a path that leads
+//   to the pipe, socket or file standard output or error already writes to
+//   (/dev/stdout sent on with "> F" or ">> F"), through that stream;
 // - a symbolic link is followed: its target is written, the link stays;
 // - a regular file, or one yet to be made, is written under a temporary name
 //   beside the target and renamed onto it by commit(); its parent folders are

@@ -130,7 +130,7 @@ RunEnd flyScenario(const Scenario& s, const RunOptions& o, halcyra::World& world
   RunOutputs outputs(o, s, world);
   bool stdoutTaken = o.dumpPath == "-" || o.telemetryPath == "-";
   for (const std::string* path : {&o.dumpPath, &o.telemetryPath, &o.screensPath, &o.reportPath})
-    stdoutTaken = stdoutTaken || leadsToStandardOutput(*path);
+    stdoutTaken = stdoutTaken || standardStreamAt(*path) == stdout;
   Terminal term(o.quiet, o.until, stdoutTaken);
   if (o.live) o.live->begin(world);
   double t = 0.0;  // [s]

@@ -5,6 +5,7 @@
 // both builds. The platform's part: sim/posix/, sim/windows/standard_streams.cpp.
 #pragma once
 
+#include <cstdio>
 #include <string>
 
 namespace sim {
@@ -12,11 +13,13 @@ namespace sim {
 // Call once, before anything is written.
 void writeStandardStreamsAsBytes();
 
-// Whether an output path leads to the pipe, socket or file that standard
-// output is (/dev/stdout, /proc/self/fd/1, or the file it was sent to), so
-// that the terminal lines move to standard error as for "-". A device such as
-// a terminal or the null device is not taken. Never on Windows, which has no
-// such names.
-bool leadsToStandardOutput(const std::string& path);
+// The standard stream (stdout or stderr) whose pipe, socket or file an output
+// path leads to (/dev/stdout, /proc/self/fd/2, or the file the stream was sent
+// to), or null. Such an output is written through the stream itself, never
+// replaced as a file would be (that would lose what `>>` appended to), and on
+// standard output it moves the terminal lines to standard error as "-" does.
+// A device such as a terminal or the null device is not taken: it is written
+// through its own name. Never on Windows, which has no such names.
+std::FILE* standardStreamAt(const std::string& path);
 
 }  // namespace sim

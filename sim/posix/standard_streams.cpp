@@ -9,12 +9,16 @@ namespace sim {
 
 void writeStandardStreamsAsBytes() {}
 
-bool leadsToStandardOutput(const std::string& path) {
-  struct stat out {
-  }, named{};
-  if (path.empty() || fstat(STDOUT_FILENO, &out) != 0 || stat(path.c_str(), &named) != 0)
-    return false;
-  return !S_ISCHR(out.st_mode) && out.st_dev == named.st_dev && out.st_ino == named.st_ino;
+std::FILE* standardStreamAt(const std::string& path) {
+  struct stat named {};
+  if (path.empty() || stat(path.c_str(), &named) != 0) return nullptr;
+  for (std::FILE* stream : {stdout, stderr}) {
+    struct stat open {};
+    if (fstat(fileno(stream), &open) == 0 && !S_ISCHR(open.st_mode) &&
+        open.st_dev == named.st_dev && open.st_ino == named.st_ino)
+      return stream;
+  }
+  return nullptr;
 }
 
 }  // namespace sim

@@ -12,6 +12,6 @@ void writeStandardStreamsAsBytes() {
   _setmode(_fileno(stderr), _O_BINARY);
 }
 
-bool leadsToStandardOutput(const std::string& /*path*/) { return false; }
+std::FILE* standardStreamAt(const std::string& /*path*/) { return nullptr; }
 
 }  // namespace sim

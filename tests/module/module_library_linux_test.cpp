@@ -60,11 +60,11 @@ TEST_F(LoadedModuleOnLinux, DetachUnregistersThroughTheExitHook) {
 // second handle keeps it); the next load must find its storage as at a first
 // load, not the last load's: its version, for one, is computed anew.
 TEST_F(LoadedModuleOnLinux, ALibraryKeptMappedStartsItsNextLoadAfresh) {
-  void* kept = dlopen(GYRELLE_MODULE_PATH, RTLD_NOW | RTLD_LOCAL);
+  void* kept = dlopen(testsupport::envPath("GYRELLE_MODULE_PATH"), RTLD_NOW | RTLD_LOCAL);
   ASSERT_NE(kept, nullptr) << dlerror();
   const int before = halcyra::date2IntCalls();
   for (int load = 0; load < 2; ++load) {
-    halcyra::ModuleLoader loader(GYRELLE_MODULE_PATH);
+    halcyra::ModuleLoader loader(testsupport::envPath("GYRELLE_MODULE_PATH"));
     EXPECT_EQ(loader.moduleVersion(), 20050206);
   }
   EXPECT_EQ(halcyra::date2IntCalls() - before, 2);

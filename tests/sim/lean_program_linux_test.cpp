@@ -80,7 +80,7 @@ TEST_F(LeanProgram, ServerAndPictureLibrariesMappedOnlyWhenAskedFor) {
 // and ends as when an output cannot be written; a plain flight flies.
 TEST_F(LeanProgram, WithoutTheFullProgramOnlyWhatNeedsItFails) {
   const std::string alone = path("gyrelle-sim");
-  std::filesystem::copy_file(GYRELLE_SIM_PATH, alone);
+  std::filesystem::copy_file(testsupport::envPath("GYRELLE_SIM_PATH"), alone);
   struct Case {
     std::vector<std::string> args;
     int status;
@@ -92,7 +92,8 @@ TEST_F(LeanProgram, WithoutTheFullProgramOnlyWhatNeedsItFails) {
       {{"--dump", path("d.txt")}, 0},
   };
   for (const Case& c : cases) {
-    std::vector<std::string> command = {alone, "--module", GYRELLE_MODULE_PATH, "--until", "0"};
+    std::vector<std::string> command = {
+        alone, "--module", testsupport::envPath("GYRELLE_MODULE_PATH"), "--until", "0"};
     command.insert(command.end(), c.args.begin(), c.args.end());
     const RunResult r = runProgram(command);
     SCOPED_TRACE(c.args.front());

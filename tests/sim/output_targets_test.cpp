@@ -135,6 +135,37 @@ TEST_F(OutputTargets, AStandardStreamOnAPipeIsWrittenThroughItsOwnName) {
   expectNoTemporaries();
 }
 
+// A standard stream sent on to a file ("> F", ">> F") is written through the
+// stream, after what the file held: never replaced by a file of its own.
+TEST_F(OutputTargets, AStandardStreamSentToAFileKeepsWhatTheFileHeld) {
+  const std::string file = writeScenario("s.toml", scenario(1.0));
+  const auto reference = run({file, "--quiet", "--dump", path("d"), "--report", path("r")});
+  ASSERT_EQ(reference.status, 0) << reference.err;
+  struct Case {
+    const char* option;
+    const char* stream;
+    const char* redirect;  // the stream named, appended to the file $F
+    const char* file;      // the same output written into a file
+  };
+  const Case cases[] = {
+      {"--dump", "/dev/stdout", "\"$@\" >>\"$F\" 2>/dev/null", "d"},
+      {"--report", "/dev/stderr", "\"$@\" 2>>\"$F\" >/dev/null", "r"},
+  };
+  for (const Case& c : cases) {
+    const std::string kept = path("kept.txt");
+    std::ofstream(kept) << "an earlier line\n";
+    std::vector<std::string> command = {"/usr/bin/env", "F=" + kept, "/bin/bash",
+                                        "-c",           c.redirect,  "bash"};
+    for (const std::string& a : simCommand({file, "--quiet", c.option, c.stream}))
+      command.push_back(a);
+    const auto r = runProgram(command);
+    EXPECT_EQ(r.status, 0) << c.option << " " << c.stream;
+    EXPECT_EQ(simtest::readFile(kept), "an earlier line\n" + simtest::readFile(path(c.file)))
+        << c.option << " " << c.stream;
+  }
+  expectNoTemporaries();
+}
+
 TEST_F(OutputTargets, ASymbolicLinkIsFollowedAndStays) {
   fs::create_directory(path("real"));
   std::ofstream(path("real/old.csv")) << "an older run\n";
