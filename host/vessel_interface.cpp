@@ -91,12 +91,6 @@ void VESSEL::GetRelativePos(OBJHANDLE object, VECTOR3& pos) const {
     pos = VECTOR3{};
     return;
   }
-  // Vessels first, from the world's position table and not the other
-  // vessel's record: target lists ask this of every object.
-  if (const VECTOR3* other = w->vesselPosition(toId(object))) {
-    pos = v->position - *other;
-    return;
-  }
   if (!w->exists(toId(object))) {
     pos = VECTOR3{};
     return;
