@@ -139,11 +139,19 @@ TEST_F(FreeSpace, FastTumbleIsSubSteppedAndKeepsItsInvariants) {
   EXPECT_NEAR(rtr.m[1][1], 1.0, 1e-12);
 }
 
-TEST_F(FreeSpace, AStateThatIsNoLongerFiniteIsReportedAndStopsAdvancing) {
-  const ObjectId calm = spawn("none");
-  const ObjectId wild = spawn("none", {}, {1e200, 1e200, 0.0});
-  EXPECT_EQ(world.step(kStep), wild);
+TEST_F(FreeSpace, TheFirstVesselNoLongerFiniteIsReportedAndALostStateIsNotAdvanced) {
+  const ObjectId calm = spawn("none", {}, {0.1, 0.0, 0.0});
+  const ObjectId lost = spawn("none");
+  const ObjectId wild = spawn("none", {}, {1e200, 1e200, 0.0});  // overflows within the step
+  world.vessel(lost)->velocity.y = NAN;
+  EXPECT_EQ(world.step(kStep), lost) << "the first in world order";
+  EXPECT_EQ(world.vessel(lost)->position.y, 0.0) << "not moved by its lost velocity";
+  EXPECT_FALSE(isFinite(world.vessel(wild)->angVel));
   EXPECT_TRUE(isFinite(world.vessel(calm)->position));
+  world.deleteObject(lost);
+  EXPECT_EQ(world.step(kStep), wild);
+  world.deleteObject(wild);
+  EXPECT_EQ(world.step(kStep), 0u);
 }
 
 TEST_F(FreeSpace, ThrustOnTenTonnesAndPropellantBurn) {
