@@ -60,10 +60,14 @@ RigidBodyState rateOfChange(const Loads& loads, const RigidBodyState& s) {
   const VECTOR3 inertia = loads.pmi * mass;                          // [kg m^2]
   const VECTOR3 momentum = multiplyEach(inertia, s.bodyRate);        // I Omega [kg m^2/s]
   const VECTOR3 forceGlobal = s.rotation * loads.thrust.forceLocal;  // [N]
-  return {s.velocity, gravityAcceleration(s.position, loads.bodies) + forceGlobal * (1.0 / mass),
-          s.rotation * crossMatrix(s.bodyRate),
-          divideEach(loads.thrust.torqueLocal - cross(s.bodyRate, momentum), inertia),
-          -loads.thrust.massFlow};
+  RigidBodyState rate;
+  rate.position = s.velocity;
+  rate.velocity = gravityAcceleration(s.position, loads.bodies) + forceGlobal * (1.0 / mass);
+  rate.rotation = s.rotation * crossMatrix(s.bodyRate);  // R [Omega]x
+  // Euler's equations: (torque - Omega x (I Omega)) / I.
+  rate.bodyRate = divideEach(loads.thrust.torqueLocal - cross(s.bodyRate, momentum), inertia);
+  rate.propellant = -loads.thrust.massFlow;
+  return rate;
 }
 
 void rungeKuttaStep(const Loads& loads, RigidBodyState& s, double dt) {
