@@ -51,13 +51,13 @@ struct BenchWorld {
   void scramble() {
     std::uniform_real_distribution<double> offset(-kSpread, kSpread);
     for (halcyra::Vessel* v : vessels)
-      world.setPosition(*v, VECTOR3{kFocusX + offset(random), offset(random), offset(random)});
+      v->position = VECTOR3{kFocusX + offset(random), offset(random), offset(random)};
   }
   // Every vessel but the focus vessel a little way.
   void drift() {
     std::uniform_real_distribution<double> offset(-kDrift, kDrift);
     for (halcyra::Vessel* v : vessels)
-      world.setPosition(*v, v->position + VECTOR3{offset(random), offset(random), offset(random)});
+      v->position = v->position + VECTOR3{offset(random), offset(random), offset(random)};
   }
 
   halcyra::World world;

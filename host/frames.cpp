@@ -20,12 +20,17 @@ VECTOR3 orientationAngles(const Matrix3& r) {
   return {std::atan2(r.m[1][2], r.m[2][2]), -std::asin(s), std::atan2(r.m[0][1], r.m[0][0])};
 }
 
-Matrix3 identity3() { return Matrix3{{{1, 0, 0}, {0, 1, 0}, {0, 0, 1}}}; }
-
 double length(const VECTOR3& a) { return std::sqrt(dot(a, a)); }
 
 bool isFinite(const VECTOR3& a) {
   return std::isfinite(a.x) && std::isfinite(a.y) && std::isfinite(a.z);
+}
+
+bool isFinite(const Matrix3& a) {
+  for (const auto& row : a.m)
+    for (double x : row)
+      if (!std::isfinite(x)) return false;
+  return true;
 }
 
 }  // namespace halcyra

@@ -85,19 +85,9 @@ void VESSEL::Global2Local(const VECTOR3& global, VECTOR3& local) const {
 }
 
 void VESSEL::GetRelativePos(OBJHANDLE object, VECTOR3& pos) const {
+  const Vessel* v = find(handle_);
   World* w = World::current();
-  const Vessel* v = w != nullptr ? w->vessel(toId(handle_)) : nullptr;
-  if (v == nullptr) {
-    pos = VECTOR3{};
-    return;
-  }
-  // Vessels first, from the world's position table and not the other
-  // vessel's record: target lists ask this of every object.
-  if (const VECTOR3* other = w->vesselPosition(toId(object))) {
-    pos = v->position - *other;
-    return;
-  }
-  if (!w->exists(toId(object))) {
+  if (v == nullptr || !w->exists(toId(object))) {
     pos = VECTOR3{};
     return;
   }

@@ -4,14 +4,10 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
-#include <cstdlib>
-#include <cstring>
 #include <stdexcept>
 
 #include "host/frames.h"
 #include "host/vessel_classes.h"
-#include "host/wide_step.h"
 
 namespace halcyra {
 
@@ -63,7 +59,6 @@ ObjectId World::addBody(const std::string& name, double mu, double radius,
   requireFinite(position, "position of body '" + name + "'");
   if (mu <= 0.0 || radius < 0.0)
     throw std::invalid_argument("body '" + name + "' needs mu > 0 and radius >= 0");
-  ++generation_;
   bodies_.push_back(Body{nextId_++, name, mu, radius, position});
   idByName_[name] = bodies_.back().id;
   return bodies_.back().id;
@@ -77,7 +72,6 @@ ObjectId World::addBase(const std::string& name, const std::string& bodyName,
   const ObjectId b = findByName(bodyName);
   if (body(b) == nullptr)
     throw std::invalid_argument("base '" + name + "': unknown body '" + bodyName + "'");
-  ++generation_;
   bases_.push_back(Base{nextId_++, name, b, relPos});
   idByName_[name] = bases_.back().id;
   return bases_.back().id;
@@ -152,23 +146,20 @@ ObjectId World::addVessel(const VesselSpec& spec) {
   for (int i = 0; i < docks; ++i) v->ports.push_back(DockPort{nextId_++, 0});
   v->base = baseId;
   v->iface = std::make_unique<VESSEL>(toHandle(v->id));
-  v->refBody = referenceBody(*v);
   vessels_.push_back(std::move(v));
   vesselIds_.push_back(vessels_.back()->id);
   vesselList_.push_back(vessels_.back().get());
   vesselById_.resize(nextId_);
-  vesselById_[vessels_.back()->id] = VesselSlot{vessels_.back().get(), vessels_.back()->position};
+  vesselById_[vessels_.back()->id] = vessels_.back().get();
   idByName_[vessels_.back()->name] = vessels_.back()->id;
   return vessels_.back()->id;
 }
 
 bool World::deleteObject(ObjectId id) {
-  ++generation_;
   auto b = std::find_if(bodies_.begin(), bodies_.end(), [&](const Body& x) { return x.id == id; });
   if (b != bodies_.end()) {
     idByName_.erase(b->name);
     bodies_.erase(b);
-    for (auto& v : vessels_) v->refBody = referenceBody(*v);
     return true;
   }
   auto s = std::find_if(bases_.begin(), bases_.end(), [&](const Base& x) { return x.id == id; });
@@ -183,7 +174,7 @@ bool World::deleteObject(ObjectId id) {
   const bool wasFocus = focus_ == id;
   retiredInterfaces_.push_back(std::move((*v)->iface));
   idByName_.erase((*v)->name);
-  vesselById_[id] = VesselSlot{};
+  vesselById_[id] = nullptr;
   vesselIds_.erase(vesselIds_.begin() + (v - vessels_.begin()));
   vesselList_.erase(vesselList_.begin() + (v - vessels_.begin()));
   vessels_.erase(v);
@@ -217,24 +208,6 @@ Vessel* World::vessel(ObjectId id) {
   return const_cast<Vessel*>(static_cast<const World*>(this)->vessel(id));
 }
 
-void World::checkPositionTable(ObjectId id) const {
-  const VesselSlot& slot = vesselById_[id];
-  if (std::memcmp(&slot.position, &slot.vessel->position, sizeof(VECTOR3)) == 0) return;
-  std::fprintf(stderr,
-               "vessel %llu: table position (%.17g, %.17g, %.17g) != record (%.17g, %.17g, "
-               "%.17g); a vessel is moved through World::setPosition\n",
-               static_cast<unsigned long long>(id), slot.position.x, slot.position.y,
-               slot.position.z, slot.vessel->position.x, slot.vessel->position.y,
-               slot.vessel->position.z);
-  std::abort();
-}
-
-void World::setPosition(Vessel& v, const VECTOR3& position) {
-  v.position = position;
-  if (v.id < vesselById_.size() && vesselById_[v.id].vessel == &v)
-    vesselById_[v.id].position = position;
-}
-
 ObjectId World::findByName(const std::string& name) const {
   const auto found = idByName_.find(name);
   return found != idByName_.end() ? found->second : 0;
@@ -247,21 +220,14 @@ bool World::exists(ObjectId id) const {
     if (b.id == id) return true;
   for (const Base& b : bases_)
     if (b.id == id) return true;
-  return vessel(id) != nullptr;
+  return false;
 }
 
 size_t World::objectCount() const { return bodies_.size() + bases_.size() + vessels_.size(); }
 
-std::vector<ObjectId> World::objectOrder() const {
-  std::vector<ObjectId> order;
-  for (const Body& b : bodies_) order.push_back(b.id);
-  for (const Base& b : bases_) order.push_back(b.id);
-  for (const auto& v : vessels_) order.push_back(v->id);
-  return order;
-}
-
 VECTOR3 World::globalPosition(ObjectId id) const {
   if (id == 0) return {};
+  if (const Vessel* v = vessel(id)) return v->position;
   for (const Body& b : bodies_)
     if (b.id == id) return b.position;
   for (const Base& s : bases_) {
@@ -270,8 +236,7 @@ VECTOR3 World::globalPosition(ObjectId id) const {
       if (b.id == s.body) return b.position + s.relPos;
     return s.relPos;  // its body has left the world
   }
-  const VECTOR3* p = vesselPosition(id);
-  return p != nullptr ? *p : VECTOR3{};
+  return {};
 }
 
 VECTOR3 World::globalVelocity(ObjectId id) const {

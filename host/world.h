@@ -13,6 +13,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "host/frames.h"
 #include "module/host_api.h"
 #include "platform/gdi_ops.h"
 
@@ -22,12 +23,6 @@ namespace halcyra {
 using ObjectId = uint64_t;
 inline OBJHANDLE toHandle(ObjectId id) { return reinterpret_cast<OBJHANDLE>(id); }
 inline ObjectId toId(OBJHANDLE h) { return reinterpret_cast<ObjectId>(h); }
-
-struct PointMass;  // host/wide_step.h
-
-struct Matrix3 {
-  double m[3][3];  // row-major
-};
 
 struct Body {
   ObjectId id = 0;
@@ -75,40 +70,6 @@ struct VesselSpec {
   std::vector<Thruster> extraThrusters;  // added to the class's
 };
 
-// The thrust of a vessel's thrusters at their group levels, in vessel axes,
-// and its torque about the centre of mass; zero for a vessel out of propellant.
-struct ThrustSum {
-  VECTOR3 forceLocal{};                               // [N]
-  VECTOR3 torqueLocal{};                              // [N m]
-  double massFlow = 0.0;                              // propellant burnt [kg/s]
-  double thrust = 0.0;                                // sum of the thrusters' thrust magnitudes [N]
-  std::array<double, THGROUP_COUNT> groupMassFlow{};  // [kg/s]
-};
-
-// The thrust last summed and what it was summed for: the dynamics sum a
-// vessel's thrusters again only when a level or the propellant's running out
-// has changed since (thrusters are fixed once the vessel exists).
-struct ThrustCache {
-  std::array<double, THGROUP_COUNT> levels{};
-  bool fuelled = false;
-  bool valid = false;
-  ThrustSum sum;
-};
-
-// A vessel's status as last computed, with everything it was computed from;
-// it is answered again while none of that has changed (a vessel moved by an
-// event, a test or a step computes afresh at its next GetStatus).
-struct StatusCache {
-  bool valid = false;
-  uint64_t worldGeneration = 0;  // World::generation() it was computed in
-  VECTOR3 position{};
-  VECTOR3 velocity{};
-  VECTOR3 angVel{};
-  Matrix3 rotation{};
-  ObjectId base = 0;
-  VESSELSTATUS status{};
-};
-
 struct Vessel {
   ObjectId id = 0;
   std::string name;
@@ -123,13 +84,10 @@ struct Vessel {
   std::array<double, THGROUP_COUNT> groupLevel{};  // [0, 1]
   std::vector<DockPort> ports;
   ObjectId base = 0;
-  ObjectId refBody = 0;  // strongest pull, updated by the dynamics
   // What the thrusters have burnt since the vessel came, for flight reports.
   std::array<double, THGROUP_COUNT> propellantBurnt{};  // by group [kg]
   double rocketDeltaV = 0.0;      // sum of ve ln(m0 / m1) over the steps [m/s]
   std::unique_ptr<VESSEL> iface;  // handed to modules; kept until the world ends
-  ThrustCache thrust;             // kept by the dynamics
-  mutable StatusCache status;     // kept by World::getStatus
 };
 
 struct InputBox {
@@ -183,9 +141,8 @@ class World {
   const Vessel* vessel(ObjectId id) const;
   ObjectId findByName(const std::string& name) const;  // 0 if none
   bool exists(ObjectId id) const;
-  std::vector<ObjectId> objectOrder() const;  // bodies, bases, vessels
   size_t objectCount() const;                 // O(1)
-  ObjectId objectAt(size_t index) const;      // objectOrder()[index] in O(1); 0 past the end
+  ObjectId objectAt(size_t index) const;      // bodies, bases, vessels; 0 past the end; O(1)
   VECTOR3 globalPosition(ObjectId id) const;  // zero for no object
   VECTOR3 globalVelocity(ObjectId id) const;
   std::string objectName(ObjectId id) const;  // empty for no object
@@ -193,24 +150,13 @@ class World {
   const std::vector<Base>& bases() const { return bases_; }
   // Every vessel in world order; valid until a vessel is added or deleted.
   const std::vector<Vessel*>& vessels() const { return vesselList_; }
-  // A vessel's global position [m], read from the world's table of vessel
-  // positions rather than from the vessel's record: one small read, where
-  // target lists ask it of every object. Null for an id that is not a vessel's.
-  const VECTOR3* vesselPosition(ObjectId id) const;
-  // Moves a vessel (a teleport): its record and the table together. Whatever
-  // moves a vessel outside step() goes through here.
-  void setPosition(Vessel& v, const VECTOR3& position);  // global [m]
 
   // Focus. setFocus notifies the loaded modules (hpcFocusChanged).
   ObjectId focus() const { return focus_; }
   bool setFocus(ObjectId vessel);
 
-  // Status and frames. A vessel's status is computed once and answered again
-  // until the vessel or the set of objects changes.
+  // Status and frames.
   void getStatus(const Vessel& v, VESSELSTATUS& status) const;
-  // Counts additions and deletions of objects (bodies move the reference
-  // body, a deleted base leaves the status).
-  uint64_t generation() const { return generation_; }
   ObjectId referenceBody(const Vessel& v) const;  // strongest pull
 
   // Docking (design: docked vessels keep flying independently).
@@ -255,21 +201,12 @@ class World {
   // Indexes kept beside the ordered lists, so that lookups by id and by name
   // stay O(1) in worlds of many objects. Ids are handed out in sequence and
   // never again, so the vessels are indexed by id directly: a look-up is one
-  // read, with no hashing (null for an id that is not a vessel's). Each slot
-  // also holds a copy of its vessel's position, kept equal to the record's by
-  // addVessel, step and setPosition: a distance query then reads 32 bytes in
-  // one table instead of a vessel's ~1 KB record elsewhere in memory.
-  struct alignas(32) VesselSlot {  // two to a cache line, none across two
-    Vessel* vessel = nullptr;
-    VECTOR3 position{};  // global [m], == vessel->position
-  };
-  std::vector<VesselSlot> vesselById_;
-  std::vector<PointMass> pointMasses_;  // the bodies as step() hands them to the integrator
+  // read, with no hashing (null for an id that is not a vessel's).
+  std::vector<Vessel*> vesselById_;
   std::unordered_map<std::string, ObjectId> idByName_;
   std::vector<Screen> screens_;
   std::vector<ModeRegistration> modes_;
   ObjectId nextId_ = 1;
-  uint64_t generation_ = 0;
   ObjectId focus_ = 0;
   int nextModeId_ = 1;
   std::optional<size_t> activeScreen_;  // the screen handling a key or button
@@ -279,16 +216,13 @@ class World {
   // on (past the world's end, too) and answer as for a null handle.
   std::vector<std::unique_ptr<VESSEL>> retiredInterfaces_;
 
-  // Aborts, with both positions, when a vessel's table position differs from
-  // its record's: the vessel was moved without setPosition.
-  void checkPositionTable(ObjectId id) const;
   void closeScreenInstance(Screen& screen);
   void openScreenInstance(Screen& screen);
 };
 
 // Inline: a target list asks these of every object, from another file.
 inline const Vessel* World::vessel(ObjectId id) const {
-  return id < vesselById_.size() ? vesselById_[id].vessel : nullptr;
+  return id < vesselById_.size() ? vesselById_[id] : nullptr;
 }
 
 inline ObjectId World::objectAt(size_t index) const {
@@ -297,14 +231,6 @@ inline ObjectId World::objectAt(size_t index) const {
   if (index < bases_.size()) return bases_[index].id;
   index -= bases_.size();
   return index < vesselIds_.size() ? vesselIds_[index] : 0;
-}
-
-inline const VECTOR3* World::vesselPosition(ObjectId id) const {
-  if (id >= vesselById_.size() || vesselById_[id].vessel == nullptr) return nullptr;
-#ifndef NDEBUG
-  checkPositionTable(id);
-#endif
-  return &vesselById_[id].position;
 }
 
 // Loads a module the host's way: open the library (its entry routine attaches),

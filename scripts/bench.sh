@@ -99,6 +99,10 @@ def row(figure, value, target, met):
     rows.append((figure, value, target, "-" if met is None else "yes" if met else "NO"))
 
 
+# The host's step of one vessel.
+dyn = bench("dynamics_bench", ".")
+row("host RK4 step", "%.0f ns" % (dyn["BM_HostRk4Step"]["cpu"] * 1e9), "(no target)", None)
+
 # What a short flight pays for: start-up against the built-in default flight,
 # and the animated screens against the same flight without them.
 one_path = os.path.abspath("bench/scenarios/one_vessel.toml")

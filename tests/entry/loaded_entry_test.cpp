@@ -19,7 +19,7 @@ TEST_F(LoadedEntry, ANearVerticalAscentShowsTheTruthAtEveryRedrawAndKeepsItsHold
   constexpr double kOffVertical = 1.2e-8;  // [rad]
   const VECTOR3 up{0.6, 0.8, 0.0}, across{0.0, 0.0, 1.0};
   halcyra::Vessel* v = world->vessel(vessel);
-  world->setPosition(*v, 6.6e6 * up);  // from Earth's centre, which is at the origin
+  v->position = 6.6e6 * up;  // from Earth's centre, which is at the origin
   v->velocity = 5000.0 * std::cos(kOffVertical) * up + 5000.0 * std::sin(kOffVertical) * across;
   const size_t screen = loadModuleWithScreen();
   ASSERT_TRUE(world->pressKey(screen, gyrelle_test::kScan4));

@@ -139,14 +139,14 @@ TEST_F(Instances, RefreshRunsOncePerQuarterSecondOfSimulationTime) {
   GyrelleMFD* mfd = open();
   EXPECT_EQ(mfd->refreshTimer, 0.0);  // construction always refreshes
   halcyra::Vessel* v = world->vessel(vessel);
-  world->setPosition(*v, v->position + VECTOR3{1000.0, 0, 0});  // seen by the next refresh
+  v->position = v->position + VECTOR3{1000.0, 0, 0};  // seen by the next refresh
   mfd->stepUpdate(0.1);
   mfd->stepUpdate(0.1);
   EXPECT_NE(mfd->status.relPos.x, v->position.x);
   mfd->stepUpdate(0.1);  // the third 0.1 s step refreshes
   EXPECT_EQ(mfd->status.relPos.x, v->position.x);
   EXPECT_EQ(mfd->refreshTimer, 0.0);
-  world->setPosition(*v, v->position + VECTOR3{1000.0, 0, 0});
+  v->position = v->position + VECTOR3{1000.0, 0, 0};
   mfd->stepUpdate(0.3);  // a single long step refreshes at once
   EXPECT_EQ(mfd->status.relPos.x, v->position.x);
   delete mfd;

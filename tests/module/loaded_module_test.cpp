@@ -140,7 +140,7 @@ TEST_F(LoadedModule, OddStepsAreIgnoredWithoutDisturbingTheTimers) {
   postStep(0.0, 0.1, 0.0);
   EXPECT_EQ(mfd->refreshTimer, 0.2);
   halcyra::Vessel& v = *world->vessel(vessel);
-  world->setPosition(v, v.position + VECTOR3{1000.0, 0, 0});
+  v.position = v.position + VECTOR3{1000.0, 0, 0};
   postStep(0.0, 0.1, 0.0);  // the third tenth refreshes, as it would have anyway
   EXPECT_EQ(mfd->status.relPos.x, v.position.x);
   mfd->holdActive = 0;

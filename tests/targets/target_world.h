@@ -47,7 +47,7 @@ class TargetWorld : public ::testing::Test {
     return world->addVessel(spec);
   }
   void moveTo(halcyra::ObjectId id, double distance) {
-    world->setPosition(*world->vessel(id), VECTOR3{kFocusX + distance, 0, 0});
+    world->vessel(id)->position = VECTOR3{kFocusX + distance, 0, 0};
   }
 
   void makeInstance() { mfd = std::make_unique<GyrelleMFD>(256, 280, moduleState.focusVessel); }
