@@ -31,8 +31,8 @@ struct GifOutput::Animation {
   OutputFile file;
   GifFileType* gif = nullptr;
   uint32_t width, height;  // [pixels]
-  // The last frame's drawing and its image (sim/gif_image.h); giflib writes
-  // the rest of the file.
+  // The last frame's drawing and its image as the file holds it: image
+  // descriptor, local colour table and LZW-coded indexes.
   std::vector<GdiOp> ops;
   std::vector<unsigned char> image;
   bool pending = false;   // the last frame waits for its delay
@@ -74,6 +74,42 @@ struct GifOutput::Animation {
     file.check();  // a failed write names the file and the reason
     const char* what = GifErrorString(error);
     throw OutputError(file.path() + ": cannot write: " + (what ? what : "giflib error"));
+  }
+
+  // Sets out to frame's image. giflib encodes an image only into a file it
+  // writes, so the image is written into a file of its own in memory, of
+  // which the bytes between the screen descriptor and the trailer are kept.
+  void encode(const IndexedPicture& frame, std::vector<unsigned char>& out) {
+    out.clear();
+    int error = 0;
+    GifFileType* g = EGifOpen(&out, &appendTo, &error);
+    if (!g) fail(error);
+    ColorMapObject* colours = GifMakeMapObject(int(frame.palette.size()), nullptr);
+    if (!colours) {
+      EGifCloseFile(g, nullptr);
+      fail(E_GIF_ERR_NOT_ENOUGH_MEM);
+    }
+    for (size_t i = 0; i < frame.palette.size(); ++i) {
+      const uint32_t c = frame.palette[i];  // 0x00RRGGBB
+      colours->Colors[i] = {GifByteType(c >> 16), GifByteType(c >> 8), GifByteType(c)};
+    }
+    bool ok = EGifPutScreenDesc(g, int(width), int(height), 8, 0, nullptr) != GIF_ERROR;
+    const size_t start = out.size();  // [bytes] where the image begins
+    ok = ok && EGifPutImageDesc(g, 0, 0, int(width), int(height), false, colours) != GIF_ERROR;
+    auto* row = const_cast<GifPixelType*>(frame.indexes.data());  // giflib only reads it
+    for (uint32_t y = 0; ok && y < height; ++y, row += width)
+      ok = EGifPutLine(g, row, int(width)) != GIF_ERROR;
+    const size_t end = out.size();  // [bytes] where the trailer begins
+    GifFreeMapObject(colours);
+    if (!ok) error = g->Error;
+    if (EGifCloseFile(g, ok ? &error : nullptr) == GIF_ERROR || !ok) fail(error);
+    out.resize(end);
+    out.erase(out.begin(), out.begin() + std::ptrdiff_t(start));
+  }
+  static int appendTo(GifFileType* g, const GifByteType* data, int length) {
+    auto* out = static_cast<std::vector<unsigned char>*>(g->UserData);
+    out->insert(out->end(), data, data + length);
+    return length;
   }
 
   // Writes the last frame, shown for delay ticks.
@@ -135,9 +171,7 @@ void GifOutput::add(double t, size_t screen, const halcyra::Screen& s) {
   if (a.image.empty() || a.ops != s.lastDrawing) {
     // Encoded aside, so that a frame that fails leaves the last one whole.
     render::renderDrawing(s.lastDrawing, a.width, a.height, picture_);
-    encoded_.clear();
-    images_.encode(colours_.index(picture_, drawingColours(s.lastDrawing)), a.width, a.height,
-                   encoded_);
+    a.encode(colours_.index(picture_, drawingColours(s.lastDrawing)), encoded_);
     a.image.swap(encoded_);
     a.ops = s.lastDrawing;
   }

@@ -16,7 +16,6 @@
 #include <vector>
 
 #include "render/picture.h"
-#include "sim/gif_image.h"
 #include "sim/gif_palette.h"
 #include "sim/output.h"
 
@@ -43,7 +42,6 @@ class GifOutput : public Output {
 
   std::vector<std::unique_ptr<Animation>> screens_;
   ColourIndex colours_;
-  GifImageEncoder images_;
   render::Picture picture_;             // its buffer reused from frame to frame
   std::vector<unsigned char> encoded_;  // a frame's image being encoded
   double speed_;

@@ -5,16 +5,12 @@
 // refuses --gif (gif_refused_windows_test.cpp).
 #include <gif_lib.h>
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <algorithm>
-#include <cstdio>
-#include <fstream>
 #include <map>
 #include <random>
 
 #include "render/picture.h"
-#include "sim/gif_image.h"
 #include "sim/gif_output.h"
 #include "sim/gif_palette.h"
 #include "sim_run.h"
@@ -195,45 +191,6 @@ TEST(GifPalette, EveryPictureOfASeriesGetsTheStraightforwardPalette) {
     for (size_t i = 0; i < p.pixels.size(); ++i)
       ASSERT_EQ(indexed.palette[indexed.indexes[i]], shown[i]) << "picture " << k << " pixel " << i;
   }
-}
-
-// Images encoded here, framed as a file and read back by giflib's decoder,
-// give back their indexes: a single colour, two colours (the smallest code
-// size), and noise in 16 and 256 colours, whose string tables fill and are
-// cleared many times over, at widths that end codes anywhere in a byte.
-TEST(GifImage, DecodesToTheIndexesEncoded) {
-  std::mt19937 random(5);
-  auto picture = [&](uint32_t colours, int stride) {
-    sim::IndexedPicture p;
-    p.palette.resize(std::max<uint32_t>(2, colours));
-    for (uint32_t i = 0; i < p.palette.size(); ++i) p.palette[i] = i * 0x010203;
-    std::uniform_int_distribution<int> pick(0, int(colours) - 1);
-    for (int i = 0; i < 301 * 97; ++i)
-      p.indexes.push_back(uint8_t(i % stride == 0 ? pick(random) : 0));
-    return p;
-  };
-  const sim::IndexedPicture cases[] = {picture(1, 1), picture(2, 3), picture(16, 1),
-                                       picture(256, 1), picture(256, 7)};
-  const std::string path = testing::TempDir() + "gif_image_" + std::to_string(getpid()) + ".gif";
-  sim::GifImageEncoder encoder;  // one encoder for all: its table is cleared between images
-  for (size_t k = 0; k < std::size(cases); ++k) {
-    std::vector<unsigned char> file = {'G', 'I', 'F', '8', '9', 'a', 45, 1, 97, 0, 0, 0, 0};
-    encoder.encode(cases[k], 301, 97, file);
-    file.push_back(';');
-    std::ofstream(path, std::ios::binary)
-        .write(reinterpret_cast<const char*>(file.data()), std::streamsize(file.size()));
-    int error = 0;
-    GifFileType* gif = DGifOpenFileName(path.c_str(), &error);
-    ASSERT_NE(gif, nullptr) << GifErrorString(error);
-    ASSERT_EQ(DGifSlurp(gif), GIF_OK) << "case " << k << ": " << GifErrorString(gif->Error);
-    ASSERT_EQ(gif->ImageCount, 1);
-    const SavedImage& image = gif->SavedImages[0];
-    EXPECT_EQ(image.ImageDesc.ColorMap->ColorCount, int(cases[k].palette.size()));
-    EXPECT_TRUE(std::equal(cases[k].indexes.begin(), cases[k].indexes.end(), image.RasterBits))
-        << "case " << k;
-    DGifCloseFile(gif, &error);
-  }
-  std::remove(path.c_str());
 }
 
 class LoadedGif : public gyrelle_test::WorldFixture {
