@@ -2,7 +2,7 @@
 // orbit through its reference body's atmospheric entry interface.
 #pragma once
 
-#include "module/host_api.h"
+#include "hostapi/host_api.h"
 
 struct EntryPrediction {
   bool valid;          // the fields below describe a crossing ahead on this orbit

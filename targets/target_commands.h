@@ -11,7 +11,7 @@ void nextTarget(InstanceRecord& rec);
 void previousTarget(InstanceRecord& rec);
 bool selectTargetByName(InstanceRecord& rec, const char* name);
 // Input-box callback of "Select Target"; userData is the instance's token
-// (module/module_state.h).
+// (state/module_state.h).
 bool targetNameEntered(void* id, char* text, void* userData);
 bool selectBaseTarget(InstanceRecord& rec);
 
