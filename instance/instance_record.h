@@ -5,10 +5,10 @@
 
 #include <cstdint>
 
-#include "entry/entry_prediction.h"
-#include "instance/ref_mode.h"
 #include "hostapi/host_api.h"
-#include "targets/target_list.h"
+#include "instance/predicted_entry.h"
+#include "instance/ref_mode.h"
+#include "instance/target_list.h"
 
 struct InstanceRecord {
   HDC drawDc = nullptr;     // the device context of the redraw in progress

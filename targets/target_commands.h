@@ -1,7 +1,7 @@
 // Target selection commands of target-relative mode.
 #pragma once
 
-#include "targets/target_list.h"
+#include "instance/target_list.h"
 
 struct InstanceRecord;
 

@@ -68,8 +68,9 @@ TEST(IncludeLayering, EachModuleFolderIncludesOnlyItsFloorAndThoseBelow) {
       ASSERT_NE(to, kModuleFloor.end()) << inc.file << " includes " << inc.target;
       EXPECT_LE(to->second, floor) << inc.file << " includes " << inc.target;
       // Floors shared by two folders do not see each other.
-      if (to->second == floor)
+      if (to->second == floor) {
         EXPECT_EQ(to->first, folder) << inc.file << " includes " << inc.target;
+      }
     }
   }
 }
