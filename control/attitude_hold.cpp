@@ -19,11 +19,12 @@
 
 #include <cmath>
 
-#include "control/thruster_level.h"
 #include "control/velocity_trim.h"
-#include "control/vessel_control.h"
 #include "instance/instance_record.h"
-#include "module/module_state.h"
+#include "state/module_state.h"
+#include "vessel/levels.h"
+#include "vessel/thruster_level.h"
+#include "vessel/vessel_control.h"
 
 namespace {
 constexpr double kAttitudeTolerance = 0.0017453292519943279;  // [rad] 0.1 deg
@@ -77,12 +78,6 @@ bool anyPortEngaged(const VESSEL& vessel) {
   return false;
 }
 
-// The focus vessel's rotation levels to zero, if there is a focus vessel.
-void stopRotation() {
-  VESSEL* const focus = moduleState.focusVessel;
-  if (focus != nullptr) focus->SetAttitudeRotLevel(VECTOR3{0.0, 0.0, 0.0});
-}
-
 // The hold's automatic ends: a running trim ends too, and both leave their
 // levels at zero rather than at the last step's values.
 void endHoldAndTrim(InstanceRecord& rec) {
@@ -111,11 +106,6 @@ void controlStep(InstanceRecord& rec, double stepLength) {
 
 void toggleHold(InstanceRecord& rec) {
   rec.holdActive = 1 - rec.holdActive;
-  stopRotation();
-}
-
-void endHold(InstanceRecord& rec) {
-  rec.holdActive = 0;
   stopRotation();
 }
 

@@ -13,5 +13,3 @@ void toggleHold(InstanceRecord& rec);
 // that acts for stepLength [s].
 void holdAxis(int axis, double deviation, double tolerance, double stepLength);
 void nullAxisRate(int axis, double stepLength);
-// Switches the hold off and sets the three rotation levels to zero.
-void endHold(InstanceRecord& rec);

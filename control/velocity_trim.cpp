@@ -15,11 +15,12 @@
 
 #include <cmath>
 
-#include "control/thruster_level.h"
-#include "control/trim_selection.h"
-#include "control/vessel_control.h"
 #include "instance/instance_record.h"
-#include "module/module_state.h"
+#include "state/module_state.h"
+#include "vessel/levels.h"
+#include "vessel/thruster_level.h"
+#include "vessel/trim_selection.h"
+#include "vessel/vessel_control.h"
 
 namespace {
 constexpr double kMatchedSpeed = 0.001;  // [m/s] an axis at or below this is matched
@@ -29,21 +30,6 @@ constexpr double kTrimTime = 1.0;        // [s] the law's time constant at short
 constexpr int kLateral = 0;  // axis arguments of SetAttitudeLinLevel
 constexpr int kVertical = 1;
 constexpr int kForeAft = 2;
-
-void setLinearLevel(int axis, double level) {
-  VESSEL* const focus = moduleState.focusVessel;
-  if (focus != nullptr) focus->SetAttitudeLinLevel(axis, limitLevel(level));
-}
-
-void setEngineLevel(ENGINETYPE engine, double level) {
-  VESSEL* const focus = moduleState.focusVessel;
-  if (focus != nullptr) focus->SetEngineLevel(engine, limitLevel(level));
-}
-
-void stopLinearLevels() {
-  VESSEL* const focus = moduleState.focusVessel;
-  if (focus != nullptr) focus->SetAttitudeLinLevel(VECTOR3{0.0, 0.0, 0.0});
-}
 
 // [s] the time in which a trim step removes the relative velocity.
 double trimTime(double stepLength) { return stepLength > kTrimTime ? stepLength : kTrimTime; }
@@ -73,21 +59,6 @@ void toggleTrim(InstanceRecord& rec) {
     endTrim(rec);
   } else {
     rec.trimActive = 1;
-  }
-}
-
-void endTrim(InstanceRecord& rec) {
-  if (!rec.trimActive) return;
-  rec.trimActive = 0;
-  stopTrimLevels(rec.trimSelection);
-}
-
-void stopTrimLevels(int32_t selection) {
-  stopLinearLevels();
-  if (trimsVertical(selection)) setEngineLevel(ENGINE_HOVER, 0.0);
-  if (trimsForeAft(selection)) {
-    setEngineLevel(ENGINE_MAIN, 0.0);
-    setEngineLevel(ENGINE_RETRO, 0.0);
   }
 }
 

@@ -1,9 +1,10 @@
 #include "control/vessel_release.h"
 
 #include "control/velocity_trim.h"
-#include "control/vessel_control.h"
 #include "instance/instance_record.h"
-#include "module/module_state.h"
+#include "state/module_state.h"
+#include "vessel/levels.h"
+#include "vessel/vessel_control.h"
 
 void releaseVessel(const InstanceRecord& rec) {
   if (rec.holdActive) {

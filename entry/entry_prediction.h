@@ -2,15 +2,8 @@
 // orbit through its reference body's atmospheric entry interface.
 #pragma once
 
-#include "module/host_api.h"
-
-struct EntryPrediction {
-  bool valid;          // the fields below describe a crossing ahead on this orbit
-  double entryAngle;   // |flight-path angle| at the crossing, (0, pi/2] [rad]
-  double timeToGo;     // from now to the descending crossing [s]
-  VECTOR3 eiPosition;  // at the crossing, relative to the body, status axes [m]
-  VECTOR3 eiVelocity;  // at the crossing, relative to the body, status axes [m/s]
-};
+#include "hostapi/host_api.h"
+#include "instance/predicted_entry.h"
 
 // Fills the record for the focus vessel (hapiGetFocusInterface). Clears valid
 // first; sets it last, only when a crossing lies ahead.

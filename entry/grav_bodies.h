@@ -2,7 +2,7 @@
 // which the host reports a body. The entry prediction reads mu and eiRadius.
 #pragma once
 
-#include "module/host_api.h"
+#include "hostapi/host_api.h"
 
 struct GravBody {
   char name[32];          // the host's name of the body, NUL-terminated

@@ -3,7 +3,7 @@
 // is the z axis of the status axes, K = (0, 0, 1).
 #pragma once
 
-#include "module/host_api.h"
+#include "hostapi/host_api.h"
 
 struct OrbitalElements {
   int bodyIndex;         // the reference body's record in gravBodies

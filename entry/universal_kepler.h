@@ -5,7 +5,7 @@
 // dE the change of the eccentric anomaly.
 #pragma once
 
-#include "module/host_api.h"
+#include "hostapi/host_api.h"
 
 // Stumpff functions C(z) and S(z), z = alpha * chi^2: positive on an ellipse,
 // negative on a hyperbola. Their power series near zero, where the closed forms

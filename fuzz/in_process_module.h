@@ -13,7 +13,7 @@
 #include "host/level_watch.h"
 #include "host/world.h"
 #include "mfd/gyrelle_mfd.h"
-#include "module/module_state.h"
+#include "state/module_state.h"
 
 // The module's entry points (module/exports.cpp, linked in).
 extern "C" int DllMain(HINSTANCE module, uint32_t reason, void* reserved);

@@ -4,7 +4,7 @@
 // convention: geometry/vector_math.h.
 #pragma once
 
-#include "module/host_api.h"
+#include "hostapi/host_api.h"
 
 // The vessel's orientation relative to the wanted attitude, the reference frame
 // refAttitude (orientation angles in global axes) turned by the user offsets

@@ -14,7 +14,7 @@
 // components and angles, and asin arguments are not clamped.
 #pragma once
 
-#include "module/host_api.h"
+#include "hostapi/host_api.h"
 
 // 3x3 doubles, row-major: m[i][j] is row i, column j.
 struct RotationMatrix {

@@ -8,7 +8,7 @@
 // gamma = atan2(R[0][1], R[0][0]), alpha = atan2(R[1][2], R[2][2]).
 #pragma once
 
-#include "module/host_api.h"
+#include "hostapi/host_api.h"
 
 namespace halcyra {
 

@@ -1,5 +1,5 @@
 // The MFD base class: what a mode gets for every virtual it does not override.
-#include "module/host_api.h"
+#include "hostapi/host_api.h"
 
 MFD::MFD(uint32_t width, uint32_t height, VESSEL* vessel)
     : baseWidth(width), baseHeight(height), baseVessel(vessel) {}

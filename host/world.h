@@ -2,7 +2,7 @@
 // the focus, MFD screens and input boxes, the registered modes and the debug
 // line. The hapi* functions and VESSEL members (host_api.cpp) answer from the
 // current world; gyrelle-sim and the tests build and drive it through this
-// header. Conventions: module/host_api.h.
+// header. Conventions: hostapi/host_api.h.
 #pragma once
 
 #include <array>
@@ -14,7 +14,7 @@
 #include <vector>
 
 #include "host/frames.h"
-#include "module/host_api.h"
+#include "hostapi/host_api.h"
 #include "platform/gdi_ops.h"
 
 namespace halcyra {

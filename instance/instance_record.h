@@ -5,10 +5,10 @@
 
 #include <cstdint>
 
-#include "entry/entry_prediction.h"
+#include "hostapi/host_api.h"
+#include "instance/predicted_entry.h"
 #include "instance/ref_mode.h"
-#include "module/host_api.h"
-#include "targets/target_list.h"
+#include "instance/target_list.h"
 
 struct InstanceRecord {
   HDC drawDc = nullptr;     // the device context of the redraw in progress
@@ -40,6 +40,6 @@ struct InstanceRecord {
   int32_t helpPage = 0;            // 0 normal display, 1..7 help page
   double refreshTimer = 0.0;       // simulation time since the last refresh [s]
   // Names the instance for its whole life and never another one: input boxes
-  // carry it as their user data (module/module_state.h). 0 = not registered.
+  // carry it as their user data (state/module_state.h). 0 = not registered.
   uintptr_t serial = 0;
 };

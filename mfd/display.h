@@ -3,7 +3,7 @@
 
 #include <cstddef>
 
-#include "module/host_api.h"
+#include "hostapi/host_api.h"
 
 // A terminated text with its top left at (x, y) [pixels].
 void textOut(HDC dc, int x, int y, const char* text);

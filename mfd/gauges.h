@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-#include "module/host_api.h"
+#include "hostapi/host_api.h"
 
 class GyrelleMFD;
 

@@ -6,9 +6,9 @@
 #include <cstring>
 
 #include "control/attitude_hold.h"
-#include "control/vessel_control.h"
+#include "vessel/vessel_control.h"
 #include "control/vessel_release.h"
-#include "module/module_state.h"
+#include "state/module_state.h"
 #include "reference/reference_frames.h"
 
 namespace {

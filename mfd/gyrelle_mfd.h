@@ -7,7 +7,7 @@
 #include <cstdint>
 
 #include "instance/instance_record.h"
-#include "module/host_api.h"
+#include "hostapi/host_api.h"
 
 class GyrelleMFD : public MFD, public InstanceRecord {
  public:

@@ -1,11 +1,11 @@
 // The key table: what each key does in each reference mode.
 #include "control/attitude_hold.h"
-#include "control/trim_selection.h"
+#include "vessel/trim_selection.h"
 #include "control/velocity_trim.h"
 #include "mfd/gyrelle_mfd.h"
 #include "mfd/key_codes.h"
 #include "mfd/mode_select.h"
-#include "module/module_state.h"
+#include "state/module_state.h"
 #include "targets/target_commands.h"
 
 namespace {

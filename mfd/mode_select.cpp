@@ -11,9 +11,10 @@
 #include "control/velocity_trim.h"
 #include "geometry/angle_units.h"
 #include "instance/instance_record.h"
-#include "module/module_state.h"
 #include "platform/numeric_locale.h"
 #include "reference/reference_frames.h"
+#include "state/module_state.h"
+#include "vessel/levels.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 #pragma once
 
 #include "geometry/angle_units.h"
-#include "module/host_api.h"
+#include "hostapi/host_api.h"
 
 class GyrelleMFD;
 

@@ -7,13 +7,13 @@
 #include <cstdio>
 #include <cstring>
 
-#include "control/trim_selection.h"
+#include "vessel/trim_selection.h"
 #include "geometry/vector_math.h"
 #include "mfd/display.h"
 #include "mfd/fixed_text.h"
 #include "mfd/gyrelle_mfd.h"
 #include "mfd/page_rows.h"
-#include "module/module_state.h"
+#include "state/module_state.h"
 #include "platform/numeric_locale.h"
 
 namespace {

@@ -1,11 +1,11 @@
 // The module's exported entry points: the library entry routine and the five
 // functions the host calls by name. Nothing else is exported (exports.map).
-#include "control/vessel_control.h"
+#include "vessel/vessel_control.h"
 #include "control/vessel_release.h"
 #include "mfd/gyrelle_mfd.h"
-#include "module/host_api.h"
+#include "hostapi/host_api.h"
 #include "module/mode_registration.h"
-#include "module/module_state.h"
+#include "state/module_state.h"
 
 namespace {
 constexpr const char* kBuildDate = "Feb  6 2005";  // "Mmm dd yyyy", day right-aligned

@@ -1,7 +1,7 @@
 // The one MFD mode the module registers.
 #pragma once
 
-#include "module/host_api.h"
+#include "hostapi/host_api.h"
 
 constexpr const char* kModeName = "Gyrelle";
 constexpr uint32_t kModeKey = 22;  // scan code of the U key

@@ -15,7 +15,7 @@
 // "C"; where the C runtime has no per-thread locales (msvcrt.dll, which
 // mingw-w64 links, lacks them), the process's numeric category is switched
 // for that while instead. That is safe for the module, whose entry points all
-// run on the host's one simulation thread (module/module_state.h).
+// run on the host's one simulation thread (state/module_state.h).
 class ClassicNumbers {
  public:
   ClassicNumbers();

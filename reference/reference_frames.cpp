@@ -14,7 +14,7 @@
 #include "geometry/attitude_angles.h"
 #include "geometry/vector_math.h"
 #include "instance/instance_record.h"
-#include "module/module_state.h"
+#include "state/module_state.h"
 #include "targets/target_commands.h"
 #include "targets/target_relative.h"
 

@@ -17,7 +17,7 @@
 #include <string_view>
 #include <vector>
 
-#include "module/host_api.h"
+#include "hostapi/host_api.h"
 
 namespace sim {
 

@@ -6,7 +6,7 @@
 // module's orbital elements use). Altitudes are above R.
 #pragma once
 
-#include "module/host_api.h"
+#include "hostapi/host_api.h"
 
 namespace sim {
 

@@ -8,7 +8,7 @@
 #include <string>
 #include <string_view>
 
-#include "module/host_api.h"
+#include "hostapi/host_api.h"
 #include "sim/scenario.h"
 #include "sim/toml_document.h"
 

@@ -3,7 +3,7 @@
 
 #include <vector>
 
-#include "module/host_api.h"
+#include "hostapi/host_api.h"
 
 // Distance [m] of an object from the focus vessel: the length of the focus
 // vessel's GetRelativePos of it. 0 when there is no focus vessel.

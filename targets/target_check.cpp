@@ -1,9 +1,8 @@
 // Dropping a target whose object has left the host's world, so that its
 // handle is never passed to the host again.
-#include "control/attitude_hold.h"
-#include "control/velocity_trim.h"
 #include "instance/instance_record.h"
 #include "targets/target_commands.h"
+#include "vessel/levels.h"
 
 namespace {
 

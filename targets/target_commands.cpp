@@ -2,10 +2,10 @@
 // closest, next and previous in order of distance, a typed name, the base.
 #include "targets/target_commands.h"
 
-#include "control/velocity_trim.h"
 #include "instance/instance_record.h"
-#include "module/module_state.h"
+#include "state/module_state.h"
 #include "targets/target_relative.h"
+#include "vessel/levels.h"
 
 namespace {
 constexpr int kNameCapacity = 50;      // [characters] with the terminator

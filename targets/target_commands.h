@@ -1,7 +1,7 @@
 // Target selection commands of target-relative mode.
 #pragma once
 
-#include "targets/target_list.h"
+#include "instance/target_list.h"
 
 struct InstanceRecord;
 
@@ -11,7 +11,7 @@ void nextTarget(InstanceRecord& rec);
 void previousTarget(InstanceRecord& rec);
 bool selectTargetByName(InstanceRecord& rec, const char* name);
 // Input-box callback of "Select Target"; userData is the instance's token
-// (module/module_state.h).
+// (state/module_state.h).
 bool targetNameEntered(void* id, char* text, void* userData);
 bool selectBaseTarget(InstanceRecord& rec);
 

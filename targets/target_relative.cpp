@@ -4,7 +4,7 @@
 #include "geometry/attitude_angles.h"
 #include "geometry/vector_math.h"
 #include "instance/instance_record.h"
-#include "module/module_state.h"
+#include "state/module_state.h"
 
 void clearTargetRelative(InstanceRecord& rec) {
   rec.targetRelPos = VECTOR3{0.0, 0.0, 0.0};

@@ -2,7 +2,7 @@
 // from the focus vessel in its own axes.
 #pragma once
 
-#include "module/host_api.h"
+#include "hostapi/host_api.h"
 
 struct InstanceRecord;
 

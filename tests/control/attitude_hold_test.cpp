@@ -4,9 +4,10 @@
 #include <cmath>
 #include <limits>
 
-#include "control/thruster_level.h"
 #include "control/velocity_trim.h"
 #include "control_world.h"
+#include "vessel/levels.h"
+#include "vessel/thruster_level.h"
 
 namespace {
 

@@ -9,11 +9,11 @@
 #include <string>
 #include <vector>
 
-#include "control/trim_selection.h"
-#include "control/vessel_control.h"
+#include "vessel/trim_selection.h"
+#include "vessel/vessel_control.h"
 #include "host/world.h"
 #include "mfd/gyrelle_mfd.h"
-#include "module/module_state.h"
+#include "state/module_state.h"
 
 namespace control_test {
 

@@ -1,5 +1,5 @@
 // The vessel characteristics taken from the thruster groups.
-#include "control/vessel_control.h"
+#include "vessel/vessel_control.h"
 
 #include "control_world.h"
 

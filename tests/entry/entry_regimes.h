@@ -8,7 +8,7 @@
 #include <random>
 #include <vector>
 
-#include "module/host_api.h"
+#include "hostapi/host_api.h"
 
 namespace gyrelle_test {
 

@@ -10,7 +10,7 @@
 
 #include <cmath>
 
-#include "module/host_api.h"
+#include "hostapi/host_api.h"
 
 namespace gyrelle_test {
 

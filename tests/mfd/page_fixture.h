@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "mfd/gyrelle_mfd.h"
-#include "module/module_state.h"
+#include "state/module_state.h"
 #include "platform/recording.h"
 #include "support/instance_fixture.h"
 

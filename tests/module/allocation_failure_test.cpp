@@ -8,7 +8,7 @@
 
 #include "mfd/gyrelle_mfd.h"
 #include "module/mode_registration.h"
-#include "module/module_state.h"
+#include "state/module_state.h"
 #include "support/world_fixture.h"
 
 namespace {

@@ -6,10 +6,10 @@
 #include <cmath>
 #include <cstring>
 
-#include "control/trim_selection.h"
+#include "vessel/trim_selection.h"
 #include "mfd/gyrelle_mfd.h"
 #include "module/mode_registration.h"
-#include "module/module_state.h"
+#include "state/module_state.h"
 #include "support/world_fixture.h"
 
 namespace {

@@ -8,7 +8,7 @@
 #include <memory>
 
 #include "mfd/gyrelle_mfd.h"
-#include "module/module_state.h"
+#include "state/module_state.h"
 #include "support/instance_fixture.h"
 #include "targets/target_relative.h"
 

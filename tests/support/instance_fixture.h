@@ -5,7 +5,7 @@
 #include <memory>
 
 #include "mfd/gyrelle_mfd.h"
-#include "module/module_state.h"
+#include "state/module_state.h"
 #include "support/world_fixture.h"
 
 namespace gyrelle_test {

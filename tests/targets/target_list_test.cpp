@@ -2,7 +2,7 @@
 // objects that have left the world.
 #include <random>
 
-#include "control/trim_selection.h"
+#include "vessel/trim_selection.h"
 #include "host/object_permutation.h"
 #include "target_world.h"
 

@@ -11,7 +11,7 @@
 
 #include "host/world.h"
 #include "mfd/gyrelle_mfd.h"
-#include "module/module_state.h"
+#include "state/module_state.h"
 #include "targets/target_commands.h"
 
 namespace target_test {

@@ -4,7 +4,7 @@
 // E = ExitModule, D = detach. InitModule registers the mode "Fixture".
 #include <cstring>
 
-#include "module/host_api.h"
+#include "hostapi/host_api.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "module/module_state.h"
+#include "state/module_state.h"
 
 #include <algorithm>
 #include <type_traits>

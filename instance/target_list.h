@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "module/host_api.h"
+#include "hostapi/host_api.h"
 
 struct TargetNode {
   OBJHANDLE object;

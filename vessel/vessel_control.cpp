@@ -2,11 +2,11 @@
 // thruster groups. Each rotation axis is served by a pair of groups, one for
 // each sense, and its capacity is the sum of both groups' torques; a
 // translation axis's capacity is the mean of its pair's thrusts.
-#include "control/vessel_control.h"
+#include "vessel/vessel_control.h"
 
 #include <cmath>
 
-#include "module/module_state.h"
+#include "state/module_state.h"
 
 namespace {
 constexpr double kMinResponseTime = 0.01;  // [s] periods up to this keep the last value

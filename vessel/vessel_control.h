@@ -3,7 +3,7 @@
 // its thruster groups, and its principal moments of inertia.
 #pragma once
 
-#include "module/host_api.h"
+#include "hostapi/host_api.h"
 
 // Takes `vessel`'s characteristics into moduleState.control (a null vessel
 // keeps the last ones but flies none); a period above 0.01 s becomes the

@@ -18,7 +18,7 @@
 #include <vector>
 
 #include "instance/ref_mode.h"
-#include "module/host_api.h"
+#include "hostapi/host_api.h"
 
 class GyrelleMFD;
 struct InstanceRecord;
@@ -40,7 +40,7 @@ struct SavedSettings {
 // The vessel the autopilot flies and its characteristics: torque and thrust
 // capacities from its thruster groups, and its principal moments of inertia.
 // One set for all instances; taken at each focus change and each instance
-// construction (control/vessel_control.h), not refreshed in between.
+// construction (vessel/vessel_control.h), not refreshed in between.
 struct VesselCharacteristics {
   VESSEL* vessel = nullptr;   // the vessel whose characteristics are held
   VECTOR3 pmi{};              // mass-normalised principal moments (pitch, yaw, roll) [m^2]

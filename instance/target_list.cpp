@@ -1,5 +1,5 @@
 // The circular, doubly linked list of target entries.
-#include "targets/target_list.h"
+#include "instance/target_list.h"
 
 void appendTarget(TargetList& list, OBJHANDLE object) {
   auto* node = new TargetNode{object, nullptr, nullptr};
