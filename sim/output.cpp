@@ -2,12 +2,9 @@
 
 #include <cmath>
 
+#include "sim/time_slack.h"
+
 namespace sim {
-namespace {
-
-constexpr double kTimeSlack = 1e-9;  // [s] the loop's slack: a time within it counts as reached
-
-}  // namespace
 
 const PageReading& Redraw::page() const {
   if (!page_) page_ = readPage(shown.lastDrawing);
