@@ -18,9 +18,9 @@
 #include <string_view>
 
 #include "fuzz/in_process_module.h"
-#include "sim/output_file.h"
-#include "sim/runner.h"
-#include "sim/scenario.h"
+#include "sim/outputs/output_file.h"
+#include "sim/run/runner.h"
+#include "sim/scenario/scenario.h"
 
 namespace {
 

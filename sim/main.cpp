@@ -1,28 +1,28 @@
 // gyrelle-sim: flies a scenario with the module loaded and writes what the
 // screens showed. Exit status: 0 done, 1 an output or the module failed or the
 // flight broke down, 2 the scenario or the command line is wrong, 128 + the
-// signal number when interrupted (sim/interrupt.h).
+// signal number when interrupted (platform/interrupt.h).
 //
 // Built twice on Linux: the lean gyrelle-sim (GYRELLE_LEAN), without the live
 // server and the pictures, which hands a command line that asks for them over
-// to gyrelle-sim-full, with everything (sim/lean/hand_over.h).
+// to gyrelle-sim-full, with everything (sim/run/hand_over.h).
 #include <CLI/CLI.hpp>
 #include <climits>
 #include <cmath>
 #include <cstdio>
 
+#include "platform/interrupt.h"
 #include "platform/library.h"
-#include "sim/default_scenario.h"
-#include "sim/interrupt.h"
-#include "sim/output_paths.h"
-#include "sim/picture_outputs.h"
-#include "sim/run_bounds.h"
-#include "sim/runner.h"
-#include "sim/scenario.h"
-#include "sim/scenario_file.h"
-#include "sim/standard_streams.h"
+#include "platform/standard_streams.h"
+#include "sim/outputs/output_paths.h"
+#include "sim/outputs/picture_outputs.h"
+#include "sim/run/run_bounds.h"
+#include "sim/run/runner.h"
+#include "sim/scenario/default_scenario.h"
+#include "sim/scenario/scenario.h"
+#include "sim/scenario/scenario_file.h"
 #ifdef GYRELLE_LEAN
-#include "sim/lean/hand_over.h"
+#include "sim/run/hand_over.h"
 #endif
 #ifdef GYRELLE_SERVE
 #include "sim/serve/serve_options.h"

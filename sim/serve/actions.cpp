@@ -1,6 +1,6 @@
 #include "sim/serve/actions.h"
 
-#include "sim/key_names.h"
+#include "sim/scenario/key_names.h"
 
 namespace sim {
 namespace {

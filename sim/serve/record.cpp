@@ -5,8 +5,8 @@
 #include <cmath>
 #include <cstring>
 
-#include "sim/number_text.h"
-#include "sim/output_file.h"
+#include "sim/outputs/number_text.h"
+#include "sim/outputs/output_file.h"
 
 namespace sim {
 

@@ -13,7 +13,7 @@
 #include <cstdio>
 #include <string>
 
-#include "sim/output.h"
+#include "sim/outputs/output.h"
 
 namespace sim {
 

@@ -3,7 +3,7 @@
 #include <initializer_list>
 #include <nlohmann/json.hpp>
 
-#include "sim/key_names.h"
+#include "sim/scenario/key_names.h"
 
 namespace sim {
 namespace {

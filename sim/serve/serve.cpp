@@ -7,7 +7,7 @@
 #include <optional>
 #include <thread>
 
-#include "sim/interrupt.h"
+#include "platform/interrupt.h"
 #include "sim/serve/http_guard.h"
 #include "sim/serve/http_server.h"
 #include "sim/serve/record.h"

@@ -4,8 +4,8 @@
 
 #include <string>
 
-#include "sim/runner.h"
-#include "sim/scenario.h"
+#include "sim/run/runner.h"
+#include "sim/scenario/scenario.h"
 #include "sim/serve/serve_options.h"
 
 namespace sim {

@@ -4,7 +4,7 @@
 #include <charconv>
 #include <cmath>
 
-#include "sim/number_text.h"
+#include "sim/outputs/number_text.h"
 
 namespace sim {
 

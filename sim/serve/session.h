@@ -16,7 +16,7 @@
 #include <optional>
 #include <string>
 
-#include "sim/live_hooks.h"
+#include "sim/run/live_hooks.h"
 #include "sim/serve/actions.h"
 #include "sim/serve/pacer.h"
 #include "sim/serve/record.h"

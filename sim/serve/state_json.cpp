@@ -3,9 +3,9 @@
 #include <cstdio>
 #include <nlohmann/json.hpp>
 
-#include "render/latin1_text.h"
+#include "platform/latin1_text.h"
 #include "render/page_text.h"
-#include "sim/key_names.h"
+#include "sim/scenario/key_names.h"
 
 namespace sim {
 namespace {

@@ -7,7 +7,7 @@
 
 #include "geometry/vector_math.h"
 #include "kepler_truth.h"
-#include "sim/page_reading.h"
+#include "sim/outputs/page_reading.h"
 #include "support/flight_fixture.h"
 
 namespace {

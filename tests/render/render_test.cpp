@@ -10,9 +10,9 @@
 #include <string>
 #include <vector>
 
+#include "platform/picture.h"
+#include "platform/png_writer.h"
 #include "render/page_text.h"
-#include "render/picture.h"
-#include "render/png_writer.h"
 
 namespace {
 

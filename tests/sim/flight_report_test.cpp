@@ -1,7 +1,7 @@
 // The flight report's figures on runs with known answers: burns of known
 // length and level (propellant by group, rocket-equation delta-v, the rate a
 // known torque gives), and holds whose settle times are read off the screens.
-#include "sim/flight_report.h"
+#include "sim/outputs/flight_report.h"
 
 #include <gtest/gtest.h>
 

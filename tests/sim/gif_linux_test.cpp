@@ -10,9 +10,9 @@
 #include <map>
 #include <random>
 
-#include "render/picture.h"
-#include "sim/gif_output.h"
-#include "sim/gif_palette.h"
+#include "platform/picture.h"
+#include "sim/outputs/gif_output.h"
+#include "sim/outputs/gif_palette.h"
 #include "sim_run.h"
 #include "support/world_fixture.h"
 

@@ -1,7 +1,7 @@
 // Keys by name and buttons by label: the names resolve to the scan codes the
 // module handles, labels to the buttons the loaded module shows, and a
 // scenario that names them flies as one that gives the numbers.
-#include "sim/key_names.h"
+#include "sim/scenario/key_names.h"
 
 #include <gtest/gtest.h>
 

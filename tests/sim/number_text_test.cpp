@@ -1,6 +1,6 @@
 // The output files' number formats against printf, whose text they keep:
 // every figure must come out byte for byte as glibc's printf writes it.
-#include "sim/number_text.h"
+#include "sim/outputs/number_text.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // Vessels placed by orbit: the state computed from the elements gives the
 // same elements back through the module's own orbital elements, and a
 // scenario places its vessels there.
-#include "sim/orbit_placement.h"
+#include "sim/scenario/orbit_placement.h"
 
 #include <gtest/gtest.h>
 

@@ -13,7 +13,7 @@
 
 #include <future>
 
-#include "sim/temp_file.h"
+#include "platform/temp_file.h"
 #include "sim_run.h"
 #include "support/test_paths.h"
 

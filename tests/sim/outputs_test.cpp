@@ -4,9 +4,9 @@
 
 #include <regex>
 
-#include "render/png_writer.h"
-#include "sim/dump_output.h"
-#include "sim/frame_output.h"
+#include "platform/png_writer.h"
+#include "sim/outputs/dump_output.h"
+#include "sim/outputs/frame_output.h"
 #include "sim_run.h"
 
 namespace {

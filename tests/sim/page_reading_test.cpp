@@ -1,7 +1,7 @@
 // Reading a page as the pilot does: the figures read off the loaded module's
 // drawing are the instance's own values as printed, in every mode and on
 // every help page.
-#include "sim/page_reading.h"
+#include "sim/outputs/page_reading.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // The screen log against the drawing dump of the same run: one row per redraw
 // in the dump's order, and every figure the row holds is the text drawn at
 // the row's place on the page.
-#include "sim/screen_log.h"
+#include "sim/outputs/screen_log.h"
 
 #include <gtest/gtest.h>
 

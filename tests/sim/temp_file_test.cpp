@@ -1,9 +1,9 @@
-// The temporary files outputs are written under (sim/temp_file.h), on each
+// The temporary files outputs are written under (platform/temp_file.h), on each
 // platform's own exclusive create: named "PATH.part" and six letters or
 // digits (PATH's file name cut to fit the longest name a file system takes),
 // new each time, never over a file that exists, written byte for byte; and
 // the names taken for such temporaries when stale ones are removed.
-#include "sim/temp_file.h"
+#include "platform/temp_file.h"
 
 #include <gtest/gtest.h>
 

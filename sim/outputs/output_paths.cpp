@@ -1,0 +1,69 @@
+#include "sim/outputs/output_paths.h"
+
+#include <filesystem>
+#include <vector>
+
+#include "platform/library.h"
+#include "sim/run/run_bounds.h"
+
+namespace sim {
+namespace {
+
+namespace fs = std::filesystem;
+
+struct Named {
+  std::string what;  // how the message names it, e.g. "--dump" or "the scenario file"
+  std::string path;
+};
+
+bool isCharacterDevice(const std::string& path) {
+  std::error_code ec;
+  return fs::is_character_file(path, ec);
+}
+
+bool samePath(const std::string& a, const std::string& b) {
+  if (a == "-" || b == "-") return a == b;  // standard output
+  std::error_code ec;
+  if (fs::exists(a, ec) && fs::exists(b, ec)) {
+    const bool same = fs::equivalent(a, b, ec);
+    if (!ec) return same;
+  }
+  // A file yet to be made: compare where the two paths lead.
+  const fs::path ca = fs::weakly_canonical(fs::absolute(a, ec), ec);
+  if (ec) return false;
+  const fs::path cb = fs::weakly_canonical(fs::absolute(b, ec), ec);
+  return !ec && ca == cb;
+}
+
+}  // namespace
+
+void checkOutputPaths(const std::string& scenarioPath, const RunOptions& o) {
+  std::vector<Named> inputs;
+  if (!scenarioPath.empty()) inputs.push_back({"the scenario file", scenarioPath});
+  if (!o.module.empty()) inputs.push_back({"the module", o.module});
+  const std::string program = programFile(), hostLibrary = hostLibraryFile();
+  if (!program.empty()) inputs.push_back({"gyrelle-sim's own program", program});
+  if (!hostLibrary.empty()) inputs.push_back({"the host runtime library", hostLibrary});
+  std::vector<Named> outputs;
+  if (!o.dumpPath.empty()) outputs.push_back({"--dump", o.dumpPath});
+  if (!o.telemetryPath.empty()) outputs.push_back({"--telemetry", o.telemetryPath});
+  if (!o.framesDir.empty()) outputs.push_back({"--frames", o.framesDir});
+  if (!o.screensPath.empty()) outputs.push_back({"--screens", o.screensPath});
+  if (!o.reportPath.empty()) outputs.push_back({"--report", o.reportPath});
+  if (!o.gifDir.empty()) outputs.push_back({"--gif", o.gifDir});
+
+  for (size_t i = 0; i < outputs.size(); ++i) {
+    const Named& out = outputs[i];
+    for (const Named& in : inputs)
+      if (samePath(out.path, in.path))
+        throw UsageError(out.what + " " + out.path + " is " + in.what + "; choose another path");
+    for (size_t j = 0; j < i; ++j) {
+      const Named& other = outputs[j];
+      if (samePath(out.path, other.path) && !isCharacterDevice(out.path))
+        throw UsageError(out.what + " " + out.path + " is also the path of " + other.what +
+                         "; choose another path");
+    }
+  }
+}
+
+}  // namespace sim

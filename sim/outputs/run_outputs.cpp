@@ -1,0 +1,37 @@
+#include "sim/outputs/run_outputs.h"
+
+#include "sim/outputs/dump_output.h"
+#include "sim/outputs/picture_outputs.h"
+#include "sim/outputs/screen_log.h"
+#include "sim/outputs/telemetry_output.h"
+
+namespace sim {
+
+RunOutputs::RunOutputs(const RunOptions& o, const Scenario& s, halcyra::World& world) {
+  if (!o.dumpPath.empty()) owned_.push_back(std::make_unique<DumpOutput>(o.dumpPath));
+  if (!o.telemetryPath.empty())
+    owned_.push_back(std::make_unique<TelemetryOutput>(o.telemetryPath, o.telemetryEvery));
+  if (!o.screensPath.empty()) owned_.push_back(std::make_unique<ScreenLogOutput>(o.screensPath));
+  if (!o.reportPath.empty() || !o.quiet) {
+    auto report = std::make_unique<FlightReport>(o.reportPath);
+    report_ = report.get();
+    owned_.push_back(std::move(report));
+  }
+  openPictureOutputs(o, s, world, owned_);
+  for (const auto& output : owned_) all_.push_back(output.get());
+  all_.insert(all_.end(), o.more.begin(), o.more.end());
+}
+
+std::vector<std::string> RunOutputs::finish(double t, halcyra::World& world) noexcept {
+  std::vector<std::string> errors;
+  for (Output* o : all_) {
+    try {
+      o->finished(t, world);
+    } catch (const std::exception& e) {
+      errors.push_back(e.what());
+    }
+  }
+  return errors;
+}
+
+}  // namespace sim

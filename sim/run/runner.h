@@ -1,0 +1,68 @@
+// One run of a scenario with the module loaded, and the outputs it writes.
+// The loop, with t = steps * step (never a running sum, so times stay exact):
+//   1. run every event due at t (its time <= t + kTimeSlack), in order; redraw each
+//      screen they touched; a live flight then applies the person's actions
+//      and waits for its pace (live_hooks.h), applying the actions taken
+//      meanwhile at the same t;
+//   2. stop when t >= until, or when an interruption has been asked for
+//      (platform/interrupt.h);
+//   3. advance every vessel by one step with the levels in force; t += step;
+//      a vessel whose state is no longer finite ends the run;
+//   4. call the module's hpcPostStep(t, step, 0);
+//   5. redraw every screen whose redraw interval has passed.
+#pragma once
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "host/world.h"
+#include "sim/outputs/output.h"
+#include "sim/run/live_hooks.h"
+#include "sim/scenario/scenario.h"
+
+namespace sim {
+
+struct RunOptions {
+  double until = 0.0;           // [s] when the run stops
+  std::string module;           // path of the module library
+  std::string framesDir;        // empty = no pictures
+  double frameEvery = 10.0;     // [s]
+  std::string dumpPath;         // empty = no dump; "-" = standard output
+  std::string telemetryPath;    // empty = no telemetry; "-" = standard output
+  double telemetryEvery = 1.0;  // [s]
+  bool quiet = false;           // no progress bar
+  std::string screensPath;      // empty = no screen log
+  std::string reportPath;       // empty = no report file (the summary still goes to stderr)
+  std::string gifDir;           // empty = no animated screens
+  double gifSpeed = 10.0;       // animation time per simulation time
+  double gifEvery = 0.0;        // [s] between GIF frames; 0 = every redraw
+  LiveHooks* live = nullptr;    // a live flight's actions and pacing; null = scripted
+  // Outputs the caller keeps, fed and finished with the run's own (a live
+  // flight's record).
+  std::vector<Output*> more;
+};
+
+// How a run ended.
+struct RunEnd {
+  double t = 0.0;           // [s] the time reached
+  int interruptStatus = 0;  // the exit status an interruption asks for, 0 = none
+};
+
+// Flies the scenario. Throws ScenarioError for what the scenario names but the
+// module or world does not have (exit 2), OutputError or std::runtime_error
+// for an output that cannot be written, a module that cannot be loaded or a
+// vessel whose state is no longer finite (exit 1). Outputs are committed under
+// their names when the run ends, also when it ends early (interrupted, a state
+// no longer finite, another output failed); an output that failed is dropped.
+RunEnd runScenario(const Scenario& scenario, const RunOptions& options);
+
+// The module's per-step entry point, hpcPostStep(simt, simdt, mjd).
+using PostStep = std::function<void(double simt, double simdt, double mjd)>;
+
+// The run itself, in a world that is installed and holds the module's modes
+// (runScenario loads the library; the fuzz harness links the module's code).
+RunEnd flyScenario(const Scenario& scenario, const RunOptions& options, halcyra::World& world,
+                   const PostStep& postStep);
+
+}  // namespace sim
