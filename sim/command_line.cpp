@@ -1,13 +1,5 @@
-// gyrelle-sim: flies a scenario with the module loaded and writes what the
-// screens showed. Exit status: 0 done, 1 an output or the module failed or the
-// flight broke down, 2 the scenario or the command line is wrong, 128 + the
-// signal number when interrupted (platform/interrupt.h).
-//
-// Built twice on Linux: the lean gyrelle-sim (GYRELLE_LEAN), without the live
-// server and the pictures, which hands a command line that asks for them over
-// to gyrelle-sim-full, with everything (sim/run/hand_over.h).
-#include <CLI/CLI.hpp>
-#include <climits>
+#include "sim/command_line.h"
+
 #include <cmath>
 #include <cstdio>
 
@@ -17,20 +9,10 @@
 #include "sim/outputs/output_paths.h"
 #include "sim/outputs/picture_outputs.h"
 #include "sim/run/run_bounds.h"
-#include "sim/run/runner.h"
 #include "sim/scenario/default_scenario.h"
-#include "sim/scenario/scenario.h"
 #include "sim/scenario/scenario_file.h"
-#ifdef GYRELLE_LEAN
-#include "sim/run/hand_over.h"
-#endif
-#ifdef GYRELLE_SERVE
-#include "sim/serve/serve_options.h"
-#if !defined(GYRELLE_LEAN)
-#include "sim/serve/serve.h"
-#endif
-#endif
 
+namespace sim {
 namespace {
 
 constexpr int kExitFailed = 1;
@@ -68,8 +50,8 @@ const CLI::Validator kNotNegative = kFinite & signCheck(true);
 
 }  // namespace
 
-int main(int argc, char** argv) {
-  sim::writeStandardStreamsAsBytes();
+int runCommandLine(int argc, char** argv, const Program& program) {
+  writeStandardStreamsAsBytes();
   CLI::App app{
       "gyrelle-sim: flies a scenario with the Gyrelle module loaded, headless.\n"
       "Without SCENARIO it flies the built-in default scenario."};
@@ -77,8 +59,8 @@ int main(int argc, char** argv) {
   // take an argument starting with '/' (an absolute path under Wine) as one.
   app.allow_windows_style_options(false);
   std::string scenarioPath;
-  sim::CommandLineTimes times;
-  sim::RunOptions o;
+  CommandLineTimes times;
+  RunOptions o;
   o.module = libraryBesideProgram("gyrelle");
   app.add_option("SCENARIO", scenarioPath, "scenario file (TOML)");
   app.add_option("--until", times.until,
@@ -104,10 +86,7 @@ int main(int argc, char** argv) {
       ->capture_default_str()
       ->check(kPositive);
   app.add_flag("--quiet", o.quiet, "no progress bar and no report summary");
-#ifdef GYRELLE_SERVE
-  sim::ServeOptions serve;
-  sim::addServeOptions(app, serve);
-#endif
+  program.addOptions(app);
   app.set_version_flag("--version", std::string("gyrelle-sim ") + GYRELLE_VERSION);
   app.footer(
       "Exit status: 0 done, 1 an output or the module failed or a state is no longer finite, "
@@ -129,37 +108,28 @@ int main(int argc, char** argv) {
   try {
     std::string text, file;
     if (scenarioPath.empty()) {
-      text = sim::kDefaultScenario;
+      text = kDefaultScenario;
       file = "default.toml";
     } else {
       file = scenarioPath;
-      text = sim::readScenarioFile(scenarioPath);
+      text = readScenarioFile(scenarioPath);
     }
-    const sim::Scenario scenario = sim::parseScenario(text, file);
-    sim::setRunTimes(scenario, times, o);
-    sim::checkOutputPaths(scenarioPath, o);
-#ifdef GYRELLE_LEAN
-    // Checked here first, so that gyrelle-sim's own program is refused as an
-    // output also when gyrelle-sim-full writes them.
-    if (sim::needsFullProgram(o, serve.serve)) return sim::handOverToFullProgram(argv);
-#endif
-    sim::watchInterrupts();
-#if defined(GYRELLE_SERVE) && !defined(GYRELLE_LEAN)
-    const sim::RunEnd end =
-        serve.serve ? sim::serveScenario(scenario, text, o, serve) : sim::runScenario(scenario, o);
-#else
-    const sim::RunEnd end = sim::runScenario(scenario, o);
-#endif
+    const Scenario scenario = parseScenario(text, file);
+    setRunTimes(scenario, times, o);
+    checkOutputPaths(scenarioPath, o);
+    program.beforeRun(o);
+    watchInterrupts();
+    const RunEnd end = program.fly(scenario, text, o);
     if (end.interruptStatus != 0) {
       std::fflush(stdout);
       std::fprintf(stderr, "gyrelle-sim: interrupted at t = %.3f\n", end.t);
       status = end.interruptStatus;
     }
-  } catch (const sim::ScenarioError& e) {
+  } catch (const ScenarioError& e) {
     std::fflush(stdout);
     std::fprintf(stderr, "%s\n", e.what());
     status = kExitBadScenario;
-  } catch (const sim::UsageError& e) {
+  } catch (const UsageError& e) {
     std::fflush(stdout);
     std::fprintf(stderr, "gyrelle-sim: %s\n", e.what());
     status = kExitBadScenario;
@@ -168,6 +138,8 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "gyrelle-sim: %s\n", e.what());
     status = kExitFailed;
   }
-  sim::releasePictureCaches();
+  releasePictureCaches();
   return status;
 }
+
+}  // namespace sim
