@@ -4,35 +4,17 @@
 // 1 to the mode's procedure with the packed size (width | height << 16) and the
 // focus VESSEL; closing deletes the instance through its virtual destructor and
 // drops the screen's input box without calling back. Keys, buttons and input
-// answers mark their screen as the active one, so that an input box opened
-// meanwhile attaches to it.
+// answers mark their screen as the active one while they run, so that an input
+// box opened meanwhile attaches to it; the previous one comes back after (an
+// input callback can run inside another call).
 #include <algorithm>
 #include <stdexcept>
+#include <utility>
 
 #include "host/world.h"
 #include "platform/recording.h"
 
 namespace halcyra {
-
-namespace {
-
-// Marks a screen as handling a key, button or answer; restores the previous
-// one after (an input callback can run inside another call).
-class ActiveScreen {
- public:
-  ActiveScreen(std::optional<size_t>& slot, size_t index) : slot_(slot), saved_(slot) {
-    slot_ = index;
-  }
-  ~ActiveScreen() { slot_ = saved_; }
-  ActiveScreen(const ActiveScreen&) = delete;
-  ActiveScreen& operator=(const ActiveScreen&) = delete;
-
- private:
-  std::optional<size_t>& slot_;
-  std::optional<size_t> saved_;
-};
-
-}  // namespace
 
 int World::registerMode(const MFDMODESPEC& spec) {
   if (spec.name == nullptr || spec.name[0] == '\0' || spec.msgproc == nullptr) return 0;
@@ -123,15 +105,19 @@ void World::rebuildScreens() {
 bool World::pressKey(size_t index, uint32_t key) {
   Screen& s = screen(index);
   if (s.instance == nullptr) return false;
-  ActiveScreen active(activeScreen_, index);
-  return s.instance->ConsumeKeyBuffered(key);
+  const auto previous = std::exchange(activeScreen_, index);
+  const bool taken = s.instance->ConsumeKeyBuffered(key);
+  activeScreen_ = previous;
+  return taken;
 }
 
 bool World::pressButton(size_t index, int button, bool press) {
   Screen& s = screen(index);
   if (s.instance == nullptr) return false;
-  ActiveScreen active(activeScreen_, index);
-  return s.instance->ConsumeButton(button, press ? 1 : 0);  // bit 0 set = press
+  const auto previous = std::exchange(activeScreen_, index);
+  const bool taken = s.instance->ConsumeButton(button, press ? 1 : 0);  // bit 0 set = press
+  activeScreen_ = previous;
+  return taken;
 }
 
 bool World::openInputBox(const InputBox& box) {
@@ -150,11 +136,9 @@ bool World::answerInput(size_t index, const std::string& text) {
   // The callback gets a writable copy, as a text field would hand it over.
   std::vector<char> buffer(text.begin(), text.end());
   buffer.resize(std::max<size_t>(text.size() + 1, 256), '\0');
-  bool accepted = false;
-  {
-    ActiveScreen active(activeScreen_, index);
-    accepted = box.callback(&screens_[index], buffer.data(), box.userData);
-  }
+  const auto previous = std::exchange(activeScreen_, index);
+  const bool accepted = box.callback(&screens_[index], buffer.data(), box.userData);
+  activeScreen_ = previous;
   // The callback may have opened a new box (it stays) or the screen may have
   // changed mode (the box is gone already).
   Screen& after = screen(index);
