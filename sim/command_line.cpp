@@ -1,7 +1,9 @@
 #include "sim/command_line.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <optional>
 
 #include "platform/interrupt.h"
 #include "platform/library.h"
@@ -9,6 +11,7 @@
 #include "sim/outputs/output_paths.h"
 #include "sim/outputs/picture_outputs.h"
 #include "sim/run/run_bounds.h"
+#include "sim/run/time_slack.h"
 #include "sim/scenario/default_scenario.h"
 #include "sim/scenario/scenario_file.h"
 
@@ -18,35 +21,64 @@ namespace {
 constexpr int kExitFailed = 1;
 constexpr int kExitBadScenario = 2;
 
-// A number that is finite: "nan" and "inf" would never end the run or would
-// sample at every step.
-const CLI::Validator kFinite(
-    [](std::string& text) {
-      try {
-        if (std::isfinite(std::stod(text))) return std::string();
-      } catch (const std::exception&) {
-      }
-      return text + " is not a finite number";
-    },
-    "FINITE");
-
-// Sign checks with short messages (CLI11's own name the whole double range).
-CLI::Validator signCheck(bool zeroAllowed) {
+// A finite number of a sign, with short messages (CLI11's own name the whole
+// double range): "nan" and "inf" would never end the run or would sample at
+// every step.
+CLI::Validator finiteNumber(bool zeroAllowed) {
   return CLI::Validator(
       [zeroAllowed](std::string& text) {
-        double v = 0.0;
+        double v = NAN;
         try {
           v = std::stod(text);
         } catch (const std::exception&) {
-          return std::string();  // kFinite names it
         }
+        if (!std::isfinite(v)) return text + " is not a finite number";
         if (v > 0.0 || (zeroAllowed && v == 0.0)) return std::string();
         return text + (zeroAllowed ? " is negative" : " is not positive");
       },
-      zeroAllowed ? "NOT NEGATIVE" : "POSITIVE");
+      zeroAllowed ? "(FINITE) AND (NOT NEGATIVE)" : "(FINITE) AND (POSITIVE)");
 }
-const CLI::Validator kPositive = kFinite & signCheck(false);
-const CLI::Validator kNotNegative = kFinite & signCheck(true);
+const CLI::Validator kPositive = finiteNumber(false);
+const CLI::Validator kNotNegative = finiteNumber(true);
+
+// The times the command line gives (empty = not given).
+struct CommandLineTimes {
+  std::optional<double> until;           // [s]
+  std::optional<double> frameEvery;      // [s]
+  std::optional<double> telemetryEvery;  // [s]
+};
+
+std::string seconds(double t) {
+  char text[48];
+  std::snprintf(text, sizeof text, "%g s", t);
+  return text;
+}
+
+// An interval given on the command line, or the default (at least one step).
+double interval(const std::optional<double>& given, double fallback, double step,
+                const char* option) {
+  if (!given) return std::max(fallback, step);
+  if (*given < step - kTimeSlack)
+    throw UsageError(std::string(option) + " " + seconds(*given) +
+                     " is below the scenario's step of " + seconds(step));
+  return *given;
+}
+
+// Puts the run's times into the options: those given, checked against the
+// scenario's step, else the scenario's until and the default intervals (never
+// below the step). Throws UsageError for a run of more than kMaxSteps steps or
+// an interval below the step.
+void setRunTimes(const Scenario& s, const CommandLineTimes& times, RunOptions& o) {
+  o.until = times.until.value_or(s.until);
+  if (times.until && stepsToReach(o.until, s.step) > kMaxSteps)
+    throw UsageError("--until " + seconds(o.until) + " takes more than 1e9 steps of " +
+                     seconds(s.step));
+  o.frameEvery = interval(times.frameEvery, o.frameEvery, s.step, "--frame-every");
+  if (o.frameEvery < kMinFrameEvery)
+    throw UsageError("--frame-every " + seconds(o.frameEvery) +
+                     " is below 0.001 s, the resolution of the frame names");
+  o.telemetryEvery = interval(times.telemetryEvery, o.telemetryEvery, s.step, "--telemetry-every");
+}
 
 }  // namespace
 
