@@ -16,10 +16,15 @@
 
 namespace halcyra {
 
+const ModeRegistration* World::findMode(const std::string& name) const {
+  for (const ModeRegistration& m : modes_)
+    if (m.name == name) return &m;
+  return nullptr;
+}
+
 int World::registerMode(const MFDMODESPEC& spec) {
   if (spec.name == nullptr || spec.name[0] == '\0' || spec.msgproc == nullptr) return 0;
-  for (const ModeRegistration& m : modes_)
-    if (m.name == spec.name) return 0;  // a mode name is taken once
+  if (findMode(spec.name) != nullptr) return 0;  // a mode name is taken once
   modes_.push_back(ModeRegistration{nextModeId_++, spec.name, spec.key, spec.msgproc});
   return modes_.back().id;
 }
@@ -67,22 +72,19 @@ void World::closeScreenInstance(Screen& s) {
 }
 
 void World::openScreenInstance(Screen& s) {
-  for (const ModeRegistration& m : modes_) {
-    if (m.name != s.mode) continue;
-    const uint32_t packed = s.width | (s.height << 16);
-    Vessel* focus = vessel(focus_);
-    const intptr_t vesselArg = reinterpret_cast<intptr_t>(focus ? focus->iface.get() : nullptr);
-    s.instance = reinterpret_cast<MFD*>(
-        m.msgproc(MFD_MSG_OPENED, static_cast<uint32_t>(m.id), packed, vesselArg));
-    return;
-  }
+  const ModeRegistration* m = findMode(s.mode);
+  if (m == nullptr) return;
+  const uint32_t packed = s.width | (s.height << 16);
+  Vessel* focus = vessel(focus_);
+  const intptr_t vesselArg = reinterpret_cast<intptr_t>(focus ? focus->iface.get() : nullptr);
+  s.instance = reinterpret_cast<MFD*>(
+      m->msgproc(MFD_MSG_OPENED, static_cast<uint32_t>(m->id), packed, vesselArg));
 }
 
 bool World::setScreenMode(size_t index, const std::string& mode) {
   Screen& s = screen(index);
   const std::string wanted = mode == "none" ? std::string() : mode;
-  if (!wanted.empty() && std::none_of(modes_.begin(), modes_.end(),
-                                      [&](const ModeRegistration& m) { return m.name == wanted; }))
+  if (!wanted.empty() && findMode(wanted) == nullptr)
     return false;  // no such mode: the screen keeps what it shows
   if (wanted == s.mode && (wanted.empty() || s.instance != nullptr)) return true;
   closeScreenInstance(s);

@@ -17,12 +17,12 @@ namespace {
 
 World* gCurrent = nullptr;
 
-// VESSEL interfaces of ended worlds. A module keeps its focus VESSEL pointer
-// for as long as it is loaded, which can outlast the world; the interface then
-// answers as for a null handle instead of pointing into freed memory.
-// Never destroyed: a World with static storage may end after this list would
-// have, when the process exits.
-std::vector<std::unique_ptr<VESSEL>>& endedWorldInterfaces() {
+// VESSEL interfaces of deleted vessels and of ended worlds. A module keeps its
+// focus VESSEL pointer for as long as it is loaded, which can outlast the
+// vessel and the world; the interface then answers as for a null handle
+// instead of pointing into freed memory. Never destroyed: a World with static
+// storage may end after this list would have, when the process exits.
+std::vector<std::unique_ptr<VESSEL>>& retiredInterfaces() {
   static auto* interfaces = new std::vector<std::unique_ptr<VESSEL>>();
   return *interfaces;
 }
@@ -52,9 +52,7 @@ World::~World() {
   // their destructors, so they go first, while the world is still installed.
   for (Screen& s : screens_) closeScreenInstance(s);
   if (gCurrent == this) gCurrent = nullptr;
-  auto& keep = endedWorldInterfaces();
-  for (Vessel* v : vesselList_) keep.push_back(std::move(v->iface));
-  for (auto& i : retiredInterfaces_) keep.push_back(std::move(i));
+  for (Vessel* v : vesselList_) retiredInterfaces().push_back(std::move(v->iface));
 }
 
 World* World::current() { return gCurrent; }
@@ -179,7 +177,7 @@ bool World::deleteObject(ObjectId id) {
   if (erase(bodies_) || erase(bases_)) return true;
   Vessel* v = vessel(id);
   if (v == nullptr) return false;
-  retiredInterfaces_.push_back(std::move(v->iface));
+  retiredInterfaces().push_back(std::move(v->iface));
   idByName_.erase(v->name);
   vesselList_.erase(std::find(vesselList_.begin(), vesselList_.end(), v));
   vesselById_[id].reset();

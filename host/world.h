@@ -147,7 +147,6 @@ class World {
   VECTOR3 globalVelocity(ObjectId id) const;
   std::string objectName(ObjectId id) const;  // empty for no object
   const std::vector<Body>& bodies() const { return bodies_; }
-  const std::vector<Base>& bases() const { return bases_; }
   // Every vessel in world order; valid until a vessel is added or deleted.
   const std::vector<Vessel*>& vessels() const { return vesselList_; }
 
@@ -208,12 +207,10 @@ class World {
   std::optional<size_t> activeScreen_;  // the screen handling a key or button
   uint64_t inputBoxSerial_ = 0;         // counts opened boxes, to tell a replaced box
   char debug_[256] = {};
-  // Interfaces of deleted vessels: modules may still hold them, so they live
-  // on (past the world's end, too) and answer as for a null handle.
-  std::vector<std::unique_ptr<VESSEL>> retiredInterfaces_;
 
   void closeScreenInstance(Screen& screen);
   void openScreenInstance(Screen& screen);
+  const ModeRegistration* findMode(const std::string& name) const;  // null if not registered
   void requireFreeName(const char* kind, const std::string& name) const;
 };
 
