@@ -123,23 +123,26 @@ struct GifOutput::Animation {
   // the rectangle in which the picture changed. Where the palette shows a
   // colour differently than before, its pixels outside that rectangle change
   // too and the rectangle grows to take them in.
-  void encode(const render::Picture& p, const std::vector<uint32_t>& keep, bool whole,
-              ColourIds& ids, std::vector<unsigned char>& out) {
+  // p's pixels are taken (swapped with the last frame's).
+  void encode(render::Picture& p, const std::vector<uint32_t>& keep, bool whole, ColourIds& ids,
+              std::vector<unsigned char>& out) {
     const size_t w = width, h = height;
     const uint32_t* now = p.pixels.data();
     const bool first = last.size() != p.pixels.size();
     Rect r = first ? Rect{0, 0, w, h} : changed(last.data(), now);
     std::vector<size_t> newCounts = counts;
-    auto count = [&](const uint32_t* pixels, const Rect& in, long sign) {
-      for (size_t y = in.top; y < in.bottom; ++y)
-        forRuns(pixels + y * w + in.left, in.right - in.left, [&](uint32_t c, size_t n) {
+    auto count = [&](const uint32_t* pixels, long sign) {
+      for (size_t y = r.top; y < r.bottom; ++y)
+        forRuns(pixels + y * w + r.left, r.width(), [&](uint32_t c, size_t n) {
           const uint32_t id = ids.id(c);
           if (id >= newCounts.size()) newCounts.resize(ids.size(), 0);
           newCounts[id] += size_t(sign * long(n));
         });
     };
-    if (!first) count(last.data(), r, -1);
-    count(now, r, +1);
+    if (!first) count(last.data(), -1);
+    std::vector<size_t> outside = newCounts;  // [pixels] of each colour outside r
+    count(now, +1);
+    outside.resize(newCounts.size(), 0);
 
     std::vector<uint32_t> present, colours;  // ids, and their colours
     std::vector<size_t> presentCounts;       // [pixels]
@@ -152,13 +155,12 @@ struct GifOutput::Animation {
     const Palette palette = choosePalette(colours, presentCounts, keep);
     std::vector<uint8_t> entry(ids.size(), 0);  // by id
     std::vector<uint32_t> newShown(ids.size(), kNotShown);
-    bool recoloured = false;  // a colour of the last frame is shown differently
+    bool recoloured = false;  // outside r, a colour is shown differently
     for (size_t k = 0; k < present.size(); ++k) {
       const uint32_t id = present[k];
       entry[id] = palette.indexOf[k];
       newShown[id] = palette.colours[entry[id]];
-      recoloured =
-          recoloured || (id < shown.size() && shown[id] != kNotShown && shown[id] != newShown[id]);
+      recoloured = recoloured || (outside[id] > 0 && shown[id] != newShown[id]);
     }
     if (whole) r = Rect{0, 0, w, h};
     if (recoloured && !whole) {
@@ -180,7 +182,7 @@ struct GifOutput::Animation {
               [&](uint32_t c, size_t n) { to = std::fill_n(to, n, entry[ids.id(c)]); });
     writeImage(palette.colours, r, out);
     // The frame is encoded: it becomes the one the next is encoded over.
-    last.assign(p.pixels.begin(), p.pixels.end());
+    last.swap(p.pixels);
     counts.swap(newCounts);
     shown.swap(newShown);
   }

@@ -10,6 +10,10 @@ namespace {
 constexpr size_t kMaxColours = 256;
 constexpr size_t kAllColours = size_t(1) << 24;  // 0x00RRGGBB
 
+constexpr int kLanes = 4;
+typedef int Lanes __attribute__((vector_size(kLanes * sizeof(int))));
+const Lanes kFar = Lanes{} + 1024;  // a channel value: (1024 - 255)^2 * 3 > any distance
+
 int distanceSquared(uint32_t a, uint32_t b) {
   const int dr = int((a >> 16) & 0xff) - int((b >> 16) & 0xff);
   const int dg = int((a >> 8) & 0xff) - int((b >> 8) & 0xff);
@@ -66,9 +70,11 @@ Palette choosePalette(const std::vector<uint32_t>& colours, const std::vector<si
             [&](uint32_t a, uint32_t b) { return colours[a] < colours[b]; });
   // Each colour's palette index, or -1 while it has none.
   std::vector<int> indexOf(colours.size(), -1);
-  // The palette's channels apart, so that the distance loop below is one the
-  // compiler can run for several palette colours at a time.
-  std::vector<int> reds, greens, blues;
+  // The palette's channels apart, four colours a vector (GCC's and Clang's
+  // vector extension), padded with a colour farther than any from every
+  // 24-bit colour, so that the distance loop below takes four at a time.
+  std::vector<Lanes> reds(kMaxColours / kLanes, kFar), greens = reds, blues = reds;
+  size_t taken = 0;  // palette colours in the channels
   auto take = [&](uint32_t colour) {
     if (palette.size() >= kMaxColours ||
         std::find(palette.begin(), palette.end(), colour) != palette.end())
@@ -77,9 +83,10 @@ Palette choosePalette(const std::vector<uint32_t>& colours, const std::vector<si
                                      [&](uint32_t i, uint32_t c) { return colours[i] < c; });
     if (at != byValue.end() && colours[*at] == colour) indexOf[*at] = int(palette.size());
     palette.push_back(colour);
-    reds.push_back(int(colour >> 16));
-    greens.push_back(int((colour >> 8) & 0xff));
-    blues.push_back(int(colour & 0xff));
+    reds[taken / kLanes][taken % kLanes] = int(colour >> 16);
+    greens[taken / kLanes][taken % kLanes] = int((colour >> 8) & 0xff);
+    blues[taken / kLanes][taken % kLanes] = int(colour & 0xff);
+    ++taken;
   };
   if (colours.size() > kMaxColours) {
     for (uint32_t c : keep) take(c);
@@ -96,16 +103,18 @@ Palette choosePalette(const std::vector<uint32_t>& colours, const std::vector<si
     std::vector<size_t> seen(n, 0);  // palette colours gap accounts for
     auto update = [&](size_t i) {
       const uint32_t c = colours[byValue[i]];
-      const int r = int(c >> 16), g = int((c >> 8) & 0xff), b = int(c & 0xff);
-      const size_t size = reds.size();
-      int least = gap[i];
-      for (size_t k = seen[i]; k < size; ++k) {
-        const int dr = reds[k] - r, dg = greens[k] - g, db = blues[k] - b;
-        const int d = dr * dr + dg * dg + db * db;
+      const Lanes r = Lanes{} + int(c >> 16), g = Lanes{} + int((c >> 8) & 0xff),
+                  b = Lanes{} + int(c & 0xff);
+      Lanes least = Lanes{} + gap[i];
+      // From the vector that holds the first colour not yet accounted for:
+      // the ones before it again change nothing.
+      for (size_t k = seen[i] / kLanes; k * kLanes < taken; ++k) {
+        const Lanes dr = reds[k] - r, dg = greens[k] - g, db = blues[k] - b;
+        const Lanes d = dr * dr + dg * dg + db * db;
         least = d < least ? d : least;
       }
-      gap[i] = least;
-      seen[i] = size;
+      for (int k = 0; k < kLanes; ++k) gap[i] = std::min(gap[i], int(least[k]));
+      seen[i] = taken;
     };
     struct Weighed {
       double weight;  // gap times pixels, exact in a double

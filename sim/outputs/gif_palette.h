@@ -47,11 +47,18 @@ class ColourIds {
   ColourIds& operator=(const ColourIds&) = delete;
 
   uint32_t id(uint32_t rgb) {
-    uint32_t& at = place_[rgb & 0xffffff];
+    rgb &= 0xffffff;
+    // The last colours looked up, by a hash of the colour (Fibonacci
+    // hashing): a picture's runs keep coming back to a few colours, found
+    // here without touching the large table.
+    Recent& recent = recent_[(rgb * 2654435769u) >> (32 - kRecentBits)];
+    if (recent.colour == rgb) return recent.id;
+    uint32_t& at = place_[rgb];
     if (at == 0) {
-      colours_.push_back(rgb & 0xffffff);
+      colours_.push_back(rgb);
       at = uint32_t(colours_.size());
     }
+    recent = {rgb, at - 1};
     return at - 1;
   }
   uint32_t colour(uint32_t id) const { return colours_[id]; }
@@ -63,6 +70,11 @@ class ColourIds {
   };
   std::unique_ptr<uint32_t[], Free> place_;  // colour -> 1 + its id, 0 while unseen
   std::vector<uint32_t> colours_;            // by id
+  static constexpr int kRecentBits = 12;
+  struct Recent {
+    uint32_t colour = 0xffffffff;  // none: no 24-bit colour
+    uint32_t id = 0;
+  } recent_[1 << kRecentBits];
 };
 
 }  // namespace sim
