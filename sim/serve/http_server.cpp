@@ -41,27 +41,6 @@ std::string mediaType(const std::string& contentType) {
   return type;
 }
 
-// The body through the library's content reader, which hands it over as it
-// is decoded; nothing past kMaxBody is kept. False, with the answer set, when
-// it is too large or cannot be read.
-bool readBody(const httplib::ContentReader& reader, httplib::Response& res, std::string& body) {
-  bool tooLarge = false;
-  const bool read = reader([&](const char* data, size_t size) {
-    tooLarge = body.size() + size > CockpitServer::kMaxBody;
-    if (!tooLarge) body.append(data, size);
-    return !tooLarge;
-  });
-  if (tooLarge || res.status == 413) {
-    fail(res, 413, "the body is over " + std::to_string(CockpitServer::kMaxBody) + " bytes");
-    return false;
-  }
-  if (!read) {
-    fail(res, 400, "the body could not be read");
-    return false;
-  }
-  return true;
-}
-
 json clockJson(const FlightClock& c) {
   return json{{"t", c.t}, {"speed", c.speed}, {"paused", c.paused}, {"running", c.running}};
 }
@@ -97,11 +76,9 @@ CockpitServer::CockpitServer(LiveSession& session, const std::string& assetsDir)
 CockpitServer::~CockpitServer() { stop(); }
 
 int CockpitServer::bind(const std::string& address, int port) {
-  const bool ok = port == 0 ? (port_ = server_->bind_to_any_port(address)) > 0
-                            : server_->bind_to_port(address, port);
-  if (!ok) throw std::runtime_error("cannot serve on " + address + " port " + std::to_string(port));
-  if (port != 0) port_ = port;
-  server_->setBacklog(int(ConnectionGate::kMaxOpen));
+  port_ = server_->bindTo(address, port);
+  if (port_ == 0)
+    throw std::runtime_error("cannot serve on " + address + " port " + std::to_string(port));
   return port_;
 }
 
@@ -122,13 +99,7 @@ void CockpitServer::routes() {
   httplib::Server& s = *server_;
 
   s.set_pre_routing_handler([this](const httplib::Request& req, httplib::Response& res) {
-    RequestHeaders h;
-    h.hasHost = req.has_header("Host");
-    h.host = req.get_header_value("Host");
-    h.hasOrigin = req.has_header("Origin");
-    h.origin = req.get_header_value("Origin");
-    h.fetchSite = req.get_header_value("Sec-Fetch-Site");
-    const std::string why = refusal(h, port_, req.path.rfind("/api/", 0) == 0);
+    const std::string why = refusal(req, port_);
     if (!why.empty()) {
       fail(res, 403, why);
     } else if (req.method != "GET" && req.method != "HEAD" && req.method != "POST") {
@@ -144,7 +115,7 @@ void CockpitServer::routes() {
     } else {
       return httplib::Server::HandlerResponse::Unhandled;
     }
-    // Refused: the body is never read, and the connection closes with the answer.
+    // Refused: the body is never parsed, and the connection closes with the answer.
     return httplib::Server::HandlerResponse::Handled;
   });
 
@@ -192,17 +163,14 @@ void CockpitServer::routes() {
   });
 
   auto action = [this](Action (*parse)(const std::string&, size_t)) {
-    return [this, parse](const httplib::Request&, httplib::Response& res,
-                         const httplib::ContentReader& reader) {
-      std::string body;
-      if (!readBody(reader, res, body)) return;
+    return [this, parse](const httplib::Request& req, httplib::Response& res) {
       // A request that comes while the world is still being built waits for it
       // rather than be judged against no screens at all.
       const std::optional<size_t> screens = session_.screenCount(kActionWait);
       if (!screens) return fail(res, 503, "the flight is not running");
       Action a;
       try {
-        a = parse(body, *screens);
+        a = parse(req.body, *screens);
       } catch (const RequestError& e) {
         return fail(res, 400, e.what());
       }
@@ -216,13 +184,10 @@ void CockpitServer::routes() {
   s.Post("/api/input", action(parseInputRequest));
   s.Post("/api/mode", action(parseModeRequest));
 
-  s.Post("/api/sim", [this](const httplib::Request&, httplib::Response& res,
-                            const httplib::ContentReader& reader) {
-    std::string body;
-    if (!readBody(reader, res, body)) return;
+  s.Post("/api/sim", [this](const httplib::Request& req, httplib::Response& res) {
     SimCommand c;
     try {
-      c = parseSimRequest(body);
+      c = parseSimRequest(req.body);
     } catch (const RequestError& e) {
       return fail(res, 400, e.what());
     }
@@ -231,11 +196,9 @@ void CockpitServer::routes() {
     answer(res, 200, clockJson(r.clock));
   });
 
-  // Any other POST: refused unread.
-  s.Post(R"(/.*)",
-         [](const httplib::Request& req, httplib::Response& res, const httplib::ContentReader&) {
-           fail(res, 404, req.path.rfind("/api/", 0) == 0 ? "no such API call" : "no such file");
-         });
+  s.Post(R"(/.*)", [](const httplib::Request& req, httplib::Response& res) {
+    fail(res, 404, req.path.rfind("/api/", 0) == 0 ? "no such API call" : "no such file");
+  });
 
   s.Get(R"(/.*)", [this](const httplib::Request& req, httplib::Response& res) {
     const Asset* a = assets_.find(req.path);
