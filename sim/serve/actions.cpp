@@ -25,15 +25,13 @@ std::string registeredModes(const halcyra::World& world) {
 
 }  // namespace
 
-ActionResult applyAction(halcyra::World& world, const Action& a, double t) {
+ActionResult applyAction(halcyra::World& world, const Action& a) {
   ActionResult r;
-  r.t = t;
   r.applied = a;
   const std::string screen = "screen " + std::to_string(a.screen);
   switch (a.kind) {
     case ActionKind::Key:
       r.taken = world.pressKey(a.screen, a.key);
-      r.recorded = true;
       break;
     case ActionKind::Button: {
       if (!a.button) {
@@ -48,7 +46,6 @@ ActionResult applyAction(halcyra::World& world, const Action& a, double t) {
         r.applied.buttonLabel.clear();
       }
       r.taken = world.pressButton(a.screen, *r.applied.button, !a.release);
-      r.recorded = true;
       break;
     }
     case ActionKind::Input:
@@ -59,7 +56,6 @@ ActionResult applyAction(halcyra::World& world, const Action& a, double t) {
       }
       r.taken = world.answerInput(a.screen, a.text);
       if (!r.taken) r.message = "the text was refused; the box stays open";
-      r.recorded = true;
       break;
     case ActionKind::Cancel:
       if (!world.cancelInput(a.screen)) {
@@ -68,7 +64,6 @@ ActionResult applyAction(halcyra::World& world, const Action& a, double t) {
         return r;
       }
       r.taken = true;
-      r.recorded = true;
       break;
     case ActionKind::Mode:
       if (!world.setScreenMode(a.screen, a.text)) {
@@ -77,7 +72,6 @@ ActionResult applyAction(halcyra::World& world, const Action& a, double t) {
         return r;
       }
       r.taken = true;
-      r.recorded = true;
       break;
   }
   return r;

@@ -2,7 +2,7 @@
 // button, an answer to the open input box, closing it, or a switch of the
 // screen's mode. Each is applied on
 // the simulation thread exactly as the scenario event of the same kind, and
-// the ones that acted are written back as that event (--record).
+// the ones answered 200 are written back as that event (--record).
 #pragma once
 
 #include <cstdint>
@@ -32,12 +32,11 @@ struct ActionResult {
   std::string message;  // why, when not 200
   bool taken = false;   // the module consumed the key or button / accepted the text
   double t = 0.0;       // [s] when it was applied
-  bool recorded = false;
-  Action applied;  // as applied: a button label resolved to its index
+  Action applied;       // as applied: a button label resolved to its index
 };
 
-// Applies a to the world at t [s]; marks touched[a.screen] when it reached the screen.
-ActionResult applyAction(halcyra::World& world, const Action& a, double t);
+// Applies a to the world as it stands.
+ActionResult applyAction(halcyra::World& world, const Action& a);
 
 // The scenario event that repeats an applied action: an [[event]] table at
 // t, the time as the scenario writes it ("122.6", not 122.60000000000001).

@@ -9,8 +9,8 @@
 #include <string>
 
 #include "sim/serve/actions.h"
+#include "sim/serve/serve_options.h"
 #include "sim/serve/session.h"
-#include "sim/serve/speed_range.h"
 
 namespace sim {
 

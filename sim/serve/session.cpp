@@ -8,12 +8,10 @@
 
 namespace sim {
 
-using Clock = Pacer::Clock;
+using Clock = LiveSession::Clock;
 
 LiveSession::LiveSession(double speed, double step, double until, ActionRecord* record)
-    : pacer_(speed), step_(step), until_(until), record_(record) {
-  pacer_.rebase(Clock::now(), 0.0);
-}
+    : speed_(speed), baseWall_(Clock::now()), step_(step), until_(until), record_(record) {}
 
 // ---- HTTP side --------------------------------------------------------------
 
@@ -54,9 +52,12 @@ CommandResult LiveSession::command(const SimCommand& c, std::chrono::millisecond
     return result;
   }
   const Clock::time_point now = Clock::now();
-  if (c.speed) pacer_.setSpeed(*c.speed, now, t_);
+  if (c.speed) {
+    speed_ = *c.speed;
+    rebase(now);
+  }
   if (c.pause) {
-    if (paused_ && !*c.pause) pacer_.rebase(now, t_);  // resume from here, no catching up
+    if (paused_ && !*c.pause) rebase(now);  // resume from here, no catching up
     paused_ = *c.pause;
     stepCredit_ = 0;  // a pause or a resume ends steps still owed
   }
@@ -107,11 +108,6 @@ std::optional<size_t> LiveSession::screenCount(std::chrono::milliseconds wait) c
   return screens_;
 }
 
-double LiveSession::latestTime() const {
-  std::lock_guard<std::mutex> lock(mutex_);
-  return t_;
-}
-
 std::string LiveSession::timeText(double t) const {
   return stepTimeText(uint64_t(std::llround(std::max(0.0, t) / step_)), step_);
 }
@@ -123,10 +119,16 @@ double LiveSession::shownTime(double t) const {
   return shown;
 }
 
+Clock::time_point LiveSession::due(double t) const {
+  if (speed_ <= 0.0) return Clock::time_point::min();
+  const std::chrono::duration<double> wall((t - baseSim_) / speed_);  // [s]
+  return baseWall_ + std::chrono::duration_cast<Clock::duration>(wall);
+}
+
 FlightClock LiveSession::clockLocked() const {
   FlightClock c;
   c.t = shownTime(t_);
-  c.speed = pacer_.speed();
+  c.speed = speed_;
   c.paused = paused_;
   c.running = !ended_;
   c.step = step_;
@@ -184,10 +186,12 @@ void LiveSession::applyActions(double t, std::vector<bool>& touched) {
     batch.swap(queue_);
   }
   for (const std::shared_ptr<Pending>& p : batch) {
-    ActionResult r = applyAction(*world_, p->action, t);
+    ActionResult r = applyAction(*world_, p->action);
     r.t = shownTime(t);
-    if (r.status == 200 && p->action.screen < touched.size()) touched[p->action.screen] = true;
-    if (r.recorded && record_) record_->add(eventTable(r.applied, timeText(t)));
+    if (r.status == 200) {
+      if (p->action.screen < touched.size()) touched[p->action.screen] = true;
+      if (record_) record_->add(eventTable(r.applied, timeText(t)));
+    }
     unanswered_.emplace_back(p, std::move(r));
   }
   if (!batch.empty()) dirty_ = true;
@@ -219,12 +223,15 @@ LivePace LiveSession::pace(double t) {
         return LivePace::Step;
       }
     } else {
-      const Clock::time_point due = pacer_.due(t + step_);
-      if (now >= due) {
-        pacer_.ran(t + step_, now);
+      const Clock::time_point next = due(t + step_);
+      if (now >= next) {
+        if (speed_ > 0.0 && now - next > kMaxLag) {
+          baseWall_ = now;
+          baseSim_ = t + step_;
+        }
         return LivePace::Step;
       }
-      until = due;
+      until = next;
     }
     if (!queue_.empty()) return LivePace::Again;
     if (dirty_) {  // a change not yet shown: publish it once its turn comes
