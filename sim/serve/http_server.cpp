@@ -8,7 +8,6 @@
 
 #include "sim/serve/gated_server.h"
 #include "sim/serve/http_guard.h"
-#include "sim/serve/requests.h"
 
 namespace sim {
 namespace {
@@ -119,9 +118,16 @@ void CockpitServer::routes() {
     return httplib::Server::HandlerResponse::Handled;
   });
 
-  s.set_exception_handler([](const httplib::Request&, httplib::Response& res, std::exception_ptr) {
-    fail(res, 500, "the request could not be answered");
-  });
+  s.set_exception_handler(
+      [](const httplib::Request&, httplib::Response& res, std::exception_ptr e) {
+        try {
+          std::rethrow_exception(e);
+        } catch (const RequestError& meaningless) {
+          fail(res, 400, meaningless.what());
+        } catch (...) {
+          fail(res, 500, "the request could not be answered");
+        }
+      });
 
   s.Get("/api/state", [this](const httplib::Request&, httplib::Response& res) {
     const Snapshot snap = session_.latest();
@@ -162,36 +168,21 @@ void CockpitServer::routes() {
         [this](bool) { --streams_; });
   });
 
-  auto action = [this](Action (*parse)(const std::string&, size_t)) {
-    return [this, parse](const httplib::Request& req, httplib::Response& res) {
-      // A request that comes while the world is still being built waits for it
-      // rather than be judged against no screens at all.
-      const std::optional<size_t> screens = session_.screenCount(kActionWait);
-      if (!screens) return fail(res, 503, "the flight is not running");
-      Action a;
-      try {
-        a = parse(req.body, *screens);
-      } catch (const RequestError& e) {
-        return fail(res, 400, e.what());
-      }
-      const ActionResult r = session_.submit(a, kActionWait);
-      if (r.status != 200) return fail(res, r.status, r.message);
-      answer(res, 200, resultJson(r));
-    };
-  };
-  s.Post("/api/key", action(parseKeyRequest));
-  s.Post("/api/button", action(parseButtonRequest));
-  s.Post("/api/input", action(parseInputRequest));
-  s.Post("/api/mode", action(parseModeRequest));
+  // A request's meaningless body is thrown as RequestError (actions.h).
+  s.Post(R"(/api/(key|button|input|mode))",
+         [this](const httplib::Request& req, httplib::Response& res) {
+           // A request that comes while the world is still being built waits for it
+           // rather than be judged against no screens at all.
+           const std::optional<size_t> screens = session_.screenCount(kActionWait);
+           if (!screens) return fail(res, 503, "the flight is not running");
+           const ActionResult r =
+               session_.submit(parseAction(req.matches[1], req.body, *screens), kActionWait);
+           if (r.status != 200) return fail(res, r.status, r.message);
+           answer(res, 200, resultJson(r));
+         });
 
   s.Post("/api/sim", [this](const httplib::Request& req, httplib::Response& res) {
-    SimCommand c;
-    try {
-      c = parseSimRequest(req.body);
-    } catch (const RequestError& e) {
-      return fail(res, 400, e.what());
-    }
-    const CommandResult r = session_.command(c, kActionWait);
+    const CommandResult r = session_.command(parseSimCommand(req.body), kActionWait);
     if (r.status != 200) return fail(res, r.status, r.message);
     answer(res, 200, clockJson(r.clock));
   });

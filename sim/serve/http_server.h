@@ -3,7 +3,7 @@
 // client does (or fails to do) holds up a step.
 //   GET  /api/state    the flight now (state_json.h)
 //   GET  /api/stream   server-sent events: the state on every publication
-//   POST /api/key, /api/button, /api/input, /api/mode, /api/sim   (requests.h)
+//   POST /api/key, /api/button, /api/input, /api/mode, /api/sim   (actions.h)
 // Answers: 200 with JSON, 400 a meaningless request, 403 a foreign page or
 // host, 404, 405 a method other than GET, HEAD and POST, 409 cannot act now,
 // 411 a POST without a length, 413 a body over kMaxBody, 415 not JSON (or

@@ -9,7 +9,6 @@
 #include "sim/serve/http_guard.h"
 #include "sim/serve/http_server.h"
 #include "sim/serve/record.h"
-#include "sim/serve/requests.h"
 #include "sim/serve/session.h"
 
 namespace sim {

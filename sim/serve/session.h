@@ -27,12 +27,6 @@
 
 namespace sim {
 
-struct SimCommand {
-  std::optional<bool> pause;
-  std::optional<int> step;      // pauses, then takes this many steps
-  std::optional<double> speed;  // multiple of real time, 0 = as fast as possible
-};
-
 // The answer to a sim command: 200 with the clock of the first state that
 // shows it, or 503 with why not.
 struct CommandResult {
