@@ -10,6 +10,17 @@ namespace sim {
 
 using Clock = LiveSession::Clock;
 
+namespace {
+
+ActionResult unavailable(const char* why) {
+  ActionResult r;
+  r.status = 503;
+  r.message = why;
+  return r;
+}
+
+}  // namespace
+
 LiveSession::LiveSession(double speed, double step, double until, ActionRecord* record)
     : speed_(speed), baseWall_(Clock::now()), step_(step), until_(until), record_(record) {}
 
@@ -21,36 +32,20 @@ ActionResult LiveSession::submit(const Action& action, std::chrono::milliseconds
   std::future<ActionResult> result = pending->done.get_future();
   {
     std::lock_guard<std::mutex> lock(mutex_);
-    ActionResult refused;
-    refused.status = 503;
-    if (ended_) {
-      refused.message = "the flight has ended";
-      return refused;
-    }
-    if (queue_.size() >= kMaxQueued) {
-      refused.message = "too many actions are waiting for the simulation";
-      return refused;
-    }
+    if (ended_) return unavailable("the flight has ended");
+    if (queue_.size() >= kMaxQueued)
+      return unavailable("too many actions are waiting for the simulation");
     queue_.push_back(pending);
   }
   changed_.notify_all();
-  if (result.wait_for(wait) != std::future_status::ready) {
-    ActionResult late;
-    late.status = 503;
-    late.message = "the simulation has not taken the action yet; it may still do so";
-    return late;
-  }
+  if (result.wait_for(wait) != std::future_status::ready)
+    return unavailable("the simulation has not taken the action yet; it may still do so");
   return result.get();
 }
 
 CommandResult LiveSession::command(const SimCommand& c, std::chrono::milliseconds wait) {
-  CommandResult result;
   std::unique_lock<std::mutex> lock(mutex_);
-  if (ended_) {
-    result.status = 503;
-    result.message = "the flight has ended";
-    return result;
-  }
+  if (ended_) return {503, "the flight has ended", {}};
   const Clock::time_point now = Clock::now();
   if (c.speed) {
     speed_ = *c.speed;
@@ -75,14 +70,12 @@ CommandResult LiveSession::command(const SimCommand& c, std::chrono::millisecond
     return snapshot_.json && shownCommands_ >= mine && (!c.step || shownStepCredit_ == 0);
   };
   changed_.wait_for(lock, wait, [&] { return shown() || ended_; });
-  if (!shown()) {
-    result.status = 503;
-    result.message = ended_ ? "the flight has ended"
-                            : "the simulation has not shown the command yet; it may still do so";
-    return result;
-  }
-  result.clock = snapshot_.clock;
-  return result;
+  if (!shown())
+    return {503,
+            ended_ ? "the flight has ended"
+                   : "the simulation has not shown the command yet; it may still do so",
+            {}};
+  return {200, "", snapshot_.clock};
 }
 
 Snapshot LiveSession::latest() const {
@@ -271,12 +264,8 @@ void LiveSession::end(double t) {
     std::lock_guard<std::mutex> lock(mutex_);
     left.swap(queue_);
   }
-  for (const std::shared_ptr<Pending>& p : left) {
-    ActionResult r;
-    r.status = 503;
-    r.message = "the flight has ended";
-    p->done.set_value(std::move(r));
-  }
+  for (const std::shared_ptr<Pending>& p : left)
+    p->done.set_value(unavailable("the flight has ended"));
   changed_.notify_all();
   world_ = nullptr;
 }
