@@ -2,9 +2,9 @@
 // tree: in environment variables that ctest gives every test
 // (tests/CMakeLists.txt), never compiled in, so that the test objects do not
 // depend on the folder the clone sits in and a fresh clone reuses compiled
-// objects. GYRELLE_MODULE_PATH, HALCYRA_PATH, GYRELLE_SIM_PATH,
-// HOST_FIXTURE_MODULE_PATH and (on Linux) GYRELLE_HOLD_VARIANT_PATH name files;
-// GYRELLE_SOURCE_DIR names the top folder of the sources.
+// objects. GYRELLE_MODULE_PATH, HALCYRA_PATH, GYRELLE_SIM_PATH and
+// HOST_FIXTURE_MODULE_PATH name files; GYRELLE_SOURCE_DIR names the top folder
+// of the sources.
 #pragma once
 
 #include <cstdio>
