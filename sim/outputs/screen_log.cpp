@@ -2,7 +2,6 @@
 
 #include <cmath>
 
-#include "sim/outputs/csv_field.h"
 #include "sim/outputs/number_text.h"
 
 namespace sim {

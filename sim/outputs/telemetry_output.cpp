@@ -1,6 +1,5 @@
 #include "sim/outputs/telemetry_output.h"
 
-#include "sim/outputs/csv_field.h"
 #include "sim/outputs/number_text.h"
 
 namespace sim {
