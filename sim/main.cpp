@@ -20,7 +20,6 @@
 #include "sim/run/runner.h"
 #include "sim/scenario/default_scenario.h"
 #include "sim/scenario/scenario.h"
-#include "sim/scenario/scenario_file.h"
 #ifdef GYRELLE_LEAN
 #include "sim/run/hand_over.h"
 #endif
