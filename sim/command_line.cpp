@@ -9,11 +9,10 @@
 #include "platform/library.h"
 #include "platform/standard_streams.h"
 #include "sim/outputs/output_paths.h"
-#include "sim/outputs/picture_outputs.h"
+#include "sim/outputs/run_outputs.h"
 #include "sim/run/run_bounds.h"
 #include "sim/run/time_slack.h"
 #include "sim/scenario/default_scenario.h"
-#include "sim/scenario/scenario_file.h"
 
 namespace sim {
 namespace {

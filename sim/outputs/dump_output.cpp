@@ -1,6 +1,6 @@
-#include "sim/outputs/dump_output.h"
-
 #include "sim/outputs/number_text.h"
+#include "sim/outputs/output_file.h"
+#include "sim/outputs/run_outputs.h"
 
 namespace sim {
 namespace {
@@ -15,13 +15,29 @@ void appendPoint(std::string& out, const GdiOp& op) {
   appendInt(out, op.y);
 }
 
+class DumpOutput : public Output {
+ public:
+  explicit DumpOutput(const std::string& path) : file_(path, kDumpBuffer) {}
+  void redrawn(const Redraw& r) override {
+    text_.clear();
+    appendDumpLines(text_, r.t, r.screen, r.shown.lastDrawing);
+    file_.put(text_);
+  }
+  void finished(double /*t*/, halcyra::World& /*world*/) override { file_.commit(); }
+
+ private:
+  OutputFile file_;
+  std::string text_;  // one redraw's lines, its buffer kept for the next
+};
+
 }  // namespace
 
-DumpOutput::DumpOutput(const std::string& path) : file_(path, kDumpBuffer) {}
+std::unique_ptr<Output> openDump(const std::string& path) {
+  return std::make_unique<DumpOutput>(path);
+}
 
-void DumpOutput::write(double t, size_t screen, const std::vector<GdiOp>& ops) {
-  std::string& out = text_;
-  out.assign("frame ");
+void appendDumpLines(std::string& out, double t, size_t screen, const std::vector<GdiOp>& ops) {
+  out += "frame ";
   appendTime(out, t);
   out += ' ';
   appendInt(out, screen);
@@ -73,9 +89,6 @@ void DumpOutput::write(double t, size_t screen, const std::vector<GdiOp>& ops) {
         break;
     }
   }
-  file_.put(out);
 }
-
-void DumpOutput::finished(double /*t*/, halcyra::World& /*world*/) { file_.commitOrDiscard(); }
 
 }  // namespace sim

@@ -31,7 +31,9 @@ FlightReport::FlightReport(const std::string& path) {
 }
 
 void FlightReport::finished(double t, halcyra::World& /*world*/) {
-  finish(t);
+  end_ = t;
+  for (ScreenFigures& s : screens_)
+    if (s.holding) closeHold(s, t, true);
   if (!file_) return;
   file_->put(json());
   file_->commit();
@@ -58,7 +60,7 @@ void FlightReport::redraw(double t, size_t screen, const PageReading& page) {
   }
 }
 
-void FlightReport::sample(double t, halcyra::World& world) {
+void FlightReport::sampled(double t, halcyra::World& world) {
   end_ = t;
   const std::vector<halcyra::Vessel*>& list = world.vessels();
   lastOrder_.resize(list.size());
@@ -89,12 +91,6 @@ void FlightReport::sample(double t, halcyra::World& world) {
       f.maxRateTime = t;
     }
   }
-}
-
-void FlightReport::finish(double t) {
-  end_ = t;
-  for (ScreenFigures& s : screens_)
-    if (s.holding) closeHold(s, t, true);
 }
 
 }  // namespace sim

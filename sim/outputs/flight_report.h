@@ -68,16 +68,13 @@ class FlightReport : public Output {
   explicit FlightReport(const std::string& path = "");
 
   void redrawn(const Redraw& r) override { redraw(r.t, r.screen, r.page()); }
-  void sampled(double t, halcyra::World& world) override { sample(t, world); }
-  // Closes the holds still on, then writes and commits the file.
+  // After every step, and once at t = 0 and at the end.
+  void sampled(double t, halcyra::World& world) override;
+  // Closes the holds still on, then writes and commits the file; once, at the end.
   void finished(double t, halcyra::World& world) override;
 
   // Every redraw of every screen, in order.
   void redraw(double t, size_t screen, const PageReading& page);
-  // After every step, and once at t = 0 and at the end.
-  void sample(double t, halcyra::World& world);
-  // Closes the holds still on; call once, at the end.
-  void finish(double t);
 
   const std::vector<VesselFigures>& vessels() const { return vessels_; }
   const std::vector<ScreenFigures>& screens() const { return screens_; }

@@ -23,6 +23,36 @@ long tickOf(double t, double speed) {
   return std::lround(std::min(t * kTicksPerSecond / speed, kMaxTick));
 }
 
+constexpr uint32_t kNotShown = 0xffffffff;  // no 0x00RRGGBB colour
+
+// A rectangle of pixels, right and bottom excluded.
+struct Rect {
+  size_t left, top, right, bottom;
+  bool empty() const { return right <= left || bottom <= top; }
+  size_t width() const { return right - left; }
+  size_t height() const { return bottom - top; }
+  // Grows to take in pixels from..to (excluded) of row y.
+  void add(size_t from, size_t y, size_t to) {
+    if (empty()) {
+      *this = Rect{from, y, to, y + 1};
+      return;
+    }
+    left = std::min(left, from);
+    right = std::max(right, to);
+    top = std::min(top, y);
+    bottom = std::max(bottom, y + 1);
+  }
+};
+
+// Calls f(colour, length) for each run of one colour in pixels[0, n).
+template <class F>
+void forRuns(const uint32_t* pixels, size_t n, F f) {
+  for (size_t from = 0, to = 0; from < n; from = to) {
+    for (to = from + 1; to < n && pixels[to] == pixels[from];) ++to;
+    f(pixels[from], to - from);
+  }
+}
+
 }  // namespace
 
 // One screen's file, its last encoded frame and whether that frame waits for
@@ -35,8 +65,15 @@ struct GifOutput::Animation {
   // descriptor, local colour table and LZW-coded indexes.
   std::vector<GdiOp> ops;
   std::vector<unsigned char> image;
-  bool pending = false;   // the last frame waits for its delay
-  double pendingT = 0.0;  // [s]
+  // The last frame drawn, which the next is encoded over: its pixels
+  // (0x00RRGGBB, empty before the first), the count [pixels] of each colour
+  // (by ColourIds id) and the colour each is shown in, kNotShown if absent.
+  std::vector<uint32_t> last;
+  std::vector<size_t> counts;
+  std::vector<uint32_t> shown;
+  std::vector<uint8_t> indexes;  // an image's palette indexes, row by row
+  bool pending = false;          // the last frame waits for its delay
+  double pendingT = 0.0;         // [s]
 
   Animation(const std::string& path, uint32_t w, uint32_t h) : file(path), width(w), height(h) {
     int error = 0;
@@ -76,31 +113,124 @@ struct GifOutput::Animation {
     throw OutputError(file.path() + ": cannot write: " + (what ? what : "giflib error"));
   }
 
-  // Sets out to frame's image. giflib encodes an image only into a file it
-  // writes, so the image is written into a file of its own in memory, of
-  // which the bytes between the screen descriptor and the trailer are kept.
-  void encode(const IndexedPicture& frame, std::vector<unsigned char>& out) {
+  // Sets out to the image of picture p (colours that stay exact: keep),
+  // encoded over the frame the file shows before it: the last one drawn,
+  // unless `whole`. The image covers only the rectangle in which the shown
+  // frame changes, from the first pixel that differs to the last, in rows and
+  // in columns; with the disposal "do not dispose" the rest of the earlier
+  // frame shows through, so that every frame decodes as if it were whole. The
+  // palette is the whole picture's: its colours are counted again only inside
+  // the rectangle in which the picture changed. Where the palette shows a
+  // colour differently than before, its pixels outside that rectangle change
+  // too and the rectangle grows to take them in.
+  // p's pixels are taken (swapped with the last frame's).
+  void encode(render::Picture& p, const std::vector<uint32_t>& keep, bool whole, ColourIds& ids,
+              std::vector<unsigned char>& out) {
+    const size_t w = width, h = height;
+    const uint32_t* now = p.pixels.data();
+    const bool first = last.size() != p.pixels.size();
+    Rect r = first ? Rect{0, 0, w, h} : changed(last.data(), now);
+    std::vector<size_t> newCounts = counts;
+    auto count = [&](const uint32_t* pixels, long sign) {
+      for (size_t y = r.top; y < r.bottom; ++y)
+        forRuns(pixels + y * w + r.left, r.width(), [&](uint32_t c, size_t n) {
+          const uint32_t id = ids.id(c);
+          if (id >= newCounts.size()) newCounts.resize(ids.size(), 0);
+          newCounts[id] += size_t(sign * long(n));
+        });
+    };
+    if (!first) count(last.data(), -1);
+    std::vector<size_t> outside = newCounts;  // [pixels] of each colour outside r
+    count(now, +1);
+    outside.resize(newCounts.size(), 0);
+
+    std::vector<uint32_t> present, colours;  // ids, and their colours
+    std::vector<size_t> presentCounts;       // [pixels]
+    for (uint32_t id = 0; id < newCounts.size(); ++id)
+      if (newCounts[id] > 0) {
+        present.push_back(id);
+        colours.push_back(ids.colour(id));
+        presentCounts.push_back(newCounts[id]);
+      }
+    const Palette palette = choosePalette(colours, presentCounts, keep);
+    std::vector<uint8_t> entry(ids.size(), 0);  // by id
+    std::vector<uint32_t> newShown(ids.size(), kNotShown);
+    bool recoloured = false;  // outside r, a colour is shown differently
+    for (size_t k = 0; k < present.size(); ++k) {
+      const uint32_t id = present[k];
+      entry[id] = palette.indexOf[k];
+      newShown[id] = palette.colours[entry[id]];
+      recoloured = recoloured || (outside[id] > 0 && shown[id] != newShown[id]);
+    }
+    if (whole) r = Rect{0, 0, w, h};
+    if (recoloured && !whole) {
+      for (size_t y = 0; y < h; ++y) {
+        size_t x = 0;
+        forRuns(now + y * w, w, [&](uint32_t c, size_t n) {
+          const uint32_t id = ids.id(c);
+          if (id < shown.size() && shown[id] != newShown[id]) r.add(x, y, x + n);
+          x += n;
+        });
+      }
+    }
+    if (r.empty()) r = Rect{0, 0, 1, 1};  // the same frame again: one pixel of it
+
+    indexes.resize(r.width() * r.height());
+    uint8_t* to = indexes.data();
+    for (size_t y = r.top; y < r.bottom; ++y)
+      forRuns(now + y * w + r.left, r.width(),
+              [&](uint32_t c, size_t n) { to = std::fill_n(to, n, entry[ids.id(c)]); });
+    writeImage(palette.colours, r, out);
+    // The frame is encoded: it becomes the one the next is encoded over.
+    last.swap(p.pixels);
+    counts.swap(newCounts);
+    shown.swap(newShown);
+  }
+
+  // The rectangle in which the pictures a and b (this animation's size) differ.
+  Rect changed(const uint32_t* a, const uint32_t* b) const {
+    const size_t w = width;
+    Rect r{w, height, 0, 0};
+    for (size_t y = 0; y < height; ++y) {
+      const uint32_t *ra = a + y * w, *rb = b + y * w;
+      if (std::equal(ra, ra + w, rb)) continue;
+      size_t left = 0, right = w;
+      while (ra[left] == rb[left]) ++left;
+      while (ra[right - 1] == rb[right - 1]) --right;
+      r.add(left, y, right);
+    }
+    return r;
+  }
+
+  // Sets out to an image of the rectangle r, indexes, in colours: image
+  // descriptor, local colour table and LZW-coded indexes. giflib encodes an
+  // image only into a file it writes, so the image is written into a file of
+  // its own in memory, of which the bytes between the screen descriptor and
+  // the trailer are kept.
+  void writeImage(const std::vector<uint32_t>& colours, const Rect& r,
+                  std::vector<unsigned char>& out) {
     out.clear();
     int error = 0;
     GifFileType* g = EGifOpen(&out, &appendTo, &error);
     if (!g) fail(error);
-    ColorMapObject* colours = GifMakeMapObject(int(frame.palette.size()), nullptr);
-    if (!colours) {
+    ColorMapObject* map = GifMakeMapObject(int(colours.size()), nullptr);
+    if (!map) {
       EGifCloseFile(g, nullptr);
       fail(E_GIF_ERR_NOT_ENOUGH_MEM);
     }
-    for (size_t i = 0; i < frame.palette.size(); ++i) {
-      const uint32_t c = frame.palette[i];  // 0x00RRGGBB
-      colours->Colors[i] = {GifByteType(c >> 16), GifByteType(c >> 8), GifByteType(c)};
+    for (size_t i = 0; i < colours.size(); ++i) {
+      const uint32_t c = colours[i];  // 0x00RRGGBB
+      map->Colors[i] = {GifByteType(c >> 16), GifByteType(c >> 8), GifByteType(c)};
     }
     bool ok = EGifPutScreenDesc(g, int(width), int(height), 8, 0, nullptr) != GIF_ERROR;
     const size_t start = out.size();  // [bytes] where the image begins
-    ok = ok && EGifPutImageDesc(g, 0, 0, int(width), int(height), false, colours) != GIF_ERROR;
-    auto* row = const_cast<GifPixelType*>(frame.indexes.data());  // giflib only reads it
-    for (uint32_t y = 0; ok && y < height; ++y, row += width)
-      ok = EGifPutLine(g, row, int(width)) != GIF_ERROR;
+    ok = ok && EGifPutImageDesc(g, int(r.left), int(r.top), int(r.width()), int(r.height()), false,
+                                map) != GIF_ERROR;
+    GifPixelType* row = indexes.data();
+    for (size_t y = r.top; ok && y < r.bottom; ++y, row += r.width())
+      ok = EGifPutLine(g, row, int(r.width())) != GIF_ERROR;
     const size_t end = out.size();  // [bytes] where the trailer begins
-    GifFreeMapObject(colours);
+    GifFreeMapObject(map);
     if (!ok) error = g->Error;
     if (EGifCloseFile(g, ok ? &error : nullptr) == GIF_ERROR || !ok) fail(error);
     out.resize(end);
@@ -170,8 +300,10 @@ void GifOutput::add(double t, size_t screen, const halcyra::Screen& s) {
   }
   if (a.image.empty() || a.ops != s.lastDrawing) {
     // Encoded aside, so that a frame that fails leaves the last one whole.
+    // A frame that takes the waiting one's place is encoded whole, as the
+    // file will not show the one it replaces.
     render::renderDrawing(s.lastDrawing, a.width, a.height, picture_);
-    a.encode(colours_.index(picture_, drawingColours(s.lastDrawing)), encoded_);
+    a.encode(picture_, drawingColours(s.lastDrawing), replaces, ids_, encoded_);
     a.image.swap(encoded_);
     a.ops = s.lastDrawing;
   }

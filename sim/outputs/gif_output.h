@@ -8,7 +8,9 @@
 // whose delay rounds to nothing is replaced by the one that follows it; the
 // last frame is shown for one interval. Colours: sim/outputs/gif_palette.h. A frame
 // whose drawing has not changed since the last one repeats that frame's
-// encoded image, neither drawn nor indexed nor compressed again.
+// encoded image, neither drawn nor indexed nor compressed again; one whose
+// drawing changed is encoded as the rectangle in which it differs from the
+// last (GifOutput::Animation::encode).
 #pragma once
 
 #include <memory>
@@ -41,7 +43,7 @@ class GifOutput : public Output {
   void add(double t, size_t screen, const halcyra::Screen& s);
 
   std::vector<std::unique_ptr<Animation>> screens_;
-  ColourIndex colours_;
+  ColourIds ids_;
   render::Picture picture_;             // its buffer reused from frame to frame
   std::vector<unsigned char> encoded_;  // a frame's image being encoded
   double speed_;

@@ -3,7 +3,7 @@
 // over to gyrelle-sim-full (hand_over.h). Should one be asked for all the
 // same, it fails as an output that cannot be written.
 #include "sim/outputs/output_file.h"
-#include "sim/outputs/picture_outputs.h"
+#include "sim/outputs/run_outputs.h"
 
 namespace sim {
 

@@ -1,8 +1,8 @@
-// Numbers as the runner's outputs write them, one way for all of them:
-// std::to_chars, which is defined to give exactly what printf gives in the "C"
-// locale for the same conversion and precision, never looks at the locale,
-// and is the same on every platform (printf is not: mingw's drops the sign of
-// a NaN). Each function appends to a line being built.
+// Numbers and fields as the runner's outputs write them, one way for all of
+// them: std::to_chars, which is defined to give exactly what printf gives in
+// the "C" locale for the same conversion and precision, never looks at the
+// locale, and is the same on every platform (printf is not: mingw's drops the
+// sign of a NaN). Each function appends to a line being built.
 #pragma once
 
 #include <charconv>
@@ -17,17 +17,31 @@ constexpr int kFigureDigits = 10;  // significant digits of a figure, "%.10g"
 constexpr int kTimeDecimals = 3;   // decimals of a time [s], "%.3f"
 constexpr int kAngleDigits = 6;    // significant digits of a drawn arc's angle [deg], "%g"
 
+// What std::to_chars writes for args, appended. [chars] Room for any number:
+// "%.3f" of the largest double has 309 digits before the point.
+template <typename... Args>
+inline void appendChars(std::string& out, Args... args) {
+  char text[400];
+  out.append(text, size_t(std::to_chars(text, text + sizeof text, args...).ptr - text));
+}
 // printf("%d"), printf("%zu") and the like, of up to 64 bits.
 template <typename Int>
 inline void appendInt(std::string& out, Int v) {
-  char text[24];
-  out.append(text, size_t(std::to_chars(text, text + sizeof text, v).ptr - text));
+  appendChars(out, v);
 }
 // printf("%.*g", digits, v)
-void appendGeneral(std::string& out, double v, int digits);
+inline void appendGeneral(std::string& out, double v, int digits) {
+  appendChars(out, v, std::chars_format::general, digits);
+}
 // printf("%.*f", decimals, v)
-void appendFixed(std::string& out, double v, int decimals);
-std::string fixedText(double v, int decimals);
+inline void appendFixed(std::string& out, double v, int decimals) {
+  appendChars(out, v, std::chars_format::fixed, decimals);
+}
+inline std::string fixedText(double v, int decimals) {
+  std::string out;
+  appendFixed(out, v, decimals);
+  return out;
+}
 
 // A figure, "%.10g", with zero as "0", never "-0".
 inline void appendFigure(std::string& out, double v) {
@@ -38,6 +52,10 @@ inline void appendTime(std::string& out, double t) { appendFixed(out, t, kTimeDe
 
 // RRGGBB in lower-case hex of a COLORREF (0x00BBGGRR).
 void appendHexColour(std::string& out, COLORREF c);
+
+// A CSV field (RFC 4180): quoted, its quotes doubled, when it holds a comma,
+// quote or line break.
+void appendCsvField(std::string& out, const std::string& text);
 
 // The time of a step, steps * step [s], as the scenario writes its times: the
 // product of the count and the shortest decimal that reads back as step,

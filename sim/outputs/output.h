@@ -12,12 +12,14 @@
 // Each throws OutputError for what cannot be written.
 #pragma once
 
+#include <cmath>
 #include <cstddef>
 #include <optional>
 #include <vector>
 
 #include "host/world.h"
 #include "sim/outputs/page_reading.h"
+#include "sim/run/time_slack.h"
 
 namespace sim {
 
@@ -27,7 +29,10 @@ class Redraw {
  public:
   Redraw(double t, size_t screen, const halcyra::Screen& shown)
       : t(t), screen(screen), shown(shown) {}
-  const PageReading& page() const;
+  const PageReading& page() const {
+    if (!page_) page_ = readPage(shown.lastDrawing);
+    return *page_;
+  }
 
   double t;                      // [s]
   size_t screen;                 // the screen's index
@@ -51,7 +56,11 @@ class Interval {
  public:
   explicit Interval(double every) : every_(every) {}  // [s], > 0
   // Whether t [s] is due; a due time moves the next one on.
-  bool due(double t);
+  bool due(double t) {
+    if (t < next_ - kTimeSlack) return false;
+    next_ = (std::floor(t / every_ + kTimeSlack) + 1.0) * every_;  // the next multiple after t
+    return true;
+  }
 
  private:
   double every_;

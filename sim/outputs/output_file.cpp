@@ -103,8 +103,7 @@ void OutputFile::fail(const std::string& reason) {
 }
 
 void OutputFile::put(std::string_view text) {
-  if (file_ == nullptr) fail(EBADF);
-  if (std::fwrite(text.data(), 1, text.size(), file_) != text.size()) fail(errno);
+  if (!write(text.data(), text.size())) check();
 }
 
 void OutputFile::check() {
@@ -121,10 +120,8 @@ bool OutputFile::write(const void* data, size_t size) noexcept {
 }
 
 void OutputFile::commit() {
-  if (file_ == nullptr) {
-    if (failed_) fail(EIO);
-    return;  // committed already
-  }
+  if (failed_) return discard();
+  if (file_ == nullptr) return;  // committed already
   check();
   if (std::fflush(file_) != 0 || std::ferror(file_)) fail(errno);
   if (!isStandardStream(file_)) {
@@ -138,14 +135,6 @@ void OutputFile::commit() {
     fs::rename(temp_, target_, ec);
     if (ec) fail(ec.message());
     temp_.clear();
-  }
-}
-
-void OutputFile::commitOrDiscard() {
-  if (failed_) {
-    discard();
-  } else {
-    commit();
   }
 }
 

@@ -50,14 +50,12 @@ class OutputFile {
   // For C callbacks, which must not throw: false when the write failed, which
   // the next check() reports.
   bool write(const void* data, size_t size) noexcept;
-  // Flushes and closes, then renames the temporary onto the real name. Does
-  // nothing once committed; throws OutputError.
+  // Flushes and closes, then renames the temporary onto the real name; throws
+  // OutputError. Does nothing once committed. A file that failed before, whose
+  // failure was reported then, is discarded instead.
   void commit();
   // Closes and removes the temporary; the real name keeps what it had.
   void discard() noexcept;
-  // At the end of a run: commit(), or discard() once a write has failed.
-  void commitOrDiscard();
-  bool failed() const { return failed_; }
   const std::string& path() const { return path_; }
 
  private:

@@ -11,15 +11,8 @@ namespace {
 
 namespace fs = std::filesystem;
 
-struct Named {
-  std::string what;  // how the message names it, e.g. "--dump" or "the scenario file"
-  std::string path;
-};
-
-bool isCharacterDevice(const std::string& path) {
-  std::error_code ec;
-  return fs::is_character_file(path, ec);
-}
+// How the message names a file ("--dump", "the scenario file"), and its path.
+using Named = std::pair<std::string, std::string>;
 
 bool samePath(const std::string& a, const std::string& b) {
   if (a == "-" || b == "-") return a == b;  // standard output
@@ -53,16 +46,15 @@ void checkOutputPaths(const std::string& scenarioPath, const RunOptions& o) {
   if (!o.gifDir.empty()) outputs.push_back({"--gif", o.gifDir});
 
   for (size_t i = 0; i < outputs.size(); ++i) {
-    const Named& out = outputs[i];
-    for (const Named& in : inputs)
-      if (samePath(out.path, in.path))
-        throw UsageError(out.what + " " + out.path + " is " + in.what + "; choose another path");
-    for (size_t j = 0; j < i; ++j) {
-      const Named& other = outputs[j];
-      if (samePath(out.path, other.path) && !isCharacterDevice(out.path))
-        throw UsageError(out.what + " " + out.path + " is also the path of " + other.what +
+    const auto& [what, path] = outputs[i];
+    for (const auto& [input, inputPath] : inputs)
+      if (samePath(path, inputPath))
+        throw UsageError(what + " " + path + " is " + input + "; choose another path");
+    std::error_code ec;
+    for (size_t j = 0; j < i; ++j)
+      if (samePath(path, outputs[j].second) && !fs::is_character_file(path, ec))
+        throw UsageError(what + " " + path + " is also the path of " + outputs[j].first +
                          "; choose another path");
-    }
   }
 }
 

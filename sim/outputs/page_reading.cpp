@@ -11,15 +11,10 @@ namespace {
 
 constexpr double kAstronomicalUnit = 149597870700.0;  // [m], as the page divides by it
 
-// The headings of the help pages, by page: the pilot tells the page by them.
-struct Heading {
-  const char* text;
-  int page;
-};
-constexpr Heading kHelpHeadings[] = {
-    {"KEY CONCEPTS", 1},    {"USER ATTITUDE", 2},         {"VELOCITY VECTOR", 3},
-    {"TARGET RELATIVE", 4}, {"EARTH ENTRY INTERFACE", 5}, {"DISPLAY", 6},
-    {"MISCELLANY", 7},
+// The headings of the help pages, page 1 first: the pilot tells the page by them.
+constexpr std::string_view kHelpHeadings[] = {
+    "KEY CONCEPTS",          "USER ATTITUDE", "VELOCITY VECTOR", "TARGET RELATIVE",
+    "EARTH ENTRY INTERFACE", "DISPLAY",       "MISCELLANY",
 };
 
 constexpr std::string_view kHoldSuffix = " (Hold)";
@@ -90,11 +85,12 @@ std::optional<double> figureIn(const Line& line, Column column) {
 }
 
 int helpPageOf(std::string_view text) {
-  for (const Heading& h : kHelpHeadings) {
-    if (text == h.text) return h.page;
+  for (int page = 1; page <= 7; ++page) {
+    const std::string_view heading = kHelpHeadings[page - 1];
     // "USER ATTITUDE (Attitude mode)": the heading with a note after it.
-    if (startsWith(text, h.text) && startsWith(text.substr(std::string_view(h.text).size()), " ("))
-      return h.page;
+    if (startsWith(text, heading) &&
+        (text.size() == heading.size() || startsWith(text.substr(heading.size()), " (")))
+      return page;
   }
   return 0;
 }

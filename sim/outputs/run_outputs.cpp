@@ -1,17 +1,11 @@
 #include "sim/outputs/run_outputs.h"
 
-#include "sim/outputs/dump_output.h"
-#include "sim/outputs/picture_outputs.h"
-#include "sim/outputs/screen_log.h"
-#include "sim/outputs/telemetry_output.h"
-
 namespace sim {
 
 RunOutputs::RunOutputs(const RunOptions& o, const Scenario& s, halcyra::World& world) {
-  if (!o.dumpPath.empty()) owned_.push_back(std::make_unique<DumpOutput>(o.dumpPath));
-  if (!o.telemetryPath.empty())
-    owned_.push_back(std::make_unique<TelemetryOutput>(o.telemetryPath, o.telemetryEvery));
-  if (!o.screensPath.empty()) owned_.push_back(std::make_unique<ScreenLogOutput>(o.screensPath));
+  if (!o.dumpPath.empty()) owned_.push_back(openDump(o.dumpPath));
+  if (!o.telemetryPath.empty()) owned_.push_back(openTelemetry(o.telemetryPath, o.telemetryEvery));
+  if (!o.screensPath.empty()) owned_.push_back(openScreenLog(o.screensPath));
   if (!o.reportPath.empty() || !o.quiet) {
     auto report = std::make_unique<FlightReport>(o.reportPath);
     report_ = report.get();

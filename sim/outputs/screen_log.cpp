@@ -1,16 +1,10 @@
-#include "sim/outputs/screen_log.h"
-
 #include <cmath>
 
-#include "sim/outputs/csv_field.h"
 #include "sim/outputs/number_text.h"
+#include "sim/outputs/output_file.h"
+#include "sim/outputs/run_outputs.h"
 
 namespace sim {
-
-const char* const kScreenLogHeader =
-    "t,screen,mode,hold,target,dev_pitch,dev_yaw,dev_roll,rate_pitch,rate_yaw,rate_roll,"
-    "distance,range_rate,entry_angle,time_to_go,help_page";
-
 namespace {
 
 // A figure the page does not show is an empty field. One that is not a number
@@ -26,16 +20,32 @@ void appendShown(std::string& out, const std::optional<double>& value) {
   }
 }
 
+class ScreenLogOutput : public Output {
+ public:
+  explicit ScreenLogOutput(const std::string& path) : file_(path) {
+    file_.put(
+        "t,screen,mode,hold,target,dev_pitch,dev_yaw,dev_roll,rate_pitch,rate_yaw,rate_roll,"
+        "distance,range_rate,entry_angle,time_to_go,help_page\n");
+  }
+  void redrawn(const Redraw& r) override {
+    row_.clear();
+    appendScreenLogRow(row_, r.t, r.screen, r.page());
+    file_.put(row_);
+  }
+  void finished(double /*t*/, halcyra::World& /*world*/) override { file_.commit(); }
+
+ private:
+  OutputFile file_;
+  std::string row_;  // its buffer kept for the next
+};
+
 }  // namespace
 
-ScreenLogOutput::ScreenLogOutput(const std::string& path) : file_(path) {
-  file_.put(kScreenLogHeader);
-  file_.put("\n");
+std::unique_ptr<Output> openScreenLog(const std::string& path) {
+  return std::make_unique<ScreenLogOutput>(path);
 }
 
-void ScreenLogOutput::write(double t, size_t screen, const PageReading& p) {
-  std::string& out = row_;
-  out.clear();
+void appendScreenLogRow(std::string& out, double t, size_t screen, const PageReading& p) {
   appendTime(out, t);
   out += ',';
   appendInt(out, screen);
@@ -52,7 +62,6 @@ void ScreenLogOutput::write(double t, size_t screen, const PageReading& p) {
   out += ',';
   appendInt(out, p.helpPage);
   out += '\n';
-  file_.put(out);
 }
 
 }  // namespace sim

@@ -1,27 +1,30 @@
-#include "sim/outputs/telemetry_output.h"
-
-#include "sim/outputs/csv_field.h"
 #include "sim/outputs/number_text.h"
+#include "sim/outputs/output_file.h"
+#include "sim/outputs/run_outputs.h"
 
 namespace sim {
-
-const char* const kTelemetryHeader =
-    "t,vessel,body,rx,ry,rz,vx,vy,vz,alpha,beta,gamma,wx,wy,wz,mass,propellant,pitch,yaw,roll,"
-    "lat,vert,fa,main,retro,hover,docked";
-
 namespace {
 
 // [bytes] The telemetry can write a row a step: the system is asked to write
 // once every so many.
 constexpr size_t kTelemetryBuffer = size_t(1) << 16;
 
-}  // namespace
+class TelemetryOutput : public Output {
+ public:
+  TelemetryOutput(const std::string& path, double every)
+      : file_(path, kTelemetryBuffer), due_(every) {
+    file_.put(
+        "t,vessel,body,rx,ry,rz,vx,vy,vz,alpha,beta,gamma,wx,wy,wz,mass,propellant,pitch,yaw,roll,"
+        "lat,vert,fa,main,retro,hover,docked\n");
+  }
+  void sampled(double t, halcyra::World& world) override;
+  void finished(double /*t*/, halcyra::World& /*world*/) override { file_.commit(); }
 
-TelemetryOutput::TelemetryOutput(const std::string& path, double every)
-    : file_(path, kTelemetryBuffer), due_(every) {
-  file_.put(kTelemetryHeader);
-  file_.put("\n");
-}
+ private:
+  OutputFile file_;
+  Interval due_;
+  std::string text_;  // one sample's rows, its buffer kept for the next
+};
 
 void TelemetryOutput::sampled(double t, halcyra::World& world) {
   if (!due_.due(t)) return;
@@ -67,6 +70,12 @@ void TelemetryOutput::sampled(double t, halcyra::World& world) {
     out += docked ? ",1\n" : ",0\n";
   }
   file_.put(out);
+}
+
+}  // namespace
+
+std::unique_ptr<Output> openTelemetry(const std::string& path, double every) {
+  return std::make_unique<TelemetryOutput>(path, every);
 }
 
 }  // namespace sim

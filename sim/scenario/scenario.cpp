@@ -8,7 +8,6 @@
 
 #include "sim/run/run_bounds.h"
 #include "sim/run/time_slack.h"
-#include "sim/scenario/scenario_parts.h"
 #include "sim/scenario/toml_reader.h"
 
 namespace sim {
@@ -16,28 +15,24 @@ namespace {
 
 constexpr double kPi = 3.14159265358979323846;
 
-// The entries of an array of tables such as [[vessel]].
-std::vector<const TomlValue*> tablesOf(const TomlDocument& doc, const std::string& key) {
+// The tables of an array of tables such as [[vessel]] (none when n is
+// null); what says what it must be.
+std::vector<const TomlValue*> tablesOf(const TomlValue* n, const TomlDocument& doc,
+                                       const std::string& what) {
   std::vector<const TomlValue*> out;
-  const TomlTableOf& top = doc.root().as_table();
-  const auto n = top.find(key);
-  if (n == top.end()) return out;
-  const std::string what = "'" + key + "' must be an array of tables ([[" + key + "]])";
-  if (!n->second.is_array()) throw ScenarioError(doc.file(), doc.positionOf(n->second), what);
-  for (const TomlValue& e : n->second.as_array()) {
-    if (!e.is_table()) throw ScenarioError(doc.file(), doc.positionOf(e), what);
+  if (!n) return out;
+  if (!n->is_array()) doc.fail(*n, what);
+  for (const TomlValue& e : n->as_array()) {
+    if (!e.is_table()) doc.fail(e, what);
     out.push_back(&e);
   }
   return out;
 }
 
-void readSim(const TomlDocument& doc, Scenario& s) {
-  const TomlTableOf& top = doc.root().as_table();
-  const auto n = top.find("sim");
-  if (n == top.end()) return;
-  if (!n->second.is_table())
-    throw ScenarioError(s.file, doc.positionOf(n->second), "'sim' must be a table");
-  TableReader r(n->second, doc, "[sim]");
+void readSim(const TomlValue* n, const TomlDocument& doc, Scenario& s) {
+  if (!n) return;
+  if (!n->is_table()) doc.fail(*n, "'sim' must be a table");
+  TableReader r(*n, doc, "[sim]");
   if (auto v = r.number("step")) s.step = *v;
   r.check(s.step > 0.0 && s.step <= kMaxStepLength, "step", "must be above 0 and at most 3600 s");
   if (auto v = r.number("until")) s.until = *v;
@@ -59,11 +54,11 @@ BodyEntry readBody(const TomlValue& t, const TomlDocument& doc) {
   TableReader r(t, doc, "[[body]]");
   BodyEntry b;
   b.pos = r.tablePos();
-  b.name = r.requiredString("name");
+  b.name = r.required(r.string("name"), "name");
   r.check(!b.name.empty(), "name", "must not be empty");
-  b.mu = r.requiredNumber("mu");
+  b.mu = r.required(r.number("mu"), "mu");
   r.check(b.mu > 0.0, "mu", "must be positive");
-  b.radius = r.requiredNumber("radius");
+  b.radius = r.required(r.number("radius"), "radius");
   r.check(b.radius >= 0.0, "radius", "must not be negative");
   b.position = r.vector("position").value_or(VECTOR3{});
   r.finish();
@@ -74,11 +69,11 @@ BaseEntry readBase(const TomlValue& t, const TomlDocument& doc) {
   TableReader r(t, doc, "[[base]]");
   BaseEntry b;
   b.pos = r.tablePos();
-  b.name = r.requiredString("name");
+  b.name = r.required(r.string("name"), "name");
   r.check(!b.name.empty(), "name", "must not be empty");
-  b.body = r.requiredString("body");
+  b.body = r.required(r.string("body"), "body");
   b.bodyPos = r.valuePos("body");
-  b.position = r.requiredVector("position");
+  b.position = r.required(r.vector("position"), "position");
   r.finish();
   return b;
 }
@@ -110,8 +105,8 @@ halcyra::Thruster readThruster(const TomlValue& t, const TomlDocument& doc) {
   const int64_t group = r.integer("group").value_or(-1);
   r.check(group >= 0 && group < THGROUP_COUNT, "group", "must be a thruster group 0 to 14");
   th.group = int(group);
-  th.position = r.requiredVector("position");
-  const VECTOR3 d = r.requiredVector("direction");
+  th.position = r.required(r.vector("position"), "position");
+  const VECTOR3 d = r.required(r.vector("direction"), "direction");
   const double len = std::sqrt(d.x * d.x + d.y * d.y + d.z * d.z);
   r.check(len > 0.0 || d.x != 0.0 || d.y != 0.0 || d.z != 0.0, "direction",
           "must not be the zero vector");
@@ -119,7 +114,7 @@ halcyra::Thruster readThruster(const TomlValue& t, const TomlDocument& doc) {
   r.check(std::isfinite(len) && len > 0.0 && std::isfinite(1.0 / len), "direction",
           "is too long or too short to normalise; scale it to about 1");
   th.direction = d * (1.0 / len);
-  th.max = r.requiredNumber("max");
+  th.max = r.required(r.number("max"), "max");
   r.check(th.max >= 0.0, "max", "must not be negative");
   if (auto v = r.number("exhaust_speed")) th.exhaustSpeed = *v;
   r.check(th.exhaustSpeed > 0.0, "exhaust_speed", "must be positive");
@@ -130,18 +125,18 @@ halcyra::Thruster readThruster(const TomlValue& t, const TomlDocument& doc) {
 // orbit = { periapsis_altitude, apoapsis_altitude, inclination, ascending_node,
 //           argument_of_periapsis, true_anomaly }   [m], [rad]
 OrbitPlacement readOrbit(const TomlValue& n, const TomlDocument& doc) {
-  if (!n.is_table()) throw ScenarioError(doc.file(), doc.positionOf(n), "'orbit' must be a table");
+  if (!n.is_table()) doc.fail(n, "'orbit' must be a table");
   TableReader r(n, doc, "orbit");
   OrbitPlacement o;
-  o.periapsisAltitude = r.requiredNumber("periapsis_altitude");
-  o.apoapsisAltitude = r.requiredNumber("apoapsis_altitude");
+  o.periapsisAltitude = r.required(r.number("periapsis_altitude"), "periapsis_altitude");
+  o.apoapsisAltitude = r.required(r.number("apoapsis_altitude"), "apoapsis_altitude");
   r.check(o.apoapsisAltitude >= o.periapsisAltitude, "apoapsis_altitude",
           "must not be below periapsis_altitude (only closed orbits)");
-  o.inclination = r.requiredNumber("inclination");
+  o.inclination = r.required(r.number("inclination"), "inclination");
   r.check(o.inclination >= 0.0 && o.inclination <= kPi, "inclination", "must be 0 to pi");
-  o.ascendingNode = r.requiredNumber("ascending_node");
-  o.argumentOfPeriapsis = r.requiredNumber("argument_of_periapsis");
-  o.trueAnomaly = r.requiredNumber("true_anomaly");
+  o.ascendingNode = r.required(r.number("ascending_node"), "ascending_node");
+  o.argumentOfPeriapsis = r.required(r.number("argument_of_periapsis"), "argument_of_periapsis");
+  o.trueAnomaly = r.required(r.number("true_anomaly"), "true_anomaly");
   r.finish();
   return o;
 }
@@ -167,11 +162,11 @@ VesselEntry readVessel(const TomlValue& t, const TomlDocument& doc, const std::s
   VesselEntry e;
   halcyra::VesselSpec& v = e.spec;
   e.pos = r.tablePos();
-  v.name = r.requiredString("name");
+  v.name = r.required(r.string("name"), "name");
   r.check(!v.name.empty(), "name", "must not be empty");
   if (auto c = r.string("class")) v.vesselClass = *c;
   e.classPos = r.valuePos("class");
-  v.body = r.requiredString("body");
+  v.body = r.required(r.string("body"), "body");
   e.bodyPos = r.valuePos("body");
   if (r.has("orbit")) {
     for (const char* k : {"position", "velocity"})
@@ -180,8 +175,8 @@ VesselEntry readVessel(const TomlValue& t, const TomlDocument& doc, const std::s
     e.orbitPos = r.valuePos("orbit");
     e.orbit = readOrbit(*r.node("orbit"), doc);
   } else {
-    v.position = r.requiredVector("position");
-    v.velocity = r.requiredVector("velocity");
+    v.position = r.required(r.vector("position"), "position");
+    v.velocity = r.required(r.vector("velocity"), "velocity");
   }
   v.orientation = r.vector("orientation").value_or(VECTOR3{});
   v.angularVelocity = r.vector("angular_velocity").value_or(VECTOR3{});
@@ -200,15 +195,9 @@ VesselEntry readVessel(const TomlValue& t, const TomlDocument& doc, const std::s
     v.base = *b;
     e.basePos = r.valuePos("base");
   }
-  if (const TomlValue* n = r.node("thruster")) {
-    if (!n->is_array())
-      r.fail(doc.positionOf(*n), "'thruster' in " + what + " must be an array of tables");
-    for (const TomlValue& th : n->as_array()) {
-      if (!th.is_table())
-        r.fail(doc.positionOf(th), "'thruster' in " + what + " must be an array of tables");
-      v.extraThrusters.push_back(readThruster(th, doc));
-    }
-  }
+  for (const TomlValue* th :
+       tablesOf(r.node("thruster"), doc, "'thruster' in " + what + " must be an array of tables"))
+    v.extraThrusters.push_back(readThruster(*th, doc));
   r.finish();
   return e;
 }
@@ -217,18 +206,21 @@ Scenario parseScenario(std::string_view text, const std::string& file) {
   Scenario s;
   s.file = file;
   const TomlDocument doc(text, file);
-  {
-    TableReader top(doc.root(), doc, "the scenario");
-    for (const char* k : {"sim", "body", "base", "vessel", "screen", "event"}) top.node(k);
-    top.finish();
-  }
-  readSim(doc, s);
-  for (const TomlValue* t : tablesOf(doc, "body")) s.bodies.push_back(readBody(*t, doc));
-  for (const TomlValue* t : tablesOf(doc, "base")) s.bases.push_back(readBase(*t, doc));
-  for (const TomlValue* t : tablesOf(doc, "vessel"))
-    s.vessels.push_back(readVessel(*t, doc, "[[vessel]]"));
-  for (const TomlValue* t : tablesOf(doc, "screen")) s.screens.push_back(readScreen(*t, doc));
-  for (const TomlValue* t : tablesOf(doc, "event")) s.events.push_back(readEvent(*t, doc));
+  TableReader top(doc.root(), doc, "the scenario");
+  const TomlValue* sections[6];
+  const char* names[6] = {"sim", "body", "base", "vessel", "screen", "event"};
+  for (int i = 0; i < 6; ++i) sections[i] = top.node(names[i]);
+  top.finish();
+  auto tables = [&](int i) {
+    const std::string key = names[i];
+    return tablesOf(sections[i], doc, "'" + key + "' must be an array of tables ([[" + key + "]])");
+  };
+  readSim(sections[0], doc, s);
+  for (const TomlValue* t : tables(1)) s.bodies.push_back(readBody(*t, doc));
+  for (const TomlValue* t : tables(2)) s.bases.push_back(readBase(*t, doc));
+  for (const TomlValue* t : tables(3)) s.vessels.push_back(readVessel(*t, doc, "[[vessel]]"));
+  for (const TomlValue* t : tables(4)) s.screens.push_back(readScreen(*t, doc));
+  for (const TomlValue* t : tables(5)) s.events.push_back(readEvent(*t, doc));
   std::stable_sort(s.events.begin(), s.events.end(),
                    [](const Event& a, const Event& b) { return a.t < b.t; });
   checkNames(s);

@@ -18,6 +18,9 @@ namespace sim {
 struct SourcePos {
   uint32_t line = 0;
   uint32_t column = 0;
+  bool operator<(SourcePos o) const {
+    return line < o.line || (line == o.line && column < o.column);
+  }
 };
 
 // "FILE:LINE:COLUMN: what is wrong" in what().
@@ -114,6 +117,16 @@ struct Scenario {
 // a value of the wrong type or out of range, and a name that no entry of the
 // scenario declares (vessel, body, base, class, screen index).
 Scenario parseScenario(std::string_view text, const std::string& file);
+
+// A scenario file's text. It must be a regular file (a device such as
+// /dev/zero would be read until memory runs out, a FIFO would block) of at
+// most kMaxScenarioBytes, and not empty. Throws ScenarioError
+// "PATH:1:1: what is wrong: reason".
+constexpr uintmax_t kMaxScenarioBytes = uintmax_t(64) << 20;  // 64 MiB
+std::string readScenarioFile(const std::string& path);
+
+// Every name used refers to something the scenario declares (or spawns).
+void checkNames(const Scenario& scenario);
 
 // Checks the mode names of screens and events against the modes registered by
 // the loaded module ("none" always exists). Throws ScenarioError.

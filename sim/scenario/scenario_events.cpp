@@ -2,7 +2,6 @@
 #include <array>
 
 #include "sim/scenario/key_names.h"
-#include "sim/scenario/scenario_parts.h"
 #include "sim/scenario/toml_reader.h"
 
 namespace sim {
@@ -26,10 +25,6 @@ constexpr std::array<ActionKey, 12> kActions{{{"key", EventKind::Key},
                                               {"spawn", EventKind::Spawn},
                                               {"vessel", EventKind::Levels}}};
 
-bool before(SourcePos a, SourcePos b) {
-  return a.line < b.line || (a.line == b.line && a.column < b.column);
-}
-
 // dock = [vessel, port, other] / undock = [vessel, port]
 void readDocking(TableReader& r, const char* key, size_t size, Event& e) {
   const TomlValue* n = r.node(key);
@@ -40,17 +35,17 @@ void readDocking(TableReader& r, const char* key, size_t size, Event& e) {
   if (!n->is_array() || n->as_array().size() != size || !n->as_array()[0].is_string() ||
       !n->as_array()[1].is_integer() || (size == 3 && !n->as_array()[2].is_string()))
     r.fail(doc.positionOf(*n), what);
-  const TomlArrayOf& a = n->as_array();
+  const auto& a = n->as_array();
   e.vesselName = a[0].as_string().str;
   e.valuePos = doc.positionOf(a[0]);
-  checkName(e.vesselName, e.valuePos, r.file(), "the vessel of '" + std::string(key) + "'");
+  checkName(e.vesselName, e.valuePos, doc.file(), "the vessel of '" + std::string(key) + "'");
   const std::optional<int64_t> port = doc.integerOf(a[1]);
   if (!port || *port < 0 || *port > 64) r.fail(doc.positionOf(a[1]), "port must be 0 to 64");
   e.port = uint32_t(*port);
   if (size == 3) {
     e.otherName = a[2].as_string().str;
     e.otherPos = doc.positionOf(a[2]);
-    checkName(e.otherName, e.otherPos, r.file(), "the other vessel of 'dock'");
+    checkName(e.otherName, e.otherPos, doc.file(), "the other vessel of 'dock'");
   }
 }
 
@@ -79,7 +74,7 @@ Event readEvent(const TomlValue& table, const TomlDocument& doc) {
   TableReader r(table, doc, "[[event]]");
   Event e;
   e.pos = r.tablePos();
-  e.t = r.requiredNumber("t");
+  e.t = r.required(r.number("t"), "t");
   r.check(e.t >= 0.0, "t", "must not be negative");
   if (auto s = r.integer("screen")) {
     r.check(*s >= 0, "screen", "must not be negative");
@@ -94,7 +89,7 @@ Event readEvent(const TomlValue& table, const TomlDocument& doc) {
       action = &a;
     } else {
       // Name the later of the two in the file.
-      const bool laterIsA = before(r.valuePos(action->key), r.valuePos(a.key));
+      const bool laterIsA = r.valuePos(action->key) < r.valuePos(a.key);
       const ActionKey& later = laterIsA ? a : *action;
       const ActionKey& earlier = laterIsA ? *action : a;
       r.fail(r.valuePos(later.key), "[[event]] has more than one action ('" +

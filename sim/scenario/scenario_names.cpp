@@ -4,7 +4,7 @@
 #include <algorithm>
 #include <set>
 
-#include "sim/scenario/scenario_parts.h"
+#include "sim/scenario/scenario.h"
 
 namespace sim {
 namespace {

@@ -1,11 +1,11 @@
-#include "sim/scenario/toml_document.h"
-
 #include <algorithm>
 #include <charconv>
 #include <cstdio>
 #include <new>
 #include <sstream>
 #include <utility>
+
+#include "sim/scenario/toml_reader.h"
 
 namespace sim {
 namespace {
@@ -256,11 +256,9 @@ SourcePos TomlDocument::keyPositionOf(const TomlValue& value) const {
 }
 
 std::optional<int64_t> TomlDocument::integerOf(const TomlValue& value) const {
-  if (!value.is_integer()) return std::nullopt;
   const auto* region = dynamic_cast<const toml::detail::region*>(toml::detail::get_region(value));
-  const std::optional<size_t> offset = offsetOf(value);
-  if (region == nullptr || !offset) return value.as_integer();
-  std::string_view written = std::string_view(text_).substr(*offset, region->size());
+  if (region == nullptr) return value.as_integer();
+  std::string_view written = std::string_view(&*region->first(), region->size());
   std::string digits;  // the text without its underscores, sign and base prefix
   if (!written.empty() && (written[0] == '+' || written[0] == '-')) {
     if (written[0] == '-') digits += '-';

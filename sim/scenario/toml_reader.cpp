@@ -6,11 +6,8 @@
 
 namespace sim {
 
-TableReader::TableReader(const TomlValue& table, const TomlDocument& doc, std::string what)
-    : table_(table), doc_(doc), what_(std::move(what)) {}
-
 const TomlValue* TableReader::find(std::string_view key) const {
-  const TomlTableOf& t = table_.as_table();
+  const auto& t = table_.as_table();
   const auto it = t.find(std::string(key));
   return it == t.end() ? nullptr : &it->second;
 }
@@ -21,13 +18,16 @@ const TomlValue* TableReader::node(std::string_view key) {
   return n;
 }
 
+const TomlValue* TableReader::typed(std::string_view key, toml::value_t kind,
+                                    const char* expected) {
+  const TomlValue* n = node(key);
+  if (n && n->type() != kind) wrongType(key, expected);
+  return n;
+}
+
 SourcePos TableReader::valuePos(std::string_view key) const {
   const TomlValue* n = find(key);
   return n ? doc_.positionOf(*n) : tablePos();
-}
-
-void TableReader::fail(SourcePos pos, const std::string& what) const {
-  throw ScenarioError(file(), pos, what);
 }
 
 void TableReader::wrongType(std::string_view key, const char* expected) const {
@@ -53,24 +53,21 @@ std::optional<double> TableReader::number(std::string_view key) {
 }
 
 std::optional<int64_t> TableReader::integer(std::string_view key) {
-  const TomlValue* n = node(key);
+  const TomlValue* n = typed(key, toml::value_t::integer, "an integer");
   if (!n) return std::nullopt;
-  if (!n->is_integer()) wrongType(key, "an integer");
   const std::optional<int64_t> v = doc_.integerOf(*n);
   if (!v) wrongType(key, "an integer within 64 bits");
   return v;
 }
 
 std::optional<std::string> TableReader::text(std::string_view key) {
-  const TomlValue* n = node(key);
-  if (!n) return std::nullopt;
-  if (!n->is_string()) wrongType(key, "a string");
-  return n->as_string().str;
+  const TomlValue* n = typed(key, toml::value_t::string, "a string");
+  return n ? std::optional<std::string>(n->as_string().str) : std::nullopt;
 }
 
 std::optional<std::string> TableReader::string(std::string_view key) {
   std::optional<std::string> s = text(key);
-  if (s) checkName(*s, valuePos(key), file(), "'" + std::string(key) + "' in " + what_);
+  if (s) checkName(*s, valuePos(key), doc_.file(), "'" + std::string(key) + "' in " + what_);
   return s;
 }
 
@@ -89,34 +86,14 @@ void checkName(const std::string& name, SourcePos pos, const std::string& file,
 }
 
 std::optional<bool> TableReader::boolean(std::string_view key) {
-  const TomlValue* n = node(key);
-  if (!n) return std::nullopt;
-  if (!n->is_boolean()) wrongType(key, "true or false");
-  return n->as_boolean();
+  const TomlValue* n = typed(key, toml::value_t::boolean, "true or false");
+  return n ? std::optional<bool>(n->as_boolean()) : std::nullopt;
 }
 
 std::optional<VECTOR3> TableReader::vector(std::string_view key) {
   const TomlValue* n = node(key);
   if (!n) return std::nullopt;
   return readVector(*n, doc_, "'" + std::string(key) + "' in " + what_);
-}
-
-double TableReader::requiredNumber(std::string_view key) {
-  auto v = number(key);
-  if (!v) fail(tablePos(), what_ + " needs '" + std::string(key) + "'");
-  return *v;
-}
-
-std::string TableReader::requiredString(std::string_view key) {
-  auto v = string(key);
-  if (!v) fail(tablePos(), what_ + " needs '" + std::string(key) + "'");
-  return *v;
-}
-
-VECTOR3 TableReader::requiredVector(std::string_view key) {
-  auto v = vector(key);
-  if (!v) fail(tablePos(), what_ + " needs '" + std::string(key) + "'");
-  return *v;
 }
 
 void TableReader::check(bool ok, std::string_view key, const std::string& what) const {
@@ -130,8 +107,7 @@ void TableReader::finish() const {
   for (const auto& [key, value] : table_.as_table()) {
     if (read_.count(key)) continue;
     const SourcePos p = doc_.keyPositionOf(value);
-    if (!first || p.line < firstPos.line ||
-        (p.line == firstPos.line && p.column < firstPos.column)) {
+    if (!first || p < firstPos) {
       first = &key;
       firstPos = p;
     }
@@ -141,14 +117,12 @@ void TableReader::finish() const {
 
 VECTOR3 readVector(const TomlValue& value, const TomlDocument& doc, const std::string& what) {
   if (!value.is_array() || value.as_array().size() != 3)
-    throw ScenarioError(doc.file(), doc.positionOf(value), what + " must be an array of 3 numbers");
+    doc.fail(value, what + " must be an array of 3 numbers");
   VECTOR3 v{};
   for (int i = 0; i < 3; ++i) {
     const TomlValue& e = value.as_array()[size_t(i)];
     const std::optional<double> x = finiteNumber(e, doc);
-    if (!x)
-      throw ScenarioError(doc.file(), doc.positionOf(e),
-                          what + " must be an array of 3 finite numbers");
+    if (!x) doc.fail(e, what + " must be an array of 3 finite numbers");
     v[i] = *x;
   }
   return v;

@@ -14,14 +14,10 @@ std::string lower(std::string s) {
   return s;
 }
 
-bool isIpv4(const std::string& s) {
-  in_addr a;
-  return inet_pton(AF_INET, s.c_str(), &a) == 1;
-}
-
-bool isIpv6(const std::string& s) {
+// An IPv4 or IPv6 address, written as one.
+bool isAddress(const std::string& s) {
   in6_addr a;
-  return inet_pton(AF_INET6, s.c_str(), &a) == 1;
+  return inet_pton(AF_INET, s.c_str(), &a) == 1 || inet_pton(AF_INET6, s.c_str(), &a) == 1;
 }
 
 // Splits "name:port" / "[v6]:port"; false when malformed.
@@ -30,37 +26,34 @@ bool splitHost(const std::string& host, std::string& name, std::string& port) {
     const size_t close = host.find(']');
     if (close == std::string::npos) return false;
     name = host.substr(1, close - 1);
-    if (!isIpv6(name)) return false;
     const std::string rest = host.substr(close + 1);
-    if (rest.empty()) {
-      port.clear();
-      return true;
-    }
-    if (rest[0] != ':') return false;
-    port = rest.substr(1);
-  } else {
-    const size_t colon = host.find(':');
-    name = host.substr(0, colon);
-    port = colon == std::string::npos ? std::string() : host.substr(colon + 1);
+    port = rest.empty() ? rest : rest.substr(1);
+    return name.find(':') != std::string::npos && (rest.empty() || rest[0] == ':');
   }
+  const size_t colon = host.find(':');
+  name = host.substr(0, colon);
+  port = colon == std::string::npos ? std::string() : host.substr(colon + 1);
   return true;
 }
 
 }  // namespace
 
-std::string refusal(const RequestHeaders& h, int port, bool api) {
-  if (!h.hasHost) return "the request has no Host header";
+std::string refusal(const httplib::Request& req, int port) {
+  if (!req.has_header("Host")) return "the request has no Host header";
+  const std::string host = req.get_header_value("Host"), origin = req.get_header_value("Origin"),
+                    fetchSite = req.get_header_value("Sec-Fetch-Site");
   std::string name, hostPort;
-  if (!splitHost(lower(h.host), name, hostPort)) return "the Host header is malformed";
-  if (name != "localhost" && !isIpv4(name) && !isIpv6(name))
+  if (!splitHost(lower(host), name, hostPort)) return "the Host header is malformed";
+  if (name != "localhost" && !isAddress(name))
     return "the cockpit answers to an IP address or localhost only, not \"" + name + "\"";
   const std::string wantPort = std::to_string(port);
   if (hostPort.empty() ? port != 80 : hostPort != wantPort)
     return "the Host header names another port";
-  if (h.hasOrigin && lower(h.origin) != "http://" + lower(h.host))
-    return "requests from another site's page are refused (Origin " + h.origin + ")";
-  if (api && !h.fetchSite.empty() && h.fetchSite != "same-origin" && h.fetchSite != "none")
-    return "requests from another site's page are refused (" + h.fetchSite + ")";
+  if (req.has_header("Origin") && lower(origin) != "http://" + lower(host))
+    return "requests from another site's page are refused (Origin " + origin + ")";
+  const bool api = req.path.rfind("/api/", 0) == 0;
+  if (api && !fetchSite.empty() && fetchSite != "same-origin" && fetchSite != "none")
+    return "requests from another site's page are refused (" + fetchSite + ")";
   return "";
 }
 

@@ -6,21 +6,16 @@
 // accepted, with this server's port.
 #pragma once
 
+#include <httplib.h>
+
 #include <string>
 
 namespace sim {
 
-struct RequestHeaders {
-  bool hasHost = false;
-  std::string host;  // the Host header as sent
-  bool hasOrigin = false;
-  std::string origin;
-  std::string fetchSite;  // Sec-Fetch-Site, empty when not sent
-};
-
-// "" when allowed, else why not (the message of the 403 answer). api: the
-// path is under /api/ (the page itself may be opened from a link elsewhere).
-std::string refusal(const RequestHeaders& h, int port, bool api);
+// "" when the request may be answered by the server on port, else why not
+// (the message of the 403 answer). Sec-Fetch-Site is heeded on the API only:
+// the page itself may be opened from a link elsewhere.
+std::string refusal(const httplib::Request& req, int port);
 
 // Whether a --bind address reaches this machine only (127.0.0.0/8, ::1, localhost).
 bool isLoopback(const std::string& address);

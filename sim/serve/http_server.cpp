@@ -8,7 +8,6 @@
 
 #include "sim/serve/gated_server.h"
 #include "sim/serve/http_guard.h"
-#include "sim/serve/requests.h"
 
 namespace sim {
 namespace {
@@ -39,27 +38,6 @@ std::string mediaType(const std::string& contentType) {
   type.erase(type.find_last_not_of(" \t") + 1);
   for (char& c : type) c = char(std::tolower((unsigned char)c));
   return type;
-}
-
-// The body through the library's content reader, which hands it over as it
-// is decoded; nothing past kMaxBody is kept. False, with the answer set, when
-// it is too large or cannot be read.
-bool readBody(const httplib::ContentReader& reader, httplib::Response& res, std::string& body) {
-  bool tooLarge = false;
-  const bool read = reader([&](const char* data, size_t size) {
-    tooLarge = body.size() + size > CockpitServer::kMaxBody;
-    if (!tooLarge) body.append(data, size);
-    return !tooLarge;
-  });
-  if (tooLarge || res.status == 413) {
-    fail(res, 413, "the body is over " + std::to_string(CockpitServer::kMaxBody) + " bytes");
-    return false;
-  }
-  if (!read) {
-    fail(res, 400, "the body could not be read");
-    return false;
-  }
-  return true;
 }
 
 json clockJson(const FlightClock& c) {
@@ -97,11 +75,9 @@ CockpitServer::CockpitServer(LiveSession& session, const std::string& assetsDir)
 CockpitServer::~CockpitServer() { stop(); }
 
 int CockpitServer::bind(const std::string& address, int port) {
-  const bool ok = port == 0 ? (port_ = server_->bind_to_any_port(address)) > 0
-                            : server_->bind_to_port(address, port);
-  if (!ok) throw std::runtime_error("cannot serve on " + address + " port " + std::to_string(port));
-  if (port != 0) port_ = port;
-  server_->setBacklog(int(ConnectionGate::kMaxOpen));
+  port_ = server_->bindTo(address, port);
+  if (port_ == 0)
+    throw std::runtime_error("cannot serve on " + address + " port " + std::to_string(port));
   return port_;
 }
 
@@ -122,13 +98,7 @@ void CockpitServer::routes() {
   httplib::Server& s = *server_;
 
   s.set_pre_routing_handler([this](const httplib::Request& req, httplib::Response& res) {
-    RequestHeaders h;
-    h.hasHost = req.has_header("Host");
-    h.host = req.get_header_value("Host");
-    h.hasOrigin = req.has_header("Origin");
-    h.origin = req.get_header_value("Origin");
-    h.fetchSite = req.get_header_value("Sec-Fetch-Site");
-    const std::string why = refusal(h, port_, req.path.rfind("/api/", 0) == 0);
+    const std::string why = refusal(req, port_);
     if (!why.empty()) {
       fail(res, 403, why);
     } else if (req.method != "GET" && req.method != "HEAD" && req.method != "POST") {
@@ -144,13 +114,20 @@ void CockpitServer::routes() {
     } else {
       return httplib::Server::HandlerResponse::Unhandled;
     }
-    // Refused: the body is never read, and the connection closes with the answer.
+    // Refused: the body is never parsed, and the connection closes with the answer.
     return httplib::Server::HandlerResponse::Handled;
   });
 
-  s.set_exception_handler([](const httplib::Request&, httplib::Response& res, std::exception_ptr) {
-    fail(res, 500, "the request could not be answered");
-  });
+  s.set_exception_handler(
+      [](const httplib::Request&, httplib::Response& res, std::exception_ptr e) {
+        try {
+          std::rethrow_exception(e);
+        } catch (const RequestError& meaningless) {
+          fail(res, 400, meaningless.what());
+        } catch (...) {
+          fail(res, 500, "the request could not be answered");
+        }
+      });
 
   s.Get("/api/state", [this](const httplib::Request&, httplib::Response& res) {
     const Snapshot snap = session_.latest();
@@ -191,51 +168,28 @@ void CockpitServer::routes() {
         [this](bool) { --streams_; });
   });
 
-  auto action = [this](Action (*parse)(const std::string&, size_t)) {
-    return [this, parse](const httplib::Request&, httplib::Response& res,
-                         const httplib::ContentReader& reader) {
-      std::string body;
-      if (!readBody(reader, res, body)) return;
-      // A request that comes while the world is still being built waits for it
-      // rather than be judged against no screens at all.
-      const std::optional<size_t> screens = session_.screenCount(kActionWait);
-      if (!screens) return fail(res, 503, "the flight is not running");
-      Action a;
-      try {
-        a = parse(body, *screens);
-      } catch (const RequestError& e) {
-        return fail(res, 400, e.what());
-      }
-      const ActionResult r = session_.submit(a, kActionWait);
-      if (r.status != 200) return fail(res, r.status, r.message);
-      answer(res, 200, resultJson(r));
-    };
-  };
-  s.Post("/api/key", action(parseKeyRequest));
-  s.Post("/api/button", action(parseButtonRequest));
-  s.Post("/api/input", action(parseInputRequest));
-  s.Post("/api/mode", action(parseModeRequest));
+  // A request's meaningless body is thrown as RequestError (actions.h).
+  s.Post(R"(/api/(key|button|input|mode))",
+         [this](const httplib::Request& req, httplib::Response& res) {
+           // A request that comes while the world is still being built waits for it
+           // rather than be judged against no screens at all.
+           const std::optional<size_t> screens = session_.screenCount(kActionWait);
+           if (!screens) return fail(res, 503, "the flight is not running");
+           const ActionResult r =
+               session_.submit(parseAction(req.matches[1], req.body, *screens), kActionWait);
+           if (r.status != 200) return fail(res, r.status, r.message);
+           answer(res, 200, resultJson(r));
+         });
 
-  s.Post("/api/sim", [this](const httplib::Request&, httplib::Response& res,
-                            const httplib::ContentReader& reader) {
-    std::string body;
-    if (!readBody(reader, res, body)) return;
-    SimCommand c;
-    try {
-      c = parseSimRequest(body);
-    } catch (const RequestError& e) {
-      return fail(res, 400, e.what());
-    }
-    const CommandResult r = session_.command(c, kActionWait);
+  s.Post("/api/sim", [this](const httplib::Request& req, httplib::Response& res) {
+    const CommandResult r = session_.command(parseSimCommand(req.body), kActionWait);
     if (r.status != 200) return fail(res, r.status, r.message);
     answer(res, 200, clockJson(r.clock));
   });
 
-  // Any other POST: refused unread.
-  s.Post(R"(/.*)",
-         [](const httplib::Request& req, httplib::Response& res, const httplib::ContentReader&) {
-           fail(res, 404, req.path.rfind("/api/", 0) == 0 ? "no such API call" : "no such file");
-         });
+  s.Post(R"(/.*)", [](const httplib::Request& req, httplib::Response& res) {
+    fail(res, 404, req.path.rfind("/api/", 0) == 0 ? "no such API call" : "no such file");
+  });
 
   s.Get(R"(/.*)", [this](const httplib::Request& req, httplib::Response& res) {
     const Asset* a = assets_.find(req.path);

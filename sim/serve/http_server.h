@@ -3,11 +3,11 @@
 // client does (or fails to do) holds up a step.
 //   GET  /api/state    the flight now (state_json.h)
 //   GET  /api/stream   server-sent events: the state on every publication
-//   POST /api/key, /api/button, /api/input, /api/mode, /api/sim   (requests.h)
+//   POST /api/key, /api/button, /api/input, /api/mode, /api/sim   (actions.h)
 // Answers: 200 with JSON, 400 a meaningless request, 403 a foreign page or
 // host, 404, 405 a method other than GET, HEAD and POST, 409 cannot act now,
 // 411 a POST without a length, 413 a body over kMaxBody, 415 not JSON (or
-// compressed), 431 a head over ConnectionGate::kMaxHead, 503 the flight has
+// compressed), 431 a head over GatedServer::kMaxHead, 503 the flight has
 // ended or is busy; errors as {"error": "why"}. Each connection serves one
 // request (gated_server.h); a refused one is never read further.
 #pragma once
@@ -29,7 +29,7 @@ class CockpitServer {
   static constexpr size_t kMaxBody = 16 * 1024;  // [bytes]
   static constexpr int kMaxStreams = 4;          // open /api/stream connections
   static constexpr int kSendBuffer = 64 * 1024;  // [bytes] socket send buffer per connection
-  // Threads answering requests that have come whole (connection_gate.h):
+  // Threads answering requests that have come whole (gated_server.h):
   // the streams hold kMaxStreams of them, an action waits for the flight to
   // show it (tens of milliseconds), a state or a file takes less.
   static constexpr size_t kWorkers = 16;

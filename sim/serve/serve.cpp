@@ -1,17 +1,14 @@
 #include "sim/serve/serve.h"
 
-#include <unistd.h>
-
-#include <climits>
 #include <cstdio>
 #include <optional>
 #include <thread>
 
 #include "platform/interrupt.h"
+#include "platform/library.h"
 #include "sim/serve/http_guard.h"
 #include "sim/serve/http_server.h"
 #include "sim/serve/record.h"
-#include "sim/serve/requests.h"
 #include "sim/serve/session.h"
 
 namespace sim {
@@ -20,12 +17,9 @@ namespace {
 // How often a server whose flight has ended looks for an interruption.
 constexpr std::chrono::milliseconds kEndPoll{50};
 
-std::string besideExecutable(const std::string& name) {
-  char buffer[PATH_MAX];
-  const ssize_t n = readlink("/proc/self/exe", buffer, sizeof buffer - 1);
-  if (n <= 0) return name;
-  const std::string exe(buffer, size_t(n));
-  return exe.substr(0, exe.find_last_of('/') + 1) + name;
+std::string besideProgram(const std::string& name) {
+  const std::string program = programFile();
+  return program.substr(0, program.find_last_of('/') + 1) + name;
 }
 
 std::string url(const std::string& address, int port) {
@@ -40,7 +34,7 @@ RunEnd serveScenario(const Scenario& s, const std::string& scenarioText, RunOpti
   std::optional<ActionRecord> record;
   if (!o.recordPath.empty()) record.emplace(o.recordPath, scenarioText, s.file, s.step);
   LiveSession session(o.speed, s.step, run.until, record ? &*record : nullptr);
-  CockpitServer server(session, o.assetsDir.empty() ? besideExecutable("cockpit") : o.assetsDir);
+  CockpitServer server(session, o.assetsDir.empty() ? besideProgram("cockpit") : o.assetsDir);
   const int port = server.bind(o.bind, o.port);
   if (!isLoopback(o.bind))
     std::fprintf(stderr,

@@ -16,6 +16,17 @@ struct ServeOptions {
   std::string assetsDir;           // empty = "cockpit" beside the executable
 };
 
+// The speeds a live flight may be paced at, as a multiple of real time: the
+// command line's --speed and the API's {"speed": ...} take the same ones.
+constexpr double kMaxSpeed = 1000.0;  // multiple of real time
+constexpr double kMinSpeed = 0.01;    // the slowest but 0 (as fast as possible)
+
+// A speed the flight may take: 0 (as fast as possible), or from kMinSpeed to
+// kMaxSpeed; never -0.0, which is a float and not that zero, nor a speed so
+// small that a step would wait for hours. speedRangeText() says which.
+bool speedAllowed(double speed);
+std::string speedRangeText();
+
 // Adds --serve, --port, --bind, --speed and --record to the command line.
 void addServeOptions(CLI::App& app, ServeOptions& options);
 

@@ -8,12 +8,21 @@
 
 namespace sim {
 
-using Clock = Pacer::Clock;
+using Clock = LiveSession::Clock;
+
+namespace {
+
+ActionResult unavailable(const char* why) {
+  ActionResult r;
+  r.status = 503;
+  r.message = why;
+  return r;
+}
+
+}  // namespace
 
 LiveSession::LiveSession(double speed, double step, double until, ActionRecord* record)
-    : pacer_(speed), step_(step), until_(until), record_(record) {
-  pacer_.rebase(Clock::now(), 0.0);
-}
+    : speed_(speed), baseWall_(Clock::now()), step_(step), until_(until), record_(record) {}
 
 // ---- HTTP side --------------------------------------------------------------
 
@@ -23,40 +32,27 @@ ActionResult LiveSession::submit(const Action& action, std::chrono::milliseconds
   std::future<ActionResult> result = pending->done.get_future();
   {
     std::lock_guard<std::mutex> lock(mutex_);
-    ActionResult refused;
-    refused.status = 503;
-    if (ended_) {
-      refused.message = "the flight has ended";
-      return refused;
-    }
-    if (queue_.size() >= kMaxQueued) {
-      refused.message = "too many actions are waiting for the simulation";
-      return refused;
-    }
+    if (ended_) return unavailable("the flight has ended");
+    if (queue_.size() >= kMaxQueued)
+      return unavailable("too many actions are waiting for the simulation");
     queue_.push_back(pending);
   }
   changed_.notify_all();
-  if (result.wait_for(wait) != std::future_status::ready) {
-    ActionResult late;
-    late.status = 503;
-    late.message = "the simulation has not taken the action yet; it may still do so";
-    return late;
-  }
+  if (result.wait_for(wait) != std::future_status::ready)
+    return unavailable("the simulation has not taken the action yet; it may still do so");
   return result.get();
 }
 
 CommandResult LiveSession::command(const SimCommand& c, std::chrono::milliseconds wait) {
-  CommandResult result;
   std::unique_lock<std::mutex> lock(mutex_);
-  if (ended_) {
-    result.status = 503;
-    result.message = "the flight has ended";
-    return result;
-  }
+  if (ended_) return {503, "the flight has ended", {}};
   const Clock::time_point now = Clock::now();
-  if (c.speed) pacer_.setSpeed(*c.speed, now, t_);
+  if (c.speed) {
+    speed_ = *c.speed;
+    rebase(now);
+  }
   if (c.pause) {
-    if (paused_ && !*c.pause) pacer_.rebase(now, t_);  // resume from here, no catching up
+    if (paused_ && !*c.pause) rebase(now);  // resume from here, no catching up
     paused_ = *c.pause;
     stepCredit_ = 0;  // a pause or a resume ends steps still owed
   }
@@ -74,14 +70,12 @@ CommandResult LiveSession::command(const SimCommand& c, std::chrono::millisecond
     return snapshot_.json && shownCommands_ >= mine && (!c.step || shownStepCredit_ == 0);
   };
   changed_.wait_for(lock, wait, [&] { return shown() || ended_; });
-  if (!shown()) {
-    result.status = 503;
-    result.message = ended_ ? "the flight has ended"
-                            : "the simulation has not shown the command yet; it may still do so";
-    return result;
-  }
-  result.clock = snapshot_.clock;
-  return result;
+  if (!shown())
+    return {503,
+            ended_ ? "the flight has ended"
+                   : "the simulation has not shown the command yet; it may still do so",
+            {}};
+  return {200, "", snapshot_.clock};
 }
 
 Snapshot LiveSession::latest() const {
@@ -107,11 +101,6 @@ std::optional<size_t> LiveSession::screenCount(std::chrono::milliseconds wait) c
   return screens_;
 }
 
-double LiveSession::latestTime() const {
-  std::lock_guard<std::mutex> lock(mutex_);
-  return t_;
-}
-
 std::string LiveSession::timeText(double t) const {
   return stepTimeText(uint64_t(std::llround(std::max(0.0, t) / step_)), step_);
 }
@@ -123,10 +112,16 @@ double LiveSession::shownTime(double t) const {
   return shown;
 }
 
+Clock::time_point LiveSession::due(double t) const {
+  if (speed_ <= 0.0) return Clock::time_point::min();
+  const std::chrono::duration<double> wall((t - baseSim_) / speed_);  // [s]
+  return baseWall_ + std::chrono::duration_cast<Clock::duration>(wall);
+}
+
 FlightClock LiveSession::clockLocked() const {
   FlightClock c;
   c.t = shownTime(t_);
-  c.speed = pacer_.speed();
+  c.speed = speed_;
   c.paused = paused_;
   c.running = !ended_;
   c.step = step_;
@@ -184,10 +179,12 @@ void LiveSession::applyActions(double t, std::vector<bool>& touched) {
     batch.swap(queue_);
   }
   for (const std::shared_ptr<Pending>& p : batch) {
-    ActionResult r = applyAction(*world_, p->action, t);
+    ActionResult r = applyAction(*world_, p->action);
     r.t = shownTime(t);
-    if (r.status == 200 && p->action.screen < touched.size()) touched[p->action.screen] = true;
-    if (r.recorded && record_) record_->add(eventTable(r.applied, timeText(t)));
+    if (r.status == 200) {
+      if (p->action.screen < touched.size()) touched[p->action.screen] = true;
+      if (record_) record_->add(eventTable(r.applied, timeText(t)));
+    }
     unanswered_.emplace_back(p, std::move(r));
   }
   if (!batch.empty()) dirty_ = true;
@@ -219,12 +216,15 @@ LivePace LiveSession::pace(double t) {
         return LivePace::Step;
       }
     } else {
-      const Clock::time_point due = pacer_.due(t + step_);
-      if (now >= due) {
-        pacer_.ran(t + step_, now);
+      const Clock::time_point next = due(t + step_);
+      if (now >= next) {
+        if (speed_ > 0.0 && now - next > kMaxLag) {
+          baseWall_ = now;
+          baseSim_ = t + step_;
+        }
         return LivePace::Step;
       }
-      until = due;
+      until = next;
     }
     if (!queue_.empty()) return LivePace::Again;
     if (dirty_) {  // a change not yet shown: publish it once its turn comes
@@ -264,12 +264,8 @@ void LiveSession::end(double t) {
     std::lock_guard<std::mutex> lock(mutex_);
     left.swap(queue_);
   }
-  for (const std::shared_ptr<Pending>& p : left) {
-    ActionResult r;
-    r.status = 503;
-    r.message = "the flight has ended";
-    p->done.set_value(std::move(r));
-  }
+  for (const std::shared_ptr<Pending>& p : left)
+    p->done.set_value(unavailable("the flight has ended"));
   changed_.notify_all();
   world_ = nullptr;
 }

@@ -4,6 +4,10 @@
 // the latest published state. A state is published at most every 50 ms of
 // wall time, whenever a redraw or a step has changed what it shows; a reader
 // that is slow simply gets a later one (frames are dropped, never queued).
+//
+// Pacing: simulation time runs at `speed` times real time from a base pair
+// (wall time, simulation time) taken whenever the speed changes or the flight
+// resumes. Speed 0 = as fast as possible.
 #pragma once
 
 #include <chrono>
@@ -18,17 +22,10 @@
 
 #include "sim/run/live_hooks.h"
 #include "sim/serve/actions.h"
-#include "sim/serve/pacer.h"
 #include "sim/serve/record.h"
 #include "sim/serve/state_json.h"
 
 namespace sim {
-
-struct SimCommand {
-  std::optional<bool> pause;
-  std::optional<int> step;      // pauses, then takes this many steps
-  std::optional<double> speed;  // multiple of real time, 0 = as fast as possible
-};
 
 // The answer to a sim command: 200 with the clock of the first state that
 // shows it, or 503 with why not.
@@ -46,11 +43,16 @@ struct Snapshot {
 
 class LiveSession : public LiveHooks {
  public:
+  using Clock = std::chrono::steady_clock;
   static constexpr size_t kMaxQueued = 64;       // actions waiting for the simulation
   static constexpr int kMaxStepCredit = 100000;  // steps asked for while paused
   static constexpr std::chrono::milliseconds kPublishEvery{50};
   // The longest a paused flight waits before it asks stopRequested again.
   static constexpr std::chrono::milliseconds kStopPoll{100};
+  // How far [s of wall time] the flight may fall behind before pacing gives up
+  // catching up and takes the present as the new base (a slow machine or a
+  // stop in a debugger must not be followed by a burst of steps).
+  static constexpr std::chrono::duration<double> kMaxLag{0.25};
 
   // record: may be null. step, until [s] of the run.
   LiveSession(double speed, double step, double until, ActionRecord* record);
@@ -73,7 +75,6 @@ class LiveSession : public LiveHooks {
   void setStopCheck(std::function<bool()> stopRequested) {
     stopRequested_ = std::move(stopRequested);
   }
-  double latestTime() const;  // [s] the time last run
   // t [s] as the scenario would write it (number_text.h: stepTimeText), and
   // the double nearest that decimal, which JSON prints the same way.
   std::string timeText(double t) const;
@@ -97,6 +98,12 @@ class LiveSession : public LiveHooks {
   };
 
   FlightClock clockLocked() const;
+  // The wall time at which t [s] is due at the speed; Clock::time_point::min() at speed 0.
+  Clock::time_point due(double t) const;
+  void rebase(Clock::time_point now) {  // runs at speed from (now, t_)
+    baseWall_ = now;
+    baseSim_ = t_;
+  }
   // Builds and publishes the state when something changed and kPublishEvery
   // has passed (or always when forced). Simulation thread; takes the lock itself.
   void publish(bool force);
@@ -104,7 +111,9 @@ class LiveSession : public LiveHooks {
   mutable std::mutex mutex_;
   mutable std::condition_variable changed_;  // actions, commands, new states
   std::deque<std::shared_ptr<Pending>> queue_;
-  Pacer pacer_;
+  double speed_;  // multiple of real time
+  Clock::time_point baseWall_;
+  double baseSim_ = 0.0;  // [s]
   bool paused_ = false;
   int stepCredit_ = 0;
   bool ended_ = false;
@@ -128,7 +137,7 @@ class LiveSession : public LiveHooks {
   double pacedAt_ = -1.0;  // [s] the t of the last pace()
   // Applied actions whose answer waits for the next publication.
   std::vector<std::pair<std::shared_ptr<Pending>, ActionResult>> unanswered_;
-  Pacer::Clock::time_point published_{};
+  Clock::time_point published_{};
 };
 
 }  // namespace sim

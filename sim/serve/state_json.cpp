@@ -1,10 +1,10 @@
 #include "sim/serve/state_json.h"
 
-#include <cstdio>
 #include <nlohmann/json.hpp>
 
 #include "platform/latin1_text.h"
 #include "render/page_text.h"
+#include "sim/outputs/number_text.h"
 #include "sim/scenario/key_names.h"
 
 namespace sim {
@@ -14,8 +14,8 @@ using nlohmann::json;
 using render::latin1ToUtf8;
 
 std::string hex(COLORREF c) {
-  char out[8];
-  std::snprintf(out, sizeof out, "%02x%02x%02x", GetRValue(c), GetGValue(c), GetBValue(c));
+  std::string out;
+  appendHexColour(out, c);
   return out;
 }
 

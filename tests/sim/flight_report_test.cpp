@@ -27,6 +27,7 @@ sim::PageReading attitudePage(double dev, double rate, bool hold = true,
 
 TEST(HoldSettling, FromTheFirstRedrawThatStaysWithinBothLimits) {
   sim::FlightReport r;
+  halcyra::World world;
   r.redraw(5.0, 0, attitudePage(3.0, 1.0, false));  // before the hold: not counted
   r.redraw(10.0, 0, attitudePage(3.0, 1.0));        // the hold starts
   r.redraw(11.0, 0, attitudePage(0.05, 0.0));       // within ...
@@ -38,7 +39,7 @@ TEST(HoldSettling, FromTheFirstRedrawThatStaysWithinBothLimits) {
   r.redraw(15.0, 0, attitudePage(0.0, 0.0));         // still within
   r.redraw(16.0, 0, attitudePage(0.0, 0.0, false));  // the hold ends
   r.redraw(17.0, 0, attitudePage(5.0, 0.0, false));  // after it: not counted
-  r.finish(20.0);
+  r.finished(20.0, world);
   ASSERT_EQ(r.screens().size(), 1u);
   const auto& holds = r.screens()[0].holds;
   ASSERT_EQ(holds.size(), 1u);
@@ -52,12 +53,13 @@ TEST(HoldSettling, FromTheFirstRedrawThatStaysWithinBothLimits) {
 
 TEST(HoldSettling, AModeChangeStartsANewHoldAndTheRunsEndClosesIt) {
   sim::FlightReport r;
+  halcyra::World world;
   r.redraw(1.0, 1, attitudePage(0.2, 0.0));                    // screen 1 only
   r.redraw(2.0, 1, attitudePage(0.11, 0.0));                   // just outside
   r.redraw(3.0, 1, attitudePage(0.0, 0.0, true, "Velocity"));  // a new hold, settled at once
   r.redraw(4.0, 1, attitudePage(0.0, 0.0, true, "Velocity"));
   r.redraw(5.0, 1, attitudePage(0.5, 0.0, true, "Velocity"));  // leaves the limits again
-  r.finish(6.0);
+  r.finished(6.0, world);
   ASSERT_EQ(r.screens().size(), 2u);
   EXPECT_TRUE(r.screens()[0].holds.empty());
   const auto& holds = r.screens()[1].holds;
@@ -77,11 +79,12 @@ TEST(HoldSettling, AModeChangeStartsANewHoldAndTheRunsEndClosesIt) {
 
 TEST(HoldSettling, APageWithoutTheFiguresDoesNotSettle) {
   sim::FlightReport r;
+  halcyra::World world;
   sim::PageReading undefined;  // the entry page without a prediction
   undefined.mode = "Entry Interface";
   undefined.hold = true;
   r.redraw(1.0, 0, undefined);
-  r.finish(2.0);
+  r.finished(2.0, world);
   EXPECT_FALSE(r.screens()[0].holds.at(0).settleTime);
 }
 

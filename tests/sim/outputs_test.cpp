@@ -5,8 +5,7 @@
 #include <regex>
 
 #include "platform/png_writer.h"
-#include "sim/outputs/dump_output.h"
-#include "sim/outputs/frame_output.h"
+#include "sim/outputs/run_outputs.h"
 #include "sim_run.h"
 
 namespace {
@@ -103,24 +102,19 @@ TEST_F(Outputs, DumpHasAFrameLineBeforeEveryRedrawAndOneLinePerDrawingCall) {
 
 // A drawn text holding line breaks stays on its own line, the breaks as
 // blanks, and the text after it is left as it was.
-TEST_F(Outputs, DumpWritesLineBreaksInDrawnTextAsBlanks) {
-  {
-    sim::DumpOutput dump(path("d.txt"));
-    GdiOp text;
-    text.kind = GdiOpKind::Text;
-    text.x = 4;
-    text.y = 7;
-    text.colour = RGB(0, 255, 0);
-    text.text = "A\nB\r\nC";
-    GdiOp after;
-    after.kind = GdiOpKind::Text;
-    after.text = "D\n";
-    dump.write(1.5, 0, {text, after});
-    halcyra::World world;
-    dump.finished(1.5, world);
-  }
-  EXPECT_EQ(simtest::readFile(path("d.txt")),
-            "frame 1.500 0\ntext 4 7 00ff00 A B  C\ntext 0 0 000000 D \n");
+TEST(DumpLines, LineBreaksInDrawnTextAreWrittenAsBlanks) {
+  GdiOp text;
+  text.kind = GdiOpKind::Text;
+  text.x = 4;
+  text.y = 7;
+  text.colour = RGB(0, 255, 0);
+  text.text = "A\nB\r\nC";
+  GdiOp after;
+  after.kind = GdiOpKind::Text;
+  after.text = "D\n";
+  std::string out;
+  sim::appendDumpLines(out, 1.5, 0, {text, after});
+  EXPECT_EQ(out, "frame 1.500 0\ntext 4 7 00ff00 A B  C\ntext 0 0 000000 D \n");
 }
 
 TEST_F(Outputs, FramesArePngsOfTheScreenSizeEveryIntervalAndAtTheEnd) {
@@ -159,15 +153,15 @@ TEST_F(Outputs, FramesOfAnUnchangedDrawingAreTheFilesOfAFreshDrawing) {
     EXPECT_TRUE(render::encodePng(render::renderDrawing(ops, width, height), png, error)) << error;
     return std::string(png.begin(), png.end());
   };
-  sim::FrameOutput frames(path("f"), 1.0);
+  const auto frames = sim::openFrames(path("f"), 1.0);
   // t = 0 and 1 the same drawing, 2 another, 3 the first again, 4 the first
   // on a wider screen.
   const std::vector<std::vector<GdiOp>> drawings = {{text}, {text}, {moved}, {text}, {text}};
   for (size_t t = 0; t < drawings.size(); ++t) {
     world.screen(0).lastDrawing = drawings[t];
     if (t == 4) world.screen(0).width = 80;
-    frames.sampled(double(t), world);
-    const std::string name = "f/" + sim::frameName(0, double(t));
+    frames->sampled(double(t), world);
+    const std::string name = "f/screen0-00000" + std::to_string(t) + ".000.png";
     EXPECT_EQ(simtest::readFile(path(name)), fresh(drawings[t], world.screen(0).width, 40)) << name;
   }
 }
