@@ -10,7 +10,6 @@
 #include <cstdlib>
 #include <string>
 
-#include "host/level_watch.h"
 #include "host/world.h"
 #include "mfd/gyrelle_mfd.h"
 #include "state/module_state.h"

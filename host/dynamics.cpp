@@ -153,7 +153,7 @@ bool advanceVessel(Vessel& v, const std::vector<Body>& bodies, double dt) {
 
 ObjectId World::step(double dt) {
   ObjectId broken = 0;  // the first vessel, in the world's order, no longer finite
-  for (const auto& v : vessels_)
+  for (Vessel* v : vesselList_)
     if (!advanceVessel(*v, bodies_, dt) && broken == 0) broken = v->id;
   return broken;
 }

@@ -5,7 +5,6 @@
 #include <cstring>
 #include <string>
 
-#include "host/object_permutation.h"
 #include "host/world.h"
 
 using halcyra::toHandle;
@@ -20,10 +19,18 @@ HINSTANCE gInitLibHandle = nullptr;
 // never lands in freed memory.
 char gSpareDebugLine[256] = {};
 
+int gDate2IntCalls = 0;
+
+std::vector<size_t> gObjectPermutation;  // empty = the world's own order
+
 }  // namespace
 
 namespace halcyra {
 HINSTANCE initLibHandle() { return gInitLibHandle; }
+int date2IntCalls() { return gDate2IntCalls; }
+void setObjectPermutation(std::vector<size_t> permutation) {
+  gObjectPermutation = std::move(permutation);
+}
 }  // namespace halcyra
 
 int hapiRegisterMFDMode(const MFDMODESPEC& spec) {
@@ -58,8 +65,9 @@ uint32_t hapiGetObjectCount() {
 OBJHANDLE hapiGetObjectByIndex(int index) {
   World* w = World::current();
   if (w == nullptr || index < 0) return nullptr;
+  const auto i = static_cast<size_t>(index);
   const halcyra::ObjectId id =
-      w->objectAt(halcyra::permutedObjectIndex(static_cast<size_t>(index)));
+      w->objectAt(i < gObjectPermutation.size() ? gObjectPermutation[i] : i);
   return id != 0 ? toHandle(id) : nullptr;
 }
 
@@ -102,11 +110,6 @@ char* hapiDebugString() {
 }
 
 void InitLib(HINSTANCE module) { gInitLibHandle = module; }
-
-namespace {
-int gDate2IntCalls = 0;
-}
-int halcyra::date2IntCalls() { return gDate2IntCalls; }
 
 int Date2Int(const char* date) {
   ++gDate2IntCalls;

@@ -4,40 +4,27 @@
 // 1 to the mode's procedure with the packed size (width | height << 16) and the
 // focus VESSEL; closing deletes the instance through its virtual destructor and
 // drops the screen's input box without calling back. Keys, buttons and input
-// answers mark their screen as the active one, so that an input box opened
-// meanwhile attaches to it.
+// answers mark their screen as the active one while they run, so that an input
+// box opened meanwhile attaches to it; the previous one comes back after (an
+// input callback can run inside another call).
 #include <algorithm>
 #include <stdexcept>
+#include <utility>
 
 #include "host/world.h"
 #include "platform/recording.h"
 
 namespace halcyra {
 
-namespace {
-
-// Marks a screen as handling a key, button or answer; restores the previous
-// one after (an input callback can run inside another call).
-class ActiveScreen {
- public:
-  ActiveScreen(std::optional<size_t>& slot, size_t index) : slot_(slot), saved_(slot) {
-    slot_ = index;
-  }
-  ~ActiveScreen() { slot_ = saved_; }
-  ActiveScreen(const ActiveScreen&) = delete;
-  ActiveScreen& operator=(const ActiveScreen&) = delete;
-
- private:
-  std::optional<size_t>& slot_;
-  std::optional<size_t> saved_;
-};
-
-}  // namespace
+const ModeRegistration* World::findMode(const std::string& name) const {
+  for (const ModeRegistration& m : modes_)
+    if (m.name == name) return &m;
+  return nullptr;
+}
 
 int World::registerMode(const MFDMODESPEC& spec) {
   if (spec.name == nullptr || spec.name[0] == '\0' || spec.msgproc == nullptr) return 0;
-  for (const ModeRegistration& m : modes_)
-    if (m.name == spec.name) return 0;  // a mode name is taken once
+  if (findMode(spec.name) != nullptr) return 0;  // a mode name is taken once
   modes_.push_back(ModeRegistration{nextModeId_++, spec.name, spec.key, spec.msgproc});
   return modes_.back().id;
 }
@@ -85,22 +72,19 @@ void World::closeScreenInstance(Screen& s) {
 }
 
 void World::openScreenInstance(Screen& s) {
-  for (const ModeRegistration& m : modes_) {
-    if (m.name != s.mode) continue;
-    const uint32_t packed = s.width | (s.height << 16);
-    Vessel* focus = vessel(focus_);
-    const intptr_t vesselArg = reinterpret_cast<intptr_t>(focus ? focus->iface.get() : nullptr);
-    s.instance = reinterpret_cast<MFD*>(
-        m.msgproc(MFD_MSG_OPENED, static_cast<uint32_t>(m.id), packed, vesselArg));
-    return;
-  }
+  const ModeRegistration* m = findMode(s.mode);
+  if (m == nullptr) return;
+  const uint32_t packed = s.width | (s.height << 16);
+  Vessel* focus = vessel(focus_);
+  const intptr_t vesselArg = reinterpret_cast<intptr_t>(focus ? focus->iface.get() : nullptr);
+  s.instance = reinterpret_cast<MFD*>(
+      m->msgproc(MFD_MSG_OPENED, static_cast<uint32_t>(m->id), packed, vesselArg));
 }
 
 bool World::setScreenMode(size_t index, const std::string& mode) {
   Screen& s = screen(index);
   const std::string wanted = mode == "none" ? std::string() : mode;
-  if (!wanted.empty() && std::none_of(modes_.begin(), modes_.end(),
-                                      [&](const ModeRegistration& m) { return m.name == wanted; }))
+  if (!wanted.empty() && findMode(wanted) == nullptr)
     return false;  // no such mode: the screen keeps what it shows
   if (wanted == s.mode && (wanted.empty() || s.instance != nullptr)) return true;
   closeScreenInstance(s);
@@ -123,15 +107,19 @@ void World::rebuildScreens() {
 bool World::pressKey(size_t index, uint32_t key) {
   Screen& s = screen(index);
   if (s.instance == nullptr) return false;
-  ActiveScreen active(activeScreen_, index);
-  return s.instance->ConsumeKeyBuffered(key);
+  const auto previous = std::exchange(activeScreen_, index);
+  const bool taken = s.instance->ConsumeKeyBuffered(key);
+  activeScreen_ = previous;
+  return taken;
 }
 
 bool World::pressButton(size_t index, int button, bool press) {
   Screen& s = screen(index);
   if (s.instance == nullptr) return false;
-  ActiveScreen active(activeScreen_, index);
-  return s.instance->ConsumeButton(button, press ? 1 : 0);  // bit 0 set = press
+  const auto previous = std::exchange(activeScreen_, index);
+  const bool taken = s.instance->ConsumeButton(button, press ? 1 : 0);  // bit 0 set = press
+  activeScreen_ = previous;
+  return taken;
 }
 
 bool World::openInputBox(const InputBox& box) {
@@ -150,11 +138,9 @@ bool World::answerInput(size_t index, const std::string& text) {
   // The callback gets a writable copy, as a text field would hand it over.
   std::vector<char> buffer(text.begin(), text.end());
   buffer.resize(std::max<size_t>(text.size() + 1, 256), '\0');
-  bool accepted = false;
-  {
-    ActiveScreen active(activeScreen_, index);
-    accepted = box.callback(&screens_[index], buffer.data(), box.userData);
-  }
+  const auto previous = std::exchange(activeScreen_, index);
+  const bool accepted = box.callback(&screens_[index], buffer.data(), box.userData);
+  activeScreen_ = previous;
   // The callback may have opened a new box (it stays) or the screen may have
   // changed mode (the box is gone already).
   Screen& after = screen(index);

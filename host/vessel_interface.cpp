@@ -5,7 +5,6 @@
 #include <cmath>
 
 #include "host/frames.h"
-#include "host/level_watch.h"
 #include "host/world.h"
 
 void (*halcyra::levelWatch)(double level) = nullptr;
@@ -58,11 +57,8 @@ OBJHANDLE VESSEL::GetHandle() const { return find(handle_) != nullptr ? handle_ 
 
 void VESSEL::GetStatus(VESSELSTATUS& status) const {
   const Vessel* v = find(handle_);
-  if (v == nullptr) {
-    status = VESSELSTATUS{};
-    return;
-  }
-  World::current()->getStatus(*v, status);
+  status = VESSELSTATUS{};
+  if (v != nullptr) World::current()->getStatus(*v, status);
 }
 
 double VESSEL::GetMass() const {
@@ -77,31 +73,22 @@ void VESSEL::GetPMI(VECTOR3& pmi) const {
 
 void VESSEL::Global2Local(const VECTOR3& global, VECTOR3& local) const {
   const Vessel* v = find(handle_);
-  if (v == nullptr) {
-    local = VECTOR3{};
-    return;
-  }
-  local = halcyra::transpose(v->rotation) * (global - v->position);
+  local = v != nullptr ? halcyra::transpose(v->rotation) * (global - v->position) : VECTOR3{};
 }
 
+// Own minus the object's; zero when either is not in the world.
 void VESSEL::GetRelativePos(OBJHANDLE object, VECTOR3& pos) const {
   const Vessel* v = find(handle_);
-  World* w = World::current();
-  if (v == nullptr || !w->exists(toId(object))) {
-    pos = VECTOR3{};
-    return;
-  }
-  pos = v->position - w->globalPosition(toId(object));
+  const World* w = World::current();
+  const bool both = v != nullptr && w->exists(toId(object));
+  pos = both ? v->position - w->globalPosition(toId(object)) : VECTOR3{};
 }
 
 void VESSEL::GetRelativeVel(OBJHANDLE object, VECTOR3& vel) const {
   const Vessel* v = find(handle_);
-  World* w = World::current();
-  if (v == nullptr || !w->exists(toId(object))) {
-    vel = VECTOR3{};
-    return;
-  }
-  vel = v->velocity - w->globalVelocity(toId(object));
+  const World* w = World::current();
+  const bool both = v != nullptr && w->exists(toId(object));
+  vel = both ? v->velocity - w->globalVelocity(toId(object)) : VECTOR3{};
 }
 
 double VESSEL::GetThrusterGroupLevel(THGROUP_TYPE group) const {

@@ -1,5 +1,7 @@
 // The world's objects: bodies, bases and vessels under ids that are never
-// reused, their enumeration order, lookups, deletion and the focus.
+// reused, their enumeration order, lookups, deletion, the focus and a
+// vessel's status (position and velocity relative to the body of strongest
+// pull, the orientation angles taken from its rotation matrix).
 #include "host/world.h"
 
 #include <algorithm>
@@ -15,12 +17,12 @@ namespace {
 
 World* gCurrent = nullptr;
 
-// VESSEL interfaces of ended worlds. A module keeps its focus VESSEL pointer
-// for as long as it is loaded, which can outlast the world; the interface then
-// answers as for a null handle instead of pointing into freed memory.
-// Never destroyed: a World with static storage may end after this list would
-// have, when the process exits.
-std::vector<std::unique_ptr<VESSEL>>& endedWorldInterfaces() {
+// VESSEL interfaces of deleted vessels and of ended worlds. A module keeps its
+// focus VESSEL pointer for as long as it is loaded, which can outlast the
+// vessel and the world; the interface then answers as for a null handle
+// instead of pointing into freed memory. Never destroyed: a World with static
+// storage may end after this list would have, when the process exits.
+std::vector<std::unique_ptr<VESSEL>>& retiredInterfaces() {
   static auto* interfaces = new std::vector<std::unique_ptr<VESSEL>>();
   return *interfaces;
 }
@@ -33,6 +35,14 @@ void requireFinite(double v, const std::string& what) {
   if (!std::isfinite(v)) throw std::invalid_argument(what + " is not a finite number");
 }
 
+// Bodies and bases are few: they are looked up by walking their list.
+template <class T>
+const T* findById(const std::vector<T>& objects, ObjectId id) {
+  for (const T& o : objects)
+    if (id != 0 && o.id == id) return &o;
+  return nullptr;
+}
+
 }  // namespace
 
 World::World() = default;
@@ -42,18 +52,21 @@ World::~World() {
   // their destructors, so they go first, while the world is still installed.
   for (Screen& s : screens_) closeScreenInstance(s);
   if (gCurrent == this) gCurrent = nullptr;
-  auto& keep = endedWorldInterfaces();
-  for (auto& v : vessels_) keep.push_back(std::move(v->iface));
-  for (auto& i : retiredInterfaces_) keep.push_back(std::move(i));
+  for (Vessel* v : vesselList_) retiredInterfaces().push_back(std::move(v->iface));
 }
 
 World* World::current() { return gCurrent; }
 void World::install(World* world) { gCurrent = world; }
 
+void World::requireFreeName(const char* kind, const std::string& name) const {
+  if (name.empty() || findByName(name) != 0)
+    throw std::invalid_argument(std::string(kind) + " name '" + name +
+                                "' is empty or already taken");
+}
+
 ObjectId World::addBody(const std::string& name, double mu, double radius,
                         const VECTOR3& position) {
-  if (name.empty() || findByName(name) != 0)
-    throw std::invalid_argument("body name '" + name + "' is empty or already taken");
+  requireFreeName("body", name);
   requireFinite(mu, "mu of body '" + name + "'");
   requireFinite(radius, "radius of body '" + name + "'");
   requireFinite(position, "position of body '" + name + "'");
@@ -66,11 +79,10 @@ ObjectId World::addBody(const std::string& name, double mu, double radius,
 
 ObjectId World::addBase(const std::string& name, const std::string& bodyName,
                         const VECTOR3& relPos) {
-  if (name.empty() || findByName(name) != 0)
-    throw std::invalid_argument("base name '" + name + "' is empty or already taken");
+  requireFreeName("base", name);
   requireFinite(relPos, "position of base '" + name + "'");
   const ObjectId b = findByName(bodyName);
-  if (body(b) == nullptr)
+  if (findById(bodies_, b) == nullptr)
     throw std::invalid_argument("base '" + name + "': unknown body '" + bodyName + "'");
   bases_.push_back(Base{nextId_++, name, b, relPos});
   idByName_[name] = bases_.back().id;
@@ -79,15 +91,14 @@ ObjectId World::addBase(const std::string& name, const std::string& bodyName,
 
 ObjectId World::addVessel(const VesselSpec& spec) {
   const std::string& n = spec.name;
-  if (n.empty() || findByName(n) != 0)
-    throw std::invalid_argument("vessel name '" + n + "' is empty or already taken");
+  requireFreeName("vessel", n);
   std::optional<VesselClass> cls = builtInClass(spec.vesselClass);
   if (!cls)
     throw std::invalid_argument("vessel '" + n + "': unknown class '" + spec.vesselClass +
                                 "' (known: generic, none)");
   VECTOR3 origin{};
   if (!spec.body.empty()) {
-    const Body* b = body(findByName(spec.body));
+    const Body* b = findById(bodies_, findByName(spec.body));
     if (b == nullptr)
       throw std::invalid_argument("vessel '" + n + "': unknown body '" + spec.body + "'");
     origin = b->position;
@@ -95,7 +106,7 @@ ObjectId World::addVessel(const VesselSpec& spec) {
   ObjectId baseId = 0;
   if (!spec.base.empty()) {
     baseId = findByName(spec.base);
-    if (base(baseId) == nullptr)
+    if (findById(bases_, baseId) == nullptr)
       throw std::invalid_argument("vessel '" + n + "': unknown base '" + spec.base + "'");
   }
   requireFinite(spec.position, "position of vessel '" + n + "'");
@@ -146,66 +157,42 @@ ObjectId World::addVessel(const VesselSpec& spec) {
   for (int i = 0; i < docks; ++i) v->ports.push_back(DockPort{nextId_++, 0});
   v->base = baseId;
   v->iface = std::make_unique<VESSEL>(toHandle(v->id));
-  vessels_.push_back(std::move(v));
-  vesselIds_.push_back(vessels_.back()->id);
-  vesselList_.push_back(vessels_.back().get());
+  const ObjectId id = v->id;
+  idByName_[n] = id;
+  vesselList_.push_back(v.get());
   vesselById_.resize(nextId_);
-  vesselById_[vessels_.back()->id] = vessels_.back().get();
-  idByName_[vessels_.back()->name] = vessels_.back()->id;
-  return vessels_.back()->id;
+  vesselById_[id] = std::move(v);
+  return id;
 }
 
 bool World::deleteObject(ObjectId id) {
-  auto b = std::find_if(bodies_.begin(), bodies_.end(), [&](const Body& x) { return x.id == id; });
-  if (b != bodies_.end()) {
-    idByName_.erase(b->name);
-    bodies_.erase(b);
+  auto erase = [&](auto& objects) {
+    auto o =
+        std::find_if(objects.begin(), objects.end(), [&](const auto& x) { return x.id == id; });
+    if (o == objects.end()) return false;
+    idByName_.erase(o->name);
+    objects.erase(o);
     return true;
-  }
-  auto s = std::find_if(bases_.begin(), bases_.end(), [&](const Base& x) { return x.id == id; });
-  if (s != bases_.end()) {
-    idByName_.erase(s->name);
-    bases_.erase(s);
-    return true;
-  }
-  auto v = std::find_if(vessels_.begin(), vessels_.end(),
-                        [&](const std::unique_ptr<Vessel>& x) { return x->id == id; });
-  if (v == vessels_.end()) return false;
-  const bool wasFocus = focus_ == id;
-  retiredInterfaces_.push_back(std::move((*v)->iface));
-  idByName_.erase((*v)->name);
-  vesselById_[id] = nullptr;
-  vesselIds_.erase(vesselIds_.begin() + (v - vessels_.begin()));
-  vesselList_.erase(vesselList_.begin() + (v - vessels_.begin()));
-  vessels_.erase(v);
+  };
+  if (erase(bodies_) || erase(bases_)) return true;
+  Vessel* v = vessel(id);
+  if (v == nullptr) return false;
+  retiredInterfaces().push_back(std::move(v->iface));
+  idByName_.erase(v->name);
+  vesselList_.erase(std::find(vesselList_.begin(), vesselList_.end(), v));
+  vesselById_[id].reset();
   // A port holding the deleted vessel frees.
-  for (auto& other : vessels_)
+  for (Vessel* other : vesselList_)
     for (DockPort& p : other->ports)
       if (p.docked == id) p.docked = 0;
   // The focus does not stay on a vessel that is gone: it moves to the first
   // vessel left in world order, or to none, and the modules are told, with
   // the deleted vessel's handle as the old focus.
-  if (wasFocus) {
-    focus_ = vessels_.empty() ? 0 : vessels_.front()->id;
+  if (focus_ == id) {
+    focus_ = vesselList_.empty() ? 0 : vesselList_.front()->id;
     for (ModuleLoader* m : loadedModules()) m->focusChanged(toHandle(focus_), toHandle(id));
   }
   return true;
-}
-
-Body* World::body(ObjectId id) {
-  for (Body& b : bodies_)
-    if (id != 0 && b.id == id) return &b;
-  return nullptr;
-}
-
-Base* World::base(ObjectId id) {
-  for (Base& b : bases_)
-    if (id != 0 && b.id == id) return &b;
-  return nullptr;
-}
-
-Vessel* World::vessel(ObjectId id) {
-  return const_cast<Vessel*>(static_cast<const World*>(this)->vessel(id));
 }
 
 ObjectId World::findByName(const std::string& name) const {
@@ -214,27 +201,18 @@ ObjectId World::findByName(const std::string& name) const {
 }
 
 bool World::exists(ObjectId id) const {
-  if (id == 0) return false;
-  if (vessel(id) != nullptr) return true;
-  for (const Body& b : bodies_)
-    if (b.id == id) return true;
-  for (const Base& b : bases_)
-    if (b.id == id) return true;
-  return false;
+  return vessel(id) != nullptr || findById(bodies_, id) != nullptr ||
+         findById(bases_, id) != nullptr;
 }
 
-size_t World::objectCount() const { return bodies_.size() + bases_.size() + vessels_.size(); }
+size_t World::objectCount() const { return bodies_.size() + bases_.size() + vesselList_.size(); }
 
 VECTOR3 World::globalPosition(ObjectId id) const {
-  if (id == 0) return {};
   if (const Vessel* v = vessel(id)) return v->position;
-  for (const Body& b : bodies_)
-    if (b.id == id) return b.position;
-  for (const Base& s : bases_) {
-    if (s.id != id) continue;
-    for (const Body& b : bodies_)
-      if (b.id == s.body) return b.position + s.relPos;
-    return s.relPos;  // its body has left the world
+  if (const Body* b = findById(bodies_, id)) return b->position;
+  if (const Base* s = findById(bases_, id)) {
+    const Body* b = findById(bodies_, s->body);
+    return b != nullptr ? b->position + s->relPos : s->relPos;  // its body may have left the world
   }
   return {};
 }
@@ -245,13 +223,36 @@ VECTOR3 World::globalVelocity(ObjectId id) const {
 }
 
 std::string World::objectName(ObjectId id) const {
-  if (id == 0) return {};
-  for (const Body& b : bodies_)
-    if (b.id == id) return b.name;
-  for (const Base& b : bases_)
-    if (b.id == id) return b.name;
+  if (const Body* b = findById(bodies_, id)) return b->name;
+  if (const Base* b = findById(bases_, id)) return b->name;
   const Vessel* v = vessel(id);
   return v != nullptr ? v->name : std::string();
+}
+
+ObjectId World::referenceBody(const Vessel& v) const {
+  ObjectId best = 0;
+  double strongest = -1.0;  // [m/s^2]
+  for (const Body& b : bodies_) {
+    const VECTOR3 d = v.position - b.position;
+    const double r2 = dot(d, d);
+    const double pull = r2 > 0.0 ? b.mu / r2 : INFINITY;
+    if (pull > strongest) {
+      strongest = pull;
+      best = b.id;
+    }
+  }
+  return best;
+}
+
+void World::getStatus(const Vessel& v, VESSELSTATUS& status) const {
+  status = VESSELSTATUS{};
+  const ObjectId ref = referenceBody(v);
+  status.relPos = v.position - globalPosition(ref);  // bodies stand still
+  status.relVel = v.velocity;
+  status.angVel = v.angVel;
+  status.orientation = orientationAngles(v.rotation);
+  status.refBody = toHandle(ref);
+  status.base = exists(v.base) ? toHandle(v.base) : nullptr;
 }
 
 bool World::setFocus(ObjectId id) {

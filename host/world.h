@@ -135,10 +135,10 @@ class World {
   // first vessel left (or none) and tells the loaded modules.
   bool deleteObject(ObjectId id);
 
-  Body* body(ObjectId id);
-  Base* base(ObjectId id);
-  Vessel* vessel(ObjectId id);
-  const Vessel* vessel(ObjectId id) const;
+  Vessel* vessel(ObjectId id) { return id < vesselById_.size() ? vesselById_[id].get() : nullptr; }
+  const Vessel* vessel(ObjectId id) const {
+    return id < vesselById_.size() ? vesselById_[id].get() : nullptr;
+  }
   ObjectId findByName(const std::string& name) const;  // 0 if none
   bool exists(ObjectId id) const;
   size_t objectCount() const;                 // O(1)
@@ -147,7 +147,6 @@ class World {
   VECTOR3 globalVelocity(ObjectId id) const;
   std::string objectName(ObjectId id) const;  // empty for no object
   const std::vector<Body>& bodies() const { return bodies_; }
-  const std::vector<Base>& bases() const { return bases_; }
   // Every vessel in world order; valid until a vessel is added or deleted.
   const std::vector<Vessel*>& vessels() const { return vesselList_; }
 
@@ -193,16 +192,12 @@ class World {
  private:
   std::vector<Body> bodies_;
   std::vector<Base> bases_;
-  std::vector<std::unique_ptr<Vessel>> vessels_;
-  // The vessels' ids in the same order, side by side in memory: enumerating
-  // the objects by index (a target list checks them all) touches no vessel.
-  std::vector<ObjectId> vesselIds_;
-  std::vector<Vessel*> vesselList_;  // the same order again, for vessels()
-  // Indexes kept beside the ordered lists, so that lookups by id and by name
-  // stay O(1) in worlds of many objects. Ids are handed out in sequence and
-  // never again, so the vessels are indexed by id directly: a look-up is one
-  // read, with no hashing (null for an id that is not a vessel's).
-  std::vector<Vessel*> vesselById_;
+  std::vector<Vessel*> vesselList_;  // in world order
+  // Vessels are owned by the slot of their id: ids are handed out in sequence
+  // and never again, so a look-up by id is one read, with no hashing (null for
+  // an id that is not a vessel's). Names are indexed too: lookups stay O(1) in
+  // worlds of many objects.
+  std::vector<std::unique_ptr<Vessel>> vesselById_;
   std::unordered_map<std::string, ObjectId> idByName_;
   std::vector<Screen> screens_;
   std::vector<ModeRegistration> modes_;
@@ -212,25 +207,20 @@ class World {
   std::optional<size_t> activeScreen_;  // the screen handling a key or button
   uint64_t inputBoxSerial_ = 0;         // counts opened boxes, to tell a replaced box
   char debug_[256] = {};
-  // Interfaces of deleted vessels: modules may still hold them, so they live
-  // on (past the world's end, too) and answer as for a null handle.
-  std::vector<std::unique_ptr<VESSEL>> retiredInterfaces_;
 
   void closeScreenInstance(Screen& screen);
   void openScreenInstance(Screen& screen);
+  const ModeRegistration* findMode(const std::string& name) const;  // null if not registered
+  void requireFreeName(const char* kind, const std::string& name) const;
 };
 
-// Inline: a target list asks these of every object, from another file.
-inline const Vessel* World::vessel(ObjectId id) const {
-  return id < vesselById_.size() ? vesselById_[id] : nullptr;
-}
-
+// Inline: a target list asks this of every object, from another file.
 inline ObjectId World::objectAt(size_t index) const {
   if (index < bodies_.size()) return bodies_[index].id;
   index -= bodies_.size();
   if (index < bases_.size()) return bases_[index].id;
   index -= bases_.size();
-  return index < vesselIds_.size() ? vesselIds_[index] : 0;
+  return index < vesselList_.size() ? vesselList_[index]->id : 0;
 }
 
 // Loads a module the host's way: open the library (its entry routine attaches),
@@ -242,7 +232,6 @@ class ModuleLoader {
   explicit ModuleLoader(const std::string& path);
   ~ModuleLoader();  // unloads if still loaded
   void unload();
-  bool loaded() const { return handle_ != nullptr; }
   HINSTANCE handle() const { return handle_; }
 
   void postStep(double simt, double simdt, double mjd) const;
@@ -264,5 +253,19 @@ HINSTANCE initLibHandle();
 
 // How many times Date2Int has been called in this process (modules are to cache it).
 int date2IntCalls();
+
+// A look at every thrust level a module hands the host, as it was asked for,
+// before the host takes a level that is not a finite number as 0 and clamps
+// the rest. For the fuzz harness and tests, which hold the module to levels
+// that are finite and in [-1, 1]. Null (the default) = nobody watches.
+extern void (*levelWatch)(double level);
+
+// Test-only: the stand-in host can list its objects in another order, as a
+// host that reorganises its tables may list the same objects differently
+// from one call to the next. hapiGetObjectByIndex(i) then answers the object
+// the world itself lists at permutation[i], for each of the first
+// permutation.size() objects; an index beyond them is answered unchanged.
+// Empty (the default): the world's own order. Nothing else changes.
+void setObjectPermutation(std::vector<size_t> permutation);
 
 }  // namespace halcyra

@@ -68,8 +68,7 @@ std::string applyDocking(halcyra::World& world, const Event& e) {
 
 }  // namespace
 
-std::string applyEvent(halcyra::World& world, const Scenario& /*scenario*/, const Event& e,
-                       std::vector<bool>& touched) {
+std::string applyEvent(halcyra::World& world, const Event& e, std::vector<bool>& touched) {
   switch (e.kind) {
     case EventKind::Key:
       touched[e.screen] = true;

@@ -9,12 +9,11 @@
 
 namespace sim {
 
-// Applies e at time t [s]. Marks the screens the event acted on in touched
-// (sized to the world's screens). An event that cannot act (no input box
-// open, a vessel already deleted, a port that does not exist) changes nothing
-// and returns a note saying why; otherwise returns "". A spawned vessel the
-// world refuses throws ScenarioError.
-std::string applyEvent(halcyra::World& world, const Scenario& scenario, const Event& e,
-                       std::vector<bool>& touched);
+// Applies e. Marks the screens the event acted on in touched (sized to the
+// world's screens). An event that cannot act (no input box open, a vessel
+// already deleted, a port that does not exist, a spawned vessel whose name an
+// object took meanwhile) changes nothing and returns a note saying why;
+// otherwise returns "".
+std::string applyEvent(halcyra::World& world, const Event& e, std::vector<bool>& touched);
 
 }  // namespace sim

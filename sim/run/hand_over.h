@@ -22,8 +22,8 @@ inline bool needsFullProgram(const RunOptions& o, bool serve) {
 // Replaces this process by gyrelle-sim-full, given the same arguments (argv
 // as main received it, argv[0] included): the process id, standard streams,
 // signals and exit status stay those that whoever started gyrelle-sim sees.
-// Returns only when it cannot be started, having said why on standard error;
-// the exit status to end with.
-int handOverToFullProgram(char** argv);
+// Returns only by throwing std::runtime_error, saying why it cannot be
+// started (exit 1, as for an output that cannot be written).
+void handOverToFullProgram(char** argv);
 
 }  // namespace sim

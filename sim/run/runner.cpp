@@ -1,5 +1,6 @@
 #include "sim/run/runner.h"
 
+#include <algorithm>
 #include <exception>
 #include <stdexcept>
 
@@ -70,7 +71,7 @@ RunEnd fly(const Scenario& s, const RunOptions& o, halcyra::World& world, const 
     while (nextEvent < s.events.size() && s.events[nextEvent].t <= t + kTimeSlack) {
       const Event& e = s.events[nextEvent++];
       touched.resize(world.screenCount(), false);
-      const std::string note = applyEvent(world, s, e, touched);
+      const std::string note = applyEvent(world, e, touched);
       if (!note.empty()) term.note(where(s, e, t) + note);
     }
     if (o.live) {  // the person's actions come after the scenario's at the same time
@@ -144,28 +145,26 @@ RunEnd flyScenario(const Scenario& s, const RunOptions& o, halcyra::World& world
     failure = std::current_exception();
   }
   // Every output is finished, also after a failure; the failure is reported
-  // first, with what else could not be written.
-  const std::vector<std::string> errors = outputs.finish(t, world);
+  // first, with what else could not be written (not the failed output, tried
+  // again), and keeps its kind when nothing else failed.
+  std::vector<std::string> errors = outputs.finish(t, world);
+  std::string what;
+  bool outputFailed = true;
   if (failure) {
     try {
       std::rethrow_exception(failure);
     } catch (const std::exception& e) {
-      std::string what = e.what();
-      bool more = false;
-      for (const std::string& m : errors) {
-        if (m == e.what()) continue;  // the failed output, tried again
-        what += "\ngyrelle-sim: " + m;
-        more = true;
-      }
-      if (!more) throw;
-      if (dynamic_cast<const OutputError*>(&e)) throw OutputError(what);
-      throw std::runtime_error(what);
+      errors.erase(std::remove(errors.begin(), errors.end(), e.what()), errors.end());
+      if (errors.empty()) throw;
+      what = e.what();
+      outputFailed = dynamic_cast<const OutputError*>(&e) != nullptr;
     }
   }
-  if (!errors.empty()) {
-    std::string what = errors[0];
-    for (size_t i = 1; i < errors.size(); ++i) what += "\ngyrelle-sim: " + errors[i];
-    throw OutputError(what);
+  for (size_t i = 0; i < errors.size(); ++i)
+    what += (i == 0 && !failure ? "" : "\ngyrelle-sim: ") + errors[i];
+  if (!what.empty()) {
+    if (outputFailed) throw OutputError(what);
+    throw std::runtime_error(what);
   }
   if (outputs.report() != nullptr && !o.quiet) term.note(outputs.report()->summary());
   return end;

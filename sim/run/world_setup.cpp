@@ -6,6 +6,16 @@ namespace sim {
 
 namespace {
 
+// Runs add; what the world refuses is a ScenarioError at the table that asked.
+template <class Add>
+void addAt(const Scenario& s, SourcePos pos, Add add) {
+  try {
+    add();
+  } catch (const std::invalid_argument& e) {
+    throw ScenarioError(s.file, pos, e.what());
+  }
+}
+
 // Each spawned vessel gets every check the world gives a [[vessel]], now
 // rather than as a note in the middle of the run: added to a scratch world of
 // the scenario's bodies and bases (names were checked against the run's
@@ -19,41 +29,18 @@ void checkSpawns(const Scenario& s) {
     if (e.kind != EventKind::Spawn) continue;
     halcyra::VesselSpec spec = e.spawn.spec;
     while (scratch.findByName(spec.name) != 0) spec.name += "'";
-    try {
-      scratch.deleteObject(scratch.addVessel(spec));
-    } catch (const std::invalid_argument& err) {
-      throw ScenarioError(s.file, e.spawn.pos, err.what());
-    }
+    addAt(s, e.spawn.pos, [&] { scratch.deleteObject(scratch.addVessel(spec)); });
   }
 }
 
 }  // namespace
 
 void buildWorld(const Scenario& s, halcyra::World& world) {
-  auto refused = [&](SourcePos pos, const std::exception& e) {
-    return ScenarioError(s.file, pos, e.what());
-  };
-  for (const BodyEntry& b : s.bodies) {
-    try {
-      world.addBody(b.name, b.mu, b.radius, b.position);
-    } catch (const std::invalid_argument& e) {
-      throw refused(b.pos, e);
-    }
-  }
-  for (const BaseEntry& b : s.bases) {
-    try {
-      world.addBase(b.name, b.body, b.position);
-    } catch (const std::invalid_argument& e) {
-      throw refused(b.pos, e);
-    }
-  }
-  for (const VesselEntry& v : s.vessels) {
-    try {
-      world.addVessel(v.spec);
-    } catch (const std::invalid_argument& e) {
-      throw refused(v.pos, e);
-    }
-  }
+  for (const BodyEntry& b : s.bodies)
+    addAt(s, b.pos, [&] { world.addBody(b.name, b.mu, b.radius, b.position); });
+  for (const BaseEntry& b : s.bases)
+    addAt(s, b.pos, [&] { world.addBase(b.name, b.body, b.position); });
+  for (const VesselEntry& v : s.vessels) addAt(s, v.pos, [&] { world.addVessel(v.spec); });
   checkSpawns(s);
   const std::string focus =
       !s.focus.empty() ? s.focus : (s.vessels.empty() ? "" : s.vessels.front().spec.name);

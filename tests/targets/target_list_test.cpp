@@ -2,9 +2,8 @@
 // objects that have left the world.
 #include <random>
 
-#include "vessel/trim_selection.h"
-#include "host/object_permutation.h"
 #include "target_world.h"
+#include "vessel/trim_selection.h"
 
 namespace {
 

@@ -1,15 +1,9 @@
-// gyrelle-sim: flies a scenario with the module loaded and writes what the
-// screens showed. Exit status: 0 done, 1 an output or the module failed or the
-// flight broke down, 2 the scenario or the command line is wrong, 128 + the
-// signal number when interrupted (platform/interrupt.h).
-//
-// Built twice on Linux: the lean gyrelle-sim (GYRELLE_LEAN), without the live
-// server and the pictures, which hands a command line that asks for them over
-// to gyrelle-sim-full, with everything (sim/run/hand_over.h).
-#include <CLI/CLI.hpp>
-#include <climits>
+#include "sim/command_line.h"
+
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <optional>
 
 #include "platform/interrupt.h"
 #include "platform/library.h"
@@ -17,58 +11,78 @@
 #include "sim/outputs/output_paths.h"
 #include "sim/outputs/run_outputs.h"
 #include "sim/run/run_bounds.h"
-#include "sim/run/runner.h"
+#include "sim/run/time_slack.h"
 #include "sim/scenario/default_scenario.h"
-#include "sim/scenario/scenario.h"
-#ifdef GYRELLE_LEAN
-#include "sim/run/hand_over.h"
-#endif
-#ifdef GYRELLE_SERVE
-#include "sim/serve/serve_options.h"
-#if !defined(GYRELLE_LEAN)
-#include "sim/serve/serve.h"
-#endif
-#endif
 
+namespace sim {
 namespace {
 
 constexpr int kExitFailed = 1;
 constexpr int kExitBadScenario = 2;
 
-// A number that is finite: "nan" and "inf" would never end the run or would
-// sample at every step.
-const CLI::Validator kFinite(
-    [](std::string& text) {
-      try {
-        if (std::isfinite(std::stod(text))) return std::string();
-      } catch (const std::exception&) {
-      }
-      return text + " is not a finite number";
-    },
-    "FINITE");
-
-// Sign checks with short messages (CLI11's own name the whole double range).
-CLI::Validator signCheck(bool zeroAllowed) {
+// A finite number of a sign, with short messages (CLI11's own name the whole
+// double range): "nan" and "inf" would never end the run or would sample at
+// every step.
+CLI::Validator finiteNumber(bool zeroAllowed) {
   return CLI::Validator(
       [zeroAllowed](std::string& text) {
-        double v = 0.0;
+        double v = NAN;
         try {
           v = std::stod(text);
         } catch (const std::exception&) {
-          return std::string();  // kFinite names it
         }
+        if (!std::isfinite(v)) return text + " is not a finite number";
         if (v > 0.0 || (zeroAllowed && v == 0.0)) return std::string();
         return text + (zeroAllowed ? " is negative" : " is not positive");
       },
-      zeroAllowed ? "NOT NEGATIVE" : "POSITIVE");
+      zeroAllowed ? "(FINITE) AND (NOT NEGATIVE)" : "(FINITE) AND (POSITIVE)");
 }
-const CLI::Validator kPositive = kFinite & signCheck(false);
-const CLI::Validator kNotNegative = kFinite & signCheck(true);
+const CLI::Validator kPositive = finiteNumber(false);
+const CLI::Validator kNotNegative = finiteNumber(true);
+
+// The times the command line gives (empty = not given).
+struct CommandLineTimes {
+  std::optional<double> until;           // [s]
+  std::optional<double> frameEvery;      // [s]
+  std::optional<double> telemetryEvery;  // [s]
+};
+
+std::string seconds(double t) {
+  char text[48];
+  std::snprintf(text, sizeof text, "%g s", t);
+  return text;
+}
+
+// An interval given on the command line, or the default (at least one step).
+double interval(const std::optional<double>& given, double fallback, double step,
+                const char* option) {
+  if (!given) return std::max(fallback, step);
+  if (*given < step - kTimeSlack)
+    throw UsageError(std::string(option) + " " + seconds(*given) +
+                     " is below the scenario's step of " + seconds(step));
+  return *given;
+}
+
+// Puts the run's times into the options: those given, checked against the
+// scenario's step, else the scenario's until and the default intervals (never
+// below the step). Throws UsageError for a run of more than kMaxSteps steps or
+// an interval below the step.
+void setRunTimes(const Scenario& s, const CommandLineTimes& times, RunOptions& o) {
+  o.until = times.until.value_or(s.until);
+  if (times.until && stepsToReach(o.until, s.step) > kMaxSteps)
+    throw UsageError("--until " + seconds(o.until) + " takes more than 1e9 steps of " +
+                     seconds(s.step));
+  o.frameEvery = interval(times.frameEvery, o.frameEvery, s.step, "--frame-every");
+  if (o.frameEvery < kMinFrameEvery)
+    throw UsageError("--frame-every " + seconds(o.frameEvery) +
+                     " is below 0.001 s, the resolution of the frame names");
+  o.telemetryEvery = interval(times.telemetryEvery, o.telemetryEvery, s.step, "--telemetry-every");
+}
 
 }  // namespace
 
-int main(int argc, char** argv) {
-  sim::writeStandardStreamsAsBytes();
+int runCommandLine(int argc, char** argv, const Program& program) {
+  writeStandardStreamsAsBytes();
   CLI::App app{
       "gyrelle-sim: flies a scenario with the Gyrelle module loaded, headless.\n"
       "Without SCENARIO it flies the built-in default scenario."};
@@ -76,8 +90,8 @@ int main(int argc, char** argv) {
   // take an argument starting with '/' (an absolute path under Wine) as one.
   app.allow_windows_style_options(false);
   std::string scenarioPath;
-  sim::CommandLineTimes times;
-  sim::RunOptions o;
+  CommandLineTimes times;
+  RunOptions o;
   o.module = libraryBesideProgram("gyrelle");
   app.add_option("SCENARIO", scenarioPath, "scenario file (TOML)");
   app.add_option("--until", times.until,
@@ -103,10 +117,7 @@ int main(int argc, char** argv) {
       ->capture_default_str()
       ->check(kPositive);
   app.add_flag("--quiet", o.quiet, "no progress bar and no report summary");
-#ifdef GYRELLE_SERVE
-  sim::ServeOptions serve;
-  sim::addServeOptions(app, serve);
-#endif
+  program.addOptions(app);
   app.set_version_flag("--version", std::string("gyrelle-sim ") + GYRELLE_VERSION);
   app.footer(
       "Exit status: 0 done, 1 an output or the module failed or a state is no longer finite, "
@@ -128,37 +139,28 @@ int main(int argc, char** argv) {
   try {
     std::string text, file;
     if (scenarioPath.empty()) {
-      text = sim::kDefaultScenario;
+      text = kDefaultScenario;
       file = "default.toml";
     } else {
       file = scenarioPath;
-      text = sim::readScenarioFile(scenarioPath);
+      text = readScenarioFile(scenarioPath);
     }
-    const sim::Scenario scenario = sim::parseScenario(text, file);
-    sim::setRunTimes(scenario, times, o);
-    sim::checkOutputPaths(scenarioPath, o);
-#ifdef GYRELLE_LEAN
-    // Checked here first, so that gyrelle-sim's own program is refused as an
-    // output also when gyrelle-sim-full writes them.
-    if (sim::needsFullProgram(o, serve.serve)) return sim::handOverToFullProgram(argv);
-#endif
-    sim::watchInterrupts();
-#if defined(GYRELLE_SERVE) && !defined(GYRELLE_LEAN)
-    const sim::RunEnd end =
-        serve.serve ? sim::serveScenario(scenario, text, o, serve) : sim::runScenario(scenario, o);
-#else
-    const sim::RunEnd end = sim::runScenario(scenario, o);
-#endif
+    const Scenario scenario = parseScenario(text, file);
+    setRunTimes(scenario, times, o);
+    checkOutputPaths(scenarioPath, o);
+    program.beforeRun(o);
+    watchInterrupts();
+    const RunEnd end = program.fly(scenario, text, o);
     if (end.interruptStatus != 0) {
       std::fflush(stdout);
       std::fprintf(stderr, "gyrelle-sim: interrupted at t = %.3f\n", end.t);
       status = end.interruptStatus;
     }
-  } catch (const sim::ScenarioError& e) {
+  } catch (const ScenarioError& e) {
     std::fflush(stdout);
     std::fprintf(stderr, "%s\n", e.what());
     status = kExitBadScenario;
-  } catch (const sim::UsageError& e) {
+  } catch (const UsageError& e) {
     std::fflush(stdout);
     std::fprintf(stderr, "gyrelle-sim: %s\n", e.what());
     status = kExitBadScenario;
@@ -167,6 +169,8 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "gyrelle-sim: %s\n", e.what());
     status = kExitFailed;
   }
-  sim::releasePictureCaches();
+  releasePictureCaches();
   return status;
 }
+
+}  // namespace sim
