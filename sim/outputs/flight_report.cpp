@@ -21,7 +21,8 @@ bool settled(ScreenFigures& s, double t, const PageReading& page) {
     std::optional<Sample>& earlier = s.earlierDeviation[i];
     if (last && last->t < t) earlier = last;  // a second redraw at t keeps the one before t
     last = Sample{t, *page.deviation[i]};
-    all = settledSample(*last, earlier, kSettledDeviationDeg, kSettledRateDegS) && all;
+    all = settledSample(*last, earlier, kSettledDeviationDeg, kSettledRateDegS, kPageResolution) &&
+          all;
   }
   return all;
 }

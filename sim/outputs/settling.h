@@ -21,15 +21,22 @@ struct Sample {
   double value = 0.0;
 };
 
+// The smallest change a page figure shows: its two decimals. A figure that
+// changes by one last digit between two redraws half a second apart has not
+// moved by 0.02 per second; it has crossed a rounding boundary.
+constexpr double kPageResolution = 0.01;
+
 // value at t is settled after previous (none: no sample before it, so its
 // rate of change is unknown and it does not settle): |value| <= within and
-// |value - previous| / (t - previous.t) <= rateWithin [unit / s].
+// |value - previous| <= rateWithin * (t - previous.t) + resolution, rateWithin
+// in [unit / s], resolution the smallest change the samples show (0 for
+// figures not read off a page).
 inline bool settledSample(const Sample& now, const std::optional<Sample>& previous, double within,
-                          double rateWithin) {
+                          double rateWithin, double resolution) {
   if (!(std::fabs(now.value) <= within + kSettleSlack)) return false;
   if (!previous || !(now.t > previous->t)) return false;
-  const double rate = (now.value - previous->value) / (now.t - previous->t);
-  return std::fabs(rate) <= rateWithin + kSettleSlack;
+  const double change = std::fabs(now.value - previous->value);
+  return change <= rateWithin * (now.t - previous->t) + resolution + kSettleSlack;
 }
 
 }  // namespace sim

@@ -30,6 +30,10 @@ double badness(const Condition& c, double v) {
 
 }  // namespace
 
+double resolution(const FigureName& f) {
+  return f.source == FigureSource::Screen ? kPageResolution : 0.0;
+}
+
 bool passesOnce(const Condition& c, const FigureValue& v) {
   if (!v.present) return false;
   switch (c.test) {
@@ -53,12 +57,13 @@ std::string valueText(const FigureValue& v) {
   return figureText(v.number);
 }
 
-bool SettleRun::sample(double t, const FigureValue& v, double within, double rateWithin) {
+bool SettleRun::sample(double t, const FigureValue& v, double within, double rateWithin,
+                       double resolution) {
   bool settled = false;
   if (v.present && std::isfinite(v.number)) {
     if (last_ && last_->t < t) earlier_ = last_;
     last_ = Sample{t, v.number};
-    settled = settledSample(*last_, earlier_, within, rateWithin);
+    settled = settledSample(*last_, earlier_, within, rateWithin, resolution);
   } else {
     last_.reset();
     earlier_.reset();
@@ -86,7 +91,7 @@ void FigureJudge::sample(double t, const FigureValue& v) {
   if (c.test == TestKind::Settle) {
     // The run of settled samples is followed before the window too: the rate
     // of change of the window's first sample needs the one before.
-    const bool settled = !done_ && settle_.sample(t, v, c.limit, c.rateLimit);
+    const bool settled = !done_ && settle_.sample(t, v, c.limit, c.rateLimit, resolution(figure_));
     if (done_ || !inWindow(t)) return;
     ++samples_;
     if (settled && t - *settle_.since() >= c.forSeconds - kTimeSlack) {

@@ -29,6 +29,10 @@ namespace sim {
 // Whether one value passes c's test on its own (not the settle test).
 bool passesOnce(const Condition& c, const FigureValue& v);
 
+// The smallest change f's samples show: the page's resolution for a screen
+// figure, none for telemetry.
+double resolution(const FigureName& f);
+
 // A figure's value in a message: the number, "blank" or the quoted text.
 std::string valueText(const FigureValue& v);
 
@@ -36,7 +40,8 @@ std::string valueText(const FigureValue& v);
 class SettleRun {
  public:
   // Takes the sample at t [s]; returns whether it is settled.
-  bool sample(double t, const FigureValue& v, double within, double rateWithin);
+  // resolution: the smallest change the samples show (settling.h).
+  bool sample(double t, const FigureValue& v, double within, double rateWithin, double resolution);
   // [s] the first sample of the current settled run; none when unsettled.
   std::optional<double> since() const { return since_; }
 

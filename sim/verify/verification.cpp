@@ -73,7 +73,8 @@ void Verification::redrawn(const Redraw& r) {
     for (size_t i = 0; i < c.figures.size(); ++i) {
       w->last[i] = screenFigure(r.page(), c.figures[i].name);
       w->lastAt[i] = r.t;
-      if (c.test == TestKind::Settle) w->runs[i].sample(r.t, w->last[i], c.limit, c.rateLimit);
+      if (c.test == TestKind::Settle)
+        w->runs[i].sample(r.t, w->last[i], c.limit, c.rateLimit, resolution(c.figures[i]));
     }
   }
 }
@@ -98,7 +99,8 @@ std::vector<const Event*> Verification::eventsDue(double t, halcyra::World& worl
       for (size_t i = 0; i < c.figures.size(); ++i) {
         w->last[i] = v ? telemetryFigure(world, *v, c.figures[i].name) : FigureValue{};
         w->lastAt[i] = t;
-        if (c.test == TestKind::Settle) w->runs[i].sample(t, w->last[i], c.limit, c.rateLimit);
+        if (c.test == TestKind::Settle)
+          w->runs[i].sample(t, w->last[i], c.limit, c.rateLimit, resolution(c.figures[i]));
       }
     }
     if (trigger.timeout && t > trigger.after + *trigger.timeout + kTimeSlack) {
