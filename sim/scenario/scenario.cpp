@@ -74,6 +74,7 @@ BaseEntry readBase(const TomlValue& t, const TomlDocument& doc) {
   b.body = r.required(r.string("body"), "body");
   b.bodyPos = r.valuePos("body");
   b.position = r.required(r.vector("position"), "position");
+  b.positionPos = r.valuePos("position");
   r.finish();
   return b;
 }
@@ -174,8 +175,10 @@ VesselEntry readVessel(const TomlValue& t, const TomlDocument& doc, const std::s
         r.fail(r.valuePos(k), "'" + std::string(k) + "' and 'orbit' exclude each other");
     e.orbitPos = r.valuePos("orbit");
     e.orbit = readOrbit(*r.node("orbit"), doc);
+    e.positionPos = e.orbitPos;
   } else {
     v.position = r.required(r.vector("position"), "position");
+    e.positionPos = r.valuePos("position");
     v.velocity = r.required(r.vector("velocity"), "velocity");
   }
   v.orientation = r.vector("orientation").value_or(VECTOR3{});
