@@ -13,6 +13,7 @@
 #include "sim/run/run_bounds.h"
 #include "sim/run/time_slack.h"
 #include "sim/scenario/default_scenario.h"
+#include "sim/scenario/strict_checks.h"
 
 namespace sim {
 namespace {
@@ -119,6 +120,10 @@ int runCommandLine(int argc, char** argv, const Program& program) {
   app.add_option("--junit", o.junitPath,
                  "write the expectations' results as JUnit XML (a test case per expectation)");
   app.add_flag("--quiet", o.quiet, "no progress bar and no report summary");
+  app.add_flag("--strict", o.strict,
+               "refuse before the run what would otherwise only be noted or ignored: an event "
+               "after the end, a vessel or base inside a body, a level out of range, an unknown "
+               "button label, a key given as a bare digit");
   program.addOptions(app);
   app.set_version_flag("--version", std::string("gyrelle-sim ") + GYRELLE_VERSION);
   app.footer(
@@ -150,6 +155,7 @@ int runCommandLine(int argc, char** argv, const Program& program) {
     }
     const Scenario scenario = parseScenario(text, file);
     setRunTimes(scenario, times, o);
+    if (o.strict) checkStrictly(scenario, o.until);
     checkOutputPaths(scenarioPath, o);
     program.beforeRun(o);
     watchInterrupts();

@@ -12,6 +12,7 @@
 #include "sim/run/terminal.h"
 #include "sim/run/time_slack.h"
 #include "sim/run/world_setup.h"
+#include "sim/scenario/strict_checks.h"
 
 namespace sim {
 namespace {
@@ -135,6 +136,7 @@ RunEnd flyScenario(const Scenario& s, const RunOptions& o, halcyra::World& world
                    const PostStep& postStep) {
   checkModes(s, modeNames(world));
   buildWorld(s, world);
+  if (o.strict) checkButtonLabelsStrictly(s, world);
   RunOutputs outputs(o, s, world);
   bool stdoutTaken = o.dumpPath == "-" || o.telemetryPath == "-";
   for (const std::string* path :

@@ -40,6 +40,7 @@ struct RunOptions {
   double gifSpeed = 10.0;       // animation time per simulation time
   double gifEvery = 0.0;        // [s] between GIF frames; 0 = every redraw
   LiveHooks* live = nullptr;    // a live flight's actions and pacing; null = scripted
+  bool strict = false;          // refuse what a run would only note (strict_checks.h)
   // Outputs the caller keeps, fed and finished with the run's own (a live
   // flight's record).
   std::vector<Output*> more;

@@ -75,6 +75,7 @@ BaseEntry readBase(const TomlValue& t, const TomlDocument& doc) {
   b.body = r.required(r.string("body"), "body");
   b.bodyPos = r.valuePos("body");
   b.position = r.required(r.vector("position"), "position");
+  b.positionPos = r.valuePos("position");
   r.finish();
   return b;
 }
@@ -125,19 +126,47 @@ halcyra::Thruster readThruster(const TomlValue& t, const TomlDocument& doc) {
 
 // orbit = { periapsis_altitude, apoapsis_altitude, inclination, ascending_node,
 //           argument_of_periapsis, true_anomaly }   [m], [rad]
+// or, circular: orbit = { altitude, inclination = 0, ascending_node = 0,
+//           true_anomaly = 0 }, the periapsis put at the ascending node so that
+//           the true anomaly is the angle from the node (the argument of latitude).
 OrbitPlacement readOrbit(const TomlValue& n, const TomlDocument& doc) {
   if (!n.is_table()) doc.fail(n, "'orbit' must be a table");
   TableReader r(n, doc, "orbit");
   OrbitPlacement o;
-  o.periapsisAltitude = r.required(r.number("periapsis_altitude"), "periapsis_altitude");
-  o.apoapsisAltitude = r.required(r.number("apoapsis_altitude"), "apoapsis_altitude");
-  r.check(o.apoapsisAltitude >= o.periapsisAltitude, "apoapsis_altitude",
-          "must not be below periapsis_altitude (only closed orbits)");
-  o.inclination = r.required(r.number("inclination"), "inclination");
+  if (r.has("altitude")) {
+    for (const char* k : {"periapsis_altitude", "apoapsis_altitude", "argument_of_periapsis"})
+      if (r.has(k))
+        r.fail(r.valuePos(k),
+               "'" + std::string(k) +
+                   "' and 'altitude' exclude each other (altitude: a circular orbit)");
+    o.periapsisAltitude = o.apoapsisAltitude = *r.number("altitude");
+    o.inclination = r.number("inclination").value_or(0.0);
+    o.ascendingNode = r.number("ascending_node").value_or(0.0);
+    o.trueAnomaly = r.number("true_anomaly").value_or(0.0);
+  } else {
+    // Every element missing is named at once, rather than one per attempt.
+    const char* const elements[] = {"periapsis_altitude", "apoapsis_altitude",     "inclination",
+                                    "ascending_node",     "argument_of_periapsis", "true_anomaly"};
+    std::vector<std::string> absent;
+    for (const char* k : elements)
+      if (!r.has(k)) absent.emplace_back(k);
+    std::string missing;
+    for (size_t i = 0; i < absent.size(); ++i)
+      missing += (i == 0 ? "" : i + 1 == absent.size() ? " and " : ", ") + absent[i];
+    if (!absent.empty())
+      r.fail(r.tablePos(), "orbit needs " + missing +
+                               " (or 'altitude', with an optional inclination, ascending_node "
+                               "and true_anomaly, for a circular orbit)");
+    o.periapsisAltitude = *r.number("periapsis_altitude");
+    o.apoapsisAltitude = *r.number("apoapsis_altitude");
+    r.check(o.apoapsisAltitude >= o.periapsisAltitude, "apoapsis_altitude",
+            "must not be below periapsis_altitude (only closed orbits)");
+    o.inclination = *r.number("inclination");
+    o.ascendingNode = *r.number("ascending_node");
+    o.argumentOfPeriapsis = *r.number("argument_of_periapsis");
+    o.trueAnomaly = *r.number("true_anomaly");
+  }
   r.check(o.inclination >= 0.0 && o.inclination <= kPi, "inclination", "must be 0 to pi");
-  o.ascendingNode = r.required(r.number("ascending_node"), "ascending_node");
-  o.argumentOfPeriapsis = r.required(r.number("argument_of_periapsis"), "argument_of_periapsis");
-  o.trueAnomaly = r.required(r.number("true_anomaly"), "true_anomaly");
   r.finish();
   return o;
 }
@@ -175,8 +204,10 @@ VesselEntry readVessel(const TomlValue& t, const TomlDocument& doc, const std::s
         r.fail(r.valuePos(k), "'" + std::string(k) + "' and 'orbit' exclude each other");
     e.orbitPos = r.valuePos("orbit");
     e.orbit = readOrbit(*r.node("orbit"), doc);
+    e.positionPos = e.orbitPos;
   } else {
     v.position = r.required(r.vector("position"), "position");
+    e.positionPos = r.valuePos("position");
     v.velocity = r.required(r.vector("velocity"), "velocity");
   }
   v.orientation = r.vector("orientation").value_or(VECTOR3{});

@@ -44,7 +44,7 @@ struct BaseEntry {
   std::string name;
   std::string body;
   VECTOR3 position{};  // relative to its body, global axes [m]
-  SourcePos pos, bodyPos;
+  SourcePos pos, bodyPos, positionPos;
 };
 
 struct VesselEntry {
@@ -53,6 +53,7 @@ struct VesselEntry {
   // the body's mu and radius once the bodies are known.
   std::optional<OrbitPlacement> orbit;
   SourcePos pos, bodyPos, classPos, basePos, orbitPos;
+  SourcePos positionPos;  // the position's value, or the orbit's
 };
 
 struct ScreenEntry {
@@ -79,9 +80,11 @@ enum class EventKind {
 
 struct Event {
   double t = 0.0;  // [s]
+  SourcePos tPos;
   EventKind kind = EventKind::Key;
   size_t screen = 0;
   uint32_t key = 0;
+  bool keyByScanCode = false;  // Key: given as a number rather than a name
   int32_t button = 0;
   std::string buttonLabel;  // a button named by its label, found when the event runs
   bool release = false;
@@ -98,6 +101,7 @@ struct Event {
   SourcePos pos, screenPos;
   SourcePos valuePos;  // the action's value; for Dock and Undock, the vessel's name in it
   SourcePos otherPos;  // Dock: the other vessel's name
+  SourcePos rotPos, linPos, enginePos;  // Levels: each level vector given
   // A conditional event: runs when its condition first holds rather than at t.
   std::optional<EventTrigger> trigger;
 };

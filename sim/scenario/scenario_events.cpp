@@ -67,6 +67,7 @@ void readKey(TableReader& r, Event& e) {
   const int64_t k = *r.integer("key");
   r.check(k >= 0 && k <= 0xffff, "key", "must be a scan code 0 to 65535 or a key name");
   e.key = uint32_t(k);
+  e.keyByScanCode = true;
 }
 
 }  // namespace
@@ -80,6 +81,7 @@ Event readEvent(const TomlValue& table, const TomlDocument& doc) {
     e.t = e.trigger->after;
   } else {
     e.t = r.required(r.number("t"), "t");
+    e.tPos = r.valuePos("t");
     r.check(e.t >= 0.0, "t", "must not be negative");
   }
   if (auto s = r.integer("screen")) {
@@ -160,6 +162,9 @@ Event readEvent(const TomlValue& table, const TomlDocument& doc) {
       e.rot = r.vector("rot");
       e.lin = r.vector("lin");
       e.engine = r.vector("engine");
+      e.rotPos = r.valuePos("rot");
+      e.linPos = r.valuePos("lin");
+      e.enginePos = r.valuePos("engine");
       if (!e.rot && !e.lin && !e.engine)
         r.fail(e.valuePos, "'vessel' in [[event]] needs rot, lin or engine levels");
       break;

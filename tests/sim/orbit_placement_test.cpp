@@ -78,27 +78,37 @@ TEST_F(OrbitScenario, PlacesTheVesselAndASpawnWhereTheElementsSay) {
 name = "Placed"
 body = "Earth"
 orbit = { periapsis_altitude = 200e3, apoapsis_altitude = 400e3, inclination = 0.9, ascending_node = 1.2, argument_of_periapsis = 0.4, true_anomaly = 2.0 }
+[[vessel]]
+name = "Circling"
+body = "Earth"
+orbit = { altitude = 400e3, inclination = 0.9, ascending_node = 0.3, true_anomaly = 1.0 }
 [[event]]
 t = 0.0
-spawn = { name = "Spawned", body = "Earth", orbit = { periapsis_altitude = 300e3, apoapsis_altitude = 300e3, inclination = 0.0, ascending_node = 0.0, argument_of_periapsis = 0.0, true_anomaly = 0.0 } }
+spawn = { name = "Spawned", body = "Earth", orbit = { altitude = 300e3 } }
 )";
   const simtest::RunResult r =
       run({writeScenario("o.toml", text), "--telemetry", path("t.csv"), "--quiet"});
   ASSERT_EQ(r.status, 0) << r.err;
   const auto rows = simtest::lines(simtest::readFile(path("t.csv")));
-  const sim::StateVector want =
-      sim::stateFromOrbit({200e3, 400e3, 0.9, 1.2, 0.4, 2.0}, kMu, kRadius);
-  ASSERT_GE(rows.size(), 3u);
-  std::vector<double> cells;
-  std::istringstream in(rows[1].substr(rows[1].find("Earth,") + 6));
-  for (std::string c; std::getline(in, c, ',');) cells.push_back(std::stod(c));
-  EXPECT_NEAR(cells.at(0), want.position.x, 1e-3);
-  EXPECT_NEAR(cells.at(1), want.position.y, 1e-3);
-  EXPECT_NEAR(cells.at(2), want.position.z, 1e-3);
-  EXPECT_NEAR(cells.at(3), want.velocity.x, 1e-6);
-  EXPECT_NEAR(cells.at(4), want.velocity.y, 1e-6);
-  EXPECT_NEAR(cells.at(5), want.velocity.z, 1e-6);
-  EXPECT_EQ(rows[2].rfind("0.000,Spawned,Earth,6671010,0,0,0,7729.8", 0), 0u) << rows[2];
+  // A circular orbit from its altitude: the periapsis at the node, so that the
+  // true anomaly is the angle from the node.
+  const sim::StateVector want[] = {
+      sim::stateFromOrbit({200e3, 400e3, 0.9, 1.2, 0.4, 2.0}, kMu, kRadius),
+      sim::stateFromOrbit({400e3, 400e3, 0.9, 0.3, 0.0, 1.0}, kMu, kRadius)};
+  ASSERT_GE(rows.size(), 4u);
+  for (size_t i = 0; i < 2; ++i) {
+    std::vector<double> cells;
+    std::istringstream in(rows[i + 1].substr(rows[i + 1].find("Earth,") + 6));
+    for (std::string c; std::getline(in, c, ',');) cells.push_back(std::stod(c));
+    EXPECT_NEAR(cells.at(0), want[i].position.x, 1e-3);
+    EXPECT_NEAR(cells.at(1), want[i].position.y, 1e-3);
+    EXPECT_NEAR(cells.at(2), want[i].position.z, 1e-3);
+    EXPECT_NEAR(cells.at(3), want[i].velocity.x, 1e-6);
+    EXPECT_NEAR(cells.at(4), want[i].velocity.y, 1e-6);
+    EXPECT_NEAR(cells.at(5), want[i].velocity.z, 1e-6);
+  }
+  // Inclination, node and anomaly default to 0: on +x, moving along +y.
+  EXPECT_EQ(rows[3].rfind("0.000,Spawned,Earth,6671010,0,0,0,7729.8", 0), 0u) << rows[3];
 }
 
 TEST_F(OrbitScenario, RefusesWhatIsNoClosedOrbitAboveTheCentre) {
@@ -120,8 +130,11 @@ TEST_F(OrbitScenario, RefusesWhatIsNoClosedOrbitAboveTheCentre) {
       {"orbit = { periapsis_altitude = 2e5, apoapsis_altitude = 2e5, inclination = 4.0, "
        "ascending_node = 0, argument_of_periapsis = 0, true_anomaly = 0 }\n",
        "must be 0 to pi"},
-      {"orbit = { periapsis_altitude = 2e5, apoapsis_altitude = 2e5, inclination = 0.0 }\n",
-       "ascending_node"},
+      {"orbit = { periapsis_altitude = 2e5, inclination = 0.0 }\n",
+       "orbit needs apoapsis_altitude, ascending_node, argument_of_periapsis and true_anomaly"},
+      {"orbit = { altitude = 2e5, periapsis_altitude = 2e5 }\n",
+       "'periapsis_altitude' and 'altitude' exclude each other"},
+      {"orbit = { altitude = 2e5, inclination = -0.1 }\n", "must be 0 to pi"},
       {"orbit = { " + full + ", eccentricity = 0.1 }\n", "eccentricity"},
   };
   for (const Case& c : cases) {

@@ -1,0 +1,133 @@
+#include "sim/scenario/strict_checks.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <optional>
+
+#include "sim/run/run_bounds.h"
+#include "sim/scenario/key_names.h"
+
+namespace sim {
+namespace {
+
+constexpr uint32_t kLastBareDigit = 9;  // key = 0 .. 9 reads as a digit key
+
+std::string number(double v) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%.10g", v);
+  return text;
+}
+
+// The first complaint in file order.
+struct FirstProblem {
+  std::optional<SourcePos> pos;
+  std::string what;
+  void add(SourcePos at, const std::string& message) {
+    if (pos && !(at < *pos)) return;
+    pos = at;
+    what = message;
+  }
+};
+
+// A place relative to a body, checked against every body of the scenario
+// (bodies are fixed in space).
+void checkOutsideBodies(const Scenario& s, const std::string& what, const std::string& bodyName,
+                        const VECTOR3& relative, SourcePos at, FirstProblem& problem) {
+  const auto own = std::find_if(s.bodies.begin(), s.bodies.end(),
+                                [&](const BodyEntry& b) { return b.name == bodyName; });
+  if (own == s.bodies.end()) return;                // named by checkNames already
+  const VECTOR3 global = own->position + relative;  // [m]
+  for (const BodyEntry& b : s.bodies) {
+    const VECTOR3 d = global - b.position;
+    const double distance = std::sqrt(d.x * d.x + d.y * d.y + d.z * d.z);  // [m]
+    if (distance < b.radius)
+      problem.add(at, what + " lies " + number(b.radius - distance) + " m below the surface of '" +
+                          b.name + "' (radius " + number(b.radius) + " m)");
+  }
+}
+
+void checkLevels(const std::optional<VECTOR3>& levels, SourcePos at, const char* key, double low,
+                 FirstProblem& problem) {
+  if (!levels) return;
+  for (const double level : {levels->x, levels->y, levels->z})
+    if (level < low || level > 1.0) {
+      problem.add(at, "'" + std::string(key) + "' level " + number(level) + " is outside " +
+                          number(low) + " to 1; the host would hold it at " +
+                          number(std::clamp(level, low, 1.0)));
+      return;
+    }
+}
+
+}  // namespace
+
+void checkStrictly(const Scenario& s, double until) {
+  FirstProblem problem;
+  // The last time the loop reaches: whole steps, the first at or past until.
+  const double end = stepsToReach(until, s.step) * s.step;  // [s]
+  for (const BaseEntry& b : s.bases)
+    checkOutsideBodies(s, "base '" + b.name + "'", b.body, b.position, b.positionPos, problem);
+  for (const VesselEntry& v : s.vessels)
+    checkOutsideBodies(s, "vessel '" + v.spec.name + "'", v.spec.body, v.spec.position,
+                       v.positionPos, problem);
+  for (const Event& e : s.events) {
+    if (e.t > end + kTimeSlack)
+      problem.add(e.tPos, "the event at t = " + number(e.t) + " s never runs: the run ends at " +
+                              number(end) + " s");
+    switch (e.kind) {
+      case EventKind::Key:
+        if (e.keyByScanCode && e.key <= kLastBareDigit)
+          problem.add(e.valuePos, "key = " + std::to_string(e.key) + " is a scan code" +
+                                      (keyNameOfScanCode(e.key).empty()
+                                           ? std::string(" of no key")
+                                           : " (the key " + keyNameOfScanCode(e.key) + ")") +
+                                      "; for the key " + std::to_string(e.key) + " write key = \"" +
+                                      std::to_string(e.key) + "\"");
+        break;
+      case EventKind::Levels:
+        checkLevels(e.rot, e.rotPos, "rot", -1.0, problem);
+        checkLevels(e.lin, e.linPos, "lin", -1.0, problem);
+        checkLevels(e.engine, e.enginePos, "engine", 0.0, problem);
+        break;
+      case EventKind::Spawn:
+        checkOutsideBodies(s, "vessel '" + e.spawn.spec.name + "'", e.spawn.spec.body,
+                           e.spawn.spec.position, e.spawn.positionPos, problem);
+        break;
+      default:
+        break;
+    }
+  }
+  if (problem.pos) throw ScenarioError(s.file, *problem.pos, problem.what);
+}
+
+void checkButtonLabelsStrictly(const Scenario& s, halcyra::World& world) {
+  std::vector<std::string> shown;  // each screen's mode as the events go ("" = none)
+  for (const ScreenEntry& sc : s.screens) shown.push_back(sc.mode);
+  auto labelsOf = [&](const std::string& mode) -> std::optional<std::vector<std::string>> {
+    for (size_t i = 0; i < world.screenCount(); ++i)
+      if (world.screen(i).mode == mode && world.screen(i).instance != nullptr)
+        return buttonLabels(world.screen(i).instance);
+    return std::nullopt;
+  };
+  for (const Event& e : s.events) {  // in time order
+    if (e.kind == EventKind::Mode && e.screen < shown.size()) shown[e.screen] = e.modeName;
+    if (e.kind != EventKind::Button || e.buttonLabel.empty()) continue;
+    const std::string screen = "screen " + std::to_string(e.screen);
+    const std::string& mode = e.screen < shown.size() ? shown[e.screen] : std::string();
+    if (mode.empty())
+      throw ScenarioError(s.file, e.valuePos,
+                          screen + " shows no mode at t = " + number(e.t) +
+                              " s: no button shows '" + e.buttonLabel + "'");
+    const auto labels = labelsOf(mode);
+    if (!labels)
+      throw ScenarioError(s.file, e.valuePos,
+                          "no screen shows mode '" + mode + "' when the run starts, so its " +
+                              "labels cannot be checked before it: give the button's index");
+    const ButtonLookup found = findButton(*labels, e.buttonLabel);
+    if (!found.index)
+      throw ScenarioError(s.file, e.valuePos,
+                          "on " + screen + " (mode '" + mode + "'), " + found.problem);
+  }
+}
+
+}  // namespace sim
