@@ -117,6 +117,8 @@ int runCommandLine(int argc, char** argv, const Program& program) {
   app.add_option("--gif-speed", o.gifSpeed, "animation time per simulation time")
       ->capture_default_str()
       ->check(kPositive);
+  app.add_option("--junit", o.junitPath,
+                 "write the expectations' results as JUnit XML (a test case per expectation)");
   app.add_flag("--quiet", o.quiet, "no progress bar and no report summary");
   app.add_flag("--strict", o.strict,
                "refuse before the run what would otherwise only be noted or ignored: an event "
@@ -125,7 +127,8 @@ int runCommandLine(int argc, char** argv, const Program& program) {
   program.addOptions(app);
   app.set_version_flag("--version", std::string("gyrelle-sim ") + GYRELLE_VERSION);
   app.footer(
-      "Exit status: 0 done, 1 an output or the module failed or a state is no longer finite, "
+      "Exit status: 0 done, 1 an expectation or conditional event failed, an output or the "
+      "module failed or a state is no longer finite, "
       "2 a bad scenario or command line, 130 / 143 / 129 interrupted (SIGINT / SIGTERM / "
       "SIGHUP).");
   try {
@@ -161,6 +164,8 @@ int runCommandLine(int argc, char** argv, const Program& program) {
       std::fflush(stdout);
       std::fprintf(stderr, "gyrelle-sim: interrupted at t = %.3f\n", end.t);
       status = end.interruptStatus;
+    } else if (end.expectationsFailed) {
+      status = kExitFailed;
     }
   } catch (const ScenarioError& e) {
     std::fflush(stdout);

@@ -6,15 +6,25 @@ namespace sim {
 namespace {
 
 constexpr double kDegPerRad = 57.29577951308232;
-constexpr double kShownSlack = 1e-9;  // figures are read back from two decimals
 
-bool settled(const PageReading& page) {
-  if (!page.showsAttitude()) return false;
-  for (int i = 0; i < 3; ++i) {
-    if (!(std::fabs(*page.deviation[i]) <= kSettledDeviationDeg + kShownSlack)) return false;
-    if (!(std::fabs(*page.rate[i]) <= kSettledRateDegS + kShownSlack)) return false;
+// Whether the deviations shown at t are settled; keeps them for the next
+// redraw's rate of change.
+bool settled(ScreenFigures& s, double t, const PageReading& page) {
+  if (!page.showsAttitude()) {
+    s.lastDeviation = {};
+    s.earlierDeviation = {};
+    return false;
   }
-  return true;
+  bool all = true;
+  for (int i = 0; i < 3; ++i) {
+    std::optional<Sample>& last = s.lastDeviation[i];
+    std::optional<Sample>& earlier = s.earlierDeviation[i];
+    if (last && last->t < t) earlier = last;  // a second redraw at t keeps the one before t
+    last = Sample{t, *page.deviation[i]};
+    all = settledSample(*last, earlier, kSettledDeviationDeg, kSettledRateDegS, kPageResolution) &&
+          all;
+  }
+  return all;
 }
 
 void closeHold(ScreenFigures& s, double t, bool runEnded) {
@@ -46,6 +56,7 @@ void FlightReport::redraw(double t, size_t screen, const PageReading& page) {
   s.finalHold = page.hold;
   s.finalHelpPage = page.helpPage;
   if (page.helpPage != 0) return;  // the hold flies on unseen
+  const bool still = settled(s, t, page);
   if (s.holding && (!page.hold || page.mode != s.holds.back().mode)) closeHold(s, t, false);
   if (!s.holding && page.hold) {
     s.holds.push_back(HoldFigures{page.mode, t, std::nullopt, std::nullopt, std::nullopt});
@@ -53,7 +64,7 @@ void FlightReport::redraw(double t, size_t screen, const PageReading& page) {
   }
   if (!s.holding) return;
   HoldFigures& h = s.holds.back();
-  if (!settled(page)) {
+  if (!still) {
     h.settledFrom.reset();
   } else if (!h.settledFrom) {
     h.settledFrom = t;

@@ -10,12 +10,14 @@
 // and hold, and every hold: the redraws that show " (Hold)" in one mode, from
 // the first such redraw (its start) to the first that does not (its end, null
 // when the run ends first). A hold settles at the first of its redraws from
-// which every redraw shows all deviations within 0.1 deg and all rates within
-// 0.01 deg/s until the hold ends or the run does; settle time = that redraw's
-// time minus the start (null when it never settles). Help pages neither end a
-// hold nor count for or against settling.
+// which every redraw shows all deviations within 0.1 deg, each changing by at
+// most 0.01 deg/s since the screen's redraw before (sim/outputs/settling.h),
+// until the hold ends or the run does; settle time = that redraw's time minus
+// the start (null when it never settles). Help pages neither end a hold nor
+// count for or against settling.
 #pragma once
 
+#include <array>
 #include <map>
 #include <optional>
 #include <string>
@@ -25,11 +27,12 @@
 #include "sim/outputs/output.h"
 #include "sim/outputs/output_file.h"
 #include "sim/outputs/page_reading.h"
+#include "sim/outputs/settling.h"
 
 namespace sim {
 
 constexpr double kSettledDeviationDeg = 0.1;  // [deg]
-constexpr double kSettledRateDegS = 0.01;     // [deg/s]
+constexpr double kSettledRateDegS = 0.01;     // [deg/s] the deviations' rate of change
 
 struct VesselFigures {
   std::string name;
@@ -57,6 +60,9 @@ struct ScreenFigures {
   int finalHelpPage = 0;
   std::vector<HoldFigures> holds;
   bool holding = false;  // the last hold is still on
+  // Deviations [deg] (pitch, yaw, roll) of the last redraw that showed them and
+  // of the one before it at an earlier time, for their rate of change.
+  std::array<std::optional<Sample>, 3> lastDeviation, earlierDeviation;
 };
 
 // As an output: summed up as the flight goes, written to its file (if any)
@@ -78,6 +84,7 @@ class FlightReport : public Output {
 
   const std::vector<VesselFigures>& vessels() const { return vessels_; }
   const std::vector<ScreenFigures>& screens() const { return screens_; }
+  double end() const { return end_; }  // [s] the last time sampled
 
   // The report as JSON (fields documented in the README) and as the lines of
   // the summary for standard error (lines without the last line break).

@@ -44,6 +44,7 @@ void checkOutputPaths(const std::string& scenarioPath, const RunOptions& o) {
   if (!o.screensPath.empty()) outputs.push_back({"--screens", o.screensPath});
   if (!o.reportPath.empty()) outputs.push_back({"--report", o.reportPath});
   if (!o.gifDir.empty()) outputs.push_back({"--gif", o.gifDir});
+  if (!o.junitPath.empty()) outputs.push_back({"--junit", o.junitPath});
 
   for (size_t i = 0; i < outputs.size(); ++i) {
     const auto& [what, path] = outputs[i];

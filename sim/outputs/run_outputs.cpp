@@ -6,12 +6,20 @@ RunOutputs::RunOutputs(const RunOptions& o, const Scenario& s, halcyra::World& w
   if (!o.dumpPath.empty()) owned_.push_back(openDump(o.dumpPath));
   if (!o.telemetryPath.empty()) owned_.push_back(openTelemetry(o.telemetryPath, o.telemetryEvery));
   if (!o.screensPath.empty()) owned_.push_back(openScreenLog(o.screensPath));
-  if (!o.reportPath.empty() || !o.quiet) {
+  const bool verifying =
+      !s.expectations.empty() || !s.conditionalEvents.empty() || !o.junitPath.empty();
+  if (!o.reportPath.empty() || !o.quiet || !s.expectations.empty()) {
     auto report = std::make_unique<FlightReport>(o.reportPath);
     report_ = report.get();
     owned_.push_back(std::move(report));
   }
   openPictureOutputs(o, s, world, owned_);
+  // After the report, which must be finished before the report figures are judged.
+  if (verifying) {
+    auto verification = std::make_unique<Verification>(s, report_, o.junitPath);
+    verification_ = verification.get();
+    owned_.push_back(std::move(verification));
+  }
   for (const auto& output : owned_) all_.push_back(output.get());
   all_.insert(all_.end(), o.more.begin(), o.more.end());
 }

@@ -10,6 +10,7 @@
 #include "sim/outputs/flight_report.h"
 #include "sim/outputs/output.h"
 #include "sim/run/runner.h"
+#include "sim/verify/verification.h"
 
 namespace sim {
 
@@ -89,11 +90,15 @@ class RunOutputs {
   // The report for the summary on standard error; null when quiet and not
   // written to a file, when no one reads it and it is not kept.
   const FlightReport* report() const { return report_; }
+  // The expectations and conditional events; null when the scenario has
+  // none and no --junit file is asked for.
+  Verification* verification() const { return verification_; }
 
  private:
   std::vector<std::unique_ptr<Output>> owned_;
   std::vector<Output*> all_;  // owned_, then RunOptions::more
   FlightReport* report_ = nullptr;
+  Verification* verification_ = nullptr;
 };
 
 }  // namespace sim

@@ -1,6 +1,7 @@
 #include "sim/outputs/number_text.h"
 #include "sim/outputs/output_file.h"
 #include "sim/outputs/run_outputs.h"
+#include "sim/outputs/telemetry_row.h"
 
 namespace sim {
 namespace {
@@ -33,41 +34,17 @@ void TelemetryOutput::sampled(double t, halcyra::World& world) {
   for (halcyra::Vessel* v : world.vessels()) {
     VESSELSTATUS s{};
     world.getStatus(*v, s);
-    const auto& L = v->groupLevel;
-    bool docked = false;
-    for (const halcyra::DockPort& p : v->ports) docked = docked || p.docked != 0;
     appendTime(out, t);
     out += ',';
     appendCsvField(out, v->name);
     out += ',';
     appendCsvField(out, world.objectName(halcyra::toId(s.refBody)));
-    for (double x : {s.relPos.x,
-                     s.relPos.y,
-                     s.relPos.z,
-                     s.relVel.x,
-                     s.relVel.y,
-                     s.relVel.z,
-                     s.orientation.x,
-                     s.orientation.y,
-                     s.orientation.z,
-                     s.angVel.x,
-                     s.angVel.y,
-                     s.angVel.z,
-                     v->dryMass + v->propellant,
-                     v->propellant,
-                     L[THGROUP_PITCH_RAISE] - L[THGROUP_PITCH_LOWER],
-                     L[THGROUP_YAW_RAISE] - L[THGROUP_YAW_LOWER],
-                     L[THGROUP_ROLL_RAISE] - L[THGROUP_ROLL_LOWER],
-                     L[THGROUP_LIN_POS_X] - L[THGROUP_LIN_NEG_X],
-                     L[THGROUP_LIN_POS_Y] - L[THGROUP_LIN_NEG_Y],
-                     L[THGROUP_LIN_POS_Z] - L[THGROUP_LIN_NEG_Z],
-                     L[THGROUP_MAIN],
-                     L[THGROUP_RETRO],
-                     L[THGROUP_HOVER]}) {
+    const std::array<double, 24> figures = telemetryFigures(*v, s);
+    for (size_t i = 0; i + 1 < figures.size(); ++i) {
       out += ',';
-      appendFigure(out, x);
+      appendFigure(out, figures[i]);
     }
-    out += docked ? ",1\n" : ",0\n";
+    out += figures.back() != 0.0 ? ",1\n" : ",0\n";
   }
   file_.put(out);
 }

@@ -75,6 +75,13 @@ RunEnd fly(const Scenario& s, const RunOptions& o, halcyra::World& world, const 
       const std::string note = applyEvent(world, e, touched);
       if (!note.empty()) term.note(where(s, e, t) + note);
     }
+    if (outputs.verification() != nullptr) {
+      for (const Event* e : outputs.verification()->eventsDue(t, world)) {
+        touched.resize(world.screenCount(), false);
+        const std::string note = applyEvent(world, *e, touched);
+        if (!note.empty()) term.note(where(s, *e, t) + note);
+      }
+    }
     if (o.live) {  // the person's actions come after the scenario's at the same time
       touched.resize(world.screenCount(), false);
       o.live->applyActions(t, touched);
@@ -132,7 +139,8 @@ RunEnd flyScenario(const Scenario& s, const RunOptions& o, halcyra::World& world
   if (o.strict) checkButtonLabelsStrictly(s, world);
   RunOutputs outputs(o, s, world);
   bool stdoutTaken = o.dumpPath == "-" || o.telemetryPath == "-";
-  for (const std::string* path : {&o.dumpPath, &o.telemetryPath, &o.screensPath, &o.reportPath})
+  for (const std::string* path :
+       {&o.dumpPath, &o.telemetryPath, &o.screensPath, &o.reportPath, &o.junitPath})
     stdoutTaken = stdoutTaken || standardStreamAt(*path) == stdout;
   Terminal term(o.quiet, o.until, stdoutTaken);
   if (o.live) o.live->begin(world);
@@ -169,6 +177,11 @@ RunEnd flyScenario(const Scenario& s, const RunOptions& o, halcyra::World& world
     throw std::runtime_error(what);
   }
   if (outputs.report() != nullptr && !o.quiet) term.note(outputs.report()->summary());
+  // The results, also with --quiet: they are what a verification flight is for.
+  if (const Verification* v = outputs.verification()) {
+    if (!v->summary().empty()) term.note(v->summary());
+    end.expectationsFailed = v->failed();
+  }
   return end;
 }
 

@@ -1,7 +1,8 @@
 // One run of a scenario with the module loaded, and the outputs it writes.
 // The loop, with t = steps * step (never a running sum, so times stay exact):
-//   1. run every event due at t (its time <= t + kTimeSlack), in order; redraw each
-//      screen they touched; a live flight then applies the person's actions
+//   1. run every event due at t (its time <= t + kTimeSlack), in order, then the
+//      conditional events whose condition holds (sim/verify/verification.h);
+//      redraw each screen they touched; a live flight then applies the person's actions
 //      and waits for its pace (live_hooks.h), applying the actions taken
 //      meanwhile at the same t;
 //   2. stop when t >= until, or when an interruption has been asked for
@@ -35,6 +36,7 @@ struct RunOptions {
   std::string screensPath;      // empty = no screen log
   std::string reportPath;       // empty = no report file (the summary still goes to stderr)
   std::string gifDir;           // empty = no animated screens
+  std::string junitPath;        // empty = no JUnit XML of the expectations' results
   double gifSpeed = 10.0;       // animation time per simulation time
   double gifEvery = 0.0;        // [s] between GIF frames; 0 = every redraw
   LiveHooks* live = nullptr;    // a live flight's actions and pacing; null = scripted
@@ -46,8 +48,9 @@ struct RunOptions {
 
 // How a run ended.
 struct RunEnd {
-  double t = 0.0;           // [s] the time reached
-  int interruptStatus = 0;  // the exit status an interruption asks for, 0 = none
+  double t = 0.0;                   // [s] the time reached
+  int interruptStatus = 0;          // the exit status an interruption asks for, 0 = none
+  bool expectationsFailed = false;  // an expectation or a conditional event failed
 };
 
 // Flies the scenario. Throws ScenarioError for what the scenario names but the

@@ -8,6 +8,7 @@
 
 #include "sim/run/run_bounds.h"
 #include "sim/run/time_slack.h"
+#include "sim/scenario/expectation_reader.h"
 #include "sim/scenario/toml_reader.h"
 
 namespace sim {
@@ -238,9 +239,9 @@ Scenario parseScenario(std::string_view text, const std::string& file) {
   s.file = file;
   const TomlDocument doc(text, file);
   TableReader top(doc.root(), doc, "the scenario");
-  const TomlValue* sections[6];
-  const char* names[6] = {"sim", "body", "base", "vessel", "screen", "event"};
-  for (int i = 0; i < 6; ++i) sections[i] = top.node(names[i]);
+  const TomlValue* sections[7];
+  const char* names[7] = {"sim", "body", "base", "vessel", "screen", "event", "expect"};
+  for (int i = 0; i < 7; ++i) sections[i] = top.node(names[i]);
   top.finish();
   auto tables = [&](int i) {
     const std::string key = names[i];
@@ -254,7 +255,15 @@ Scenario parseScenario(std::string_view text, const std::string& file) {
   for (const TomlValue* t : tables(5)) s.events.push_back(readEvent(*t, doc));
   std::stable_sort(s.events.begin(), s.events.end(),
                    [](const Event& a, const Event& b) { return a.t < b.t; });
-  checkNames(s);
+  for (const TomlValue* t : tables(6)) s.expectations.push_back(readExpectation(*t, doc, s.until));
+  checkNames(s);  // conditional events too, as if at their 'after'
+  const auto conditional = std::stable_partition(s.events.begin(), s.events.end(),
+                                                 [](const Event& e) { return !e.trigger; });
+  s.conditionalEvents.assign(conditional, s.events.end());
+  s.events.erase(conditional, s.events.end());
+  std::stable_sort(s.conditionalEvents.begin(), s.conditionalEvents.end(),
+                   [](const Event& a, const Event& b) { return a.pos < b.pos; });
+  checkExpectations(s);
   for (VesselEntry& v : s.vessels) placeByOrbit(s, v);
   for (Event& e : s.events)
     if (e.kind == EventKind::Spawn) placeByOrbit(s, e.spawn);

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "host/world.h"
+#include "sim/scenario/expectation.h"
 #include "sim/scenario/orbit_placement.h"
 
 namespace sim {
@@ -101,6 +102,8 @@ struct Event {
   SourcePos valuePos;  // the action's value; for Dock and Undock, the vessel's name in it
   SourcePos otherPos;  // Dock: the other vessel's name
   SourcePos rotPos, linPos, enginePos;  // Levels: each level vector given
+  // A conditional event: runs when its condition first holds rather than at t.
+  std::optional<EventTrigger> trigger;
 };
 
 struct Scenario {
@@ -114,7 +117,9 @@ struct Scenario {
   std::vector<BaseEntry> bases;
   std::vector<VesselEntry> vessels;
   std::vector<ScreenEntry> screens;
-  std::vector<Event> events;  // sorted by time, equal times in file order
+  std::vector<Event> events;              // sorted by time, equal times in file order
+  std::vector<Event> conditionalEvents;   // those with a trigger, in file order
+  std::vector<Expectation> expectations;  // in file order
 };
 
 // Reads a scenario's text. Throws ScenarioError for bad TOML, an unknown key,

@@ -1,6 +1,7 @@
 // [[event]] tables: a time, exactly one action, and the keys that go with it.
 #include <array>
 
+#include "sim/scenario/expectation_reader.h"
 #include "sim/scenario/key_names.h"
 #include "sim/scenario/toml_reader.h"
 
@@ -75,9 +76,14 @@ Event readEvent(const TomlValue& table, const TomlDocument& doc) {
   TableReader r(table, doc, "[[event]]");
   Event e;
   e.pos = r.tablePos();
-  e.t = r.required(r.number("t"), "t");
-  e.tPos = r.valuePos("t");
-  r.check(e.t >= 0.0, "t", "must not be negative");
+  if (r.has("when")) {
+    e.trigger = readTrigger(r);
+    e.t = e.trigger->after;
+  } else {
+    e.t = r.required(r.number("t"), "t");
+    e.tPos = r.valuePos("t");
+    r.check(e.t >= 0.0, "t", "must not be negative");
+  }
   if (auto s = r.integer("screen")) {
     r.check(*s >= 0, "screen", "must not be negative");
     e.screen = size_t(*s);
@@ -168,6 +174,9 @@ Event readEvent(const TomlValue& table, const TomlDocument& doc) {
   if (e.kind != EventKind::Levels)
     for (const char* k : {"rot", "lin", "engine"})
       if (r.has(k)) r.fail(r.valuePos(k), "'" + std::string(k) + "' goes only with 'vessel'");
+  if (e.trigger && (e.kind == EventKind::Spawn || e.kind == EventKind::Delete))
+    r.fail(e.valuePos,
+           "a conditional event cannot spawn or delete: names are checked in time order");
   r.finish();
   return e;
 }

@@ -25,18 +25,21 @@ sim::PageReading attitudePage(double dev, double rate, bool hold = true,
   return p;
 }
 
+// Settled: deviations within 0.1 deg, each changing by at most 0.01 deg/s
+// (and the page's last digit) since the redraw before; the rates shown count
+// for nothing, since a turning reference shows the orbital rate.
 TEST(HoldSettling, FromTheFirstRedrawThatStaysWithinBothLimits) {
   sim::FlightReport r;
   halcyra::World world;
   r.redraw(5.0, 0, attitudePage(3.0, 1.0, false));  // before the hold: not counted
   r.redraw(10.0, 0, attitudePage(3.0, 1.0));        // the hold starts
-  r.redraw(11.0, 0, attitudePage(0.05, 0.0));       // within ...
-  r.redraw(12.0, 0, attitudePage(0.05, 0.02));      // ... but the rate is not
-  r.redraw(13.0, 0, attitudePage(-0.1, -0.01));     // on both limits: within
+  r.redraw(11.0, 0, attitudePage(0.05, 0.0));       // within, but it moved 2.95
+  r.redraw(12.0, 0, attitudePage(0.08, 0.0));       // moved 0.03 in 1 s: too fast
+  r.redraw(13.0, 0, attitudePage(0.1, 0.067));      // on both limits, the rate shown ignored
   sim::PageReading help;
   help.helpPage = 3;
   r.redraw(14.0, 0, help);                           // a help page changes nothing
-  r.redraw(15.0, 0, attitudePage(0.0, 0.0));         // still within
+  r.redraw(15.0, 0, attitudePage(0.1, 0.067));       // still within
   r.redraw(16.0, 0, attitudePage(0.0, 0.0, false));  // the hold ends
   r.redraw(17.0, 0, attitudePage(5.0, 0.0, false));  // after it: not counted
   r.finished(20.0, world);
@@ -236,7 +239,8 @@ key = "H"
                                     path("screens.csv"), "--report", path("report.json")});
   ASSERT_EQ(r.status, 0) << r.err;
 
-  double start = -1.0, settledFrom = -1.0;
+  double start = -1.0, settledFrom = -1.0, before = -1.0;
+  std::vector<double> previous;  // the deviations of the redraw before
   for (const std::string& row : simtest::lines(simtest::readFile(path("screens.csv")))) {
     std::vector<std::string> c;
     std::istringstream in(row);
@@ -246,7 +250,11 @@ key = "H"
     if (start < 0) start = t;
     bool within = true;
     for (int i = 5; i < 8; ++i) within = within && std::fabs(std::stod(c[i])) <= 0.1 + 1e-9;
-    for (int i = 8; i < 11; ++i) within = within && std::fabs(std::stod(c[i])) <= 0.01 + 1e-9;
+    for (int i = 5; i < 8; ++i)
+      within = within && !previous.empty() &&
+               std::fabs(std::stod(c[i]) - previous[i - 5]) <= 0.01 * (t - before) + 0.01 + 1e-9;
+    previous = {std::stod(c[5]), std::stod(c[6]), std::stod(c[7])};
+    before = t;
     if (!within) settledFrom = -1.0;
     if (within && settledFrom < 0) settledFrom = t;
   }

@@ -1,0 +1,183 @@
+#include "sim/verify/verification.h"
+
+#include "sim/outputs/number_text.h"
+#include "sim/run/time_slack.h"
+
+namespace sim {
+namespace {
+
+// The vessel of a condition: the one it names, else the focus vessel at start.
+std::string vesselOf(const Scenario& s, const Condition& c) {
+  if (!c.vessel.empty()) return c.vessel;
+  if (!s.focus.empty()) return s.focus;
+  return s.vessels.empty() ? "" : s.vessels.front().spec.name;
+}
+
+const halcyra::Vessel* vesselNamed(halcyra::World& world, const std::string& name) {
+  for (const halcyra::Vessel* v : world.vessels())
+    if (v->name == name) return v;
+  return nullptr;
+}
+
+std::string seconds(double t) { return fixedText(t, kTimeDecimals) + " s"; }
+
+}  // namespace
+
+// An expectation with a judge per figure.
+struct Verification::Judged {
+  const Expectation& e;
+  std::string vessel;
+  std::vector<FigureJudge> figures;
+};
+
+// A conditional event with its condition's figures' latest state.
+struct Verification::Watched {
+  const Event& e;
+  std::string vessel;
+  std::vector<FigureValue> last;  // per figure
+  std::vector<SettleRun> runs;    // per figure, for the settle test
+  std::vector<double> lastAt;     // [s] per figure, the time of last
+  bool fired = false, givenUp = false;
+  double firedAt = 0.0;  // [s]
+};
+
+Verification::Verification(const Scenario& s, const FlightReport* report,
+                           const std::string& junitPath)
+    : scenario_(s), report_(report) {
+  for (const Expectation& e : s.expectations) {
+    auto j = std::make_unique<Judged>(Judged{e, vesselOf(s, e.condition), {}});
+    for (const FigureName& f : e.condition.figures) j->figures.emplace_back(e, f);
+    judged_.push_back(std::move(j));
+  }
+  for (const Event& e : s.conditionalEvents) {
+    const size_t n = e.trigger->condition.figures.size();
+    watched_.push_back(std::make_unique<Watched>(
+        Watched{e, vesselOf(s, e.trigger->condition), std::vector<FigureValue>(n),
+                std::vector<SettleRun>(n), std::vector<double>(n, 0.0)}));
+  }
+  if (!junitPath.empty()) junit_.emplace(junitPath);
+}
+
+Verification::~Verification() = default;
+
+void Verification::redrawn(const Redraw& r) {
+  for (auto& j : judged_) {
+    const Condition& c = j->e.condition;
+    if (c.figures.front().source != FigureSource::Screen || c.screen != r.screen) continue;
+    for (FigureJudge& f : j->figures) f.sample(r.t, screenFigure(r.page(), f.figure()));
+  }
+  for (auto& w : watched_) {
+    const Condition& c = w->e.trigger->condition;
+    if (w->fired || c.figures.front().source != FigureSource::Screen || c.screen != r.screen)
+      continue;
+    for (size_t i = 0; i < c.figures.size(); ++i) {
+      w->last[i] = screenFigure(r.page(), c.figures[i].name);
+      w->lastAt[i] = r.t;
+      if (c.test == TestKind::Settle)
+        w->runs[i].sample(r.t, w->last[i], c.limit, c.rateLimit, resolution(c.figures[i]));
+    }
+  }
+}
+
+void Verification::sampled(double t, halcyra::World& world) {
+  for (auto& j : judged_) {
+    if (j->e.condition.figures.front().source != FigureSource::Telemetry) continue;
+    const halcyra::Vessel* v = vesselNamed(world, j->vessel);
+    if (!v) continue;  // not yet spawned, or deleted: no sample
+    for (FigureJudge& f : j->figures) f.sample(t, telemetryFigure(world, *v, f.figure()));
+  }
+}
+
+std::vector<const Event*> Verification::eventsDue(double t, halcyra::World& world) {
+  std::vector<const Event*> due;
+  for (auto& w : watched_) {
+    if (w->fired || w->givenUp) continue;
+    const EventTrigger& trigger = *w->e.trigger;
+    const Condition& c = trigger.condition;
+    if (c.figures.front().source == FigureSource::Telemetry) {
+      const halcyra::Vessel* v = vesselNamed(world, w->vessel);
+      for (size_t i = 0; i < c.figures.size(); ++i) {
+        w->last[i] = v ? telemetryFigure(world, *v, c.figures[i].name) : FigureValue{};
+        w->lastAt[i] = t;
+        if (c.test == TestKind::Settle)
+          w->runs[i].sample(t, w->last[i], c.limit, c.rateLimit, resolution(c.figures[i]));
+      }
+    }
+    if (trigger.timeout && t > trigger.after + *trigger.timeout + kTimeSlack) {
+      w->givenUp = true;
+      continue;
+    }
+    if (t < trigger.after - kTimeSlack) continue;
+    bool holds = true;
+    for (size_t i = 0; i < c.figures.size() && holds; ++i) {
+      if (c.test == TestKind::Settle) {
+        const std::optional<double> since = w->runs[i].since();
+        holds = since && w->lastAt[i] - *since >= c.forSeconds - kTimeSlack;
+      } else {
+        holds = passesOnce(c, w->last[i]);
+      }
+    }
+    if (!holds) continue;
+    w->fired = true;
+    w->firedAt = t;
+    due.push_back(&w->e);
+  }
+  return due;
+}
+
+void Verification::finished(double t, halcyra::World& /*world*/) {
+  verdicts_.clear();
+  for (auto& j : judged_) {
+    const Condition& c = j->e.condition;
+    std::string passes, failures;
+    for (FigureJudge& f : j->figures) {
+      if (c.figures.front().source == FigureSource::Report && report_) {
+        Condition place = c;
+        place.vessel = j->vessel;
+        f.sample(t, reportFigure(*report_, place, f.figure()));
+      }
+      f.finish(t);
+      std::string& to = f.passed() ? passes : failures;
+      to += (to.empty() ? "" : "; ") + f.message();
+    }
+    Verdict v{j->e.name, failures.empty(), failures.empty() ? passes : failures, j->e.line};
+    verdicts_.push_back(v);
+  }
+  for (auto& w : watched_) {
+    const EventTrigger& trigger = *w->e.trigger;
+    Verdict v{"event at line " + std::to_string(w->e.pos.line), w->fired, "", int(w->e.pos.line)};
+    if (w->fired) {
+      v.message = "fired at " + seconds(w->firedAt);
+    } else if (w->givenUp) {
+      v.message = "its condition did not hold by " + seconds(trigger.after + *trigger.timeout) +
+                  " (its timeout)";
+    } else {
+      v.message = "its condition did not hold before the run ended at " + seconds(t);
+    }
+    verdicts_.push_back(v);
+  }
+  if (!junit_) return;
+  junit_->put(junitXml(scenario_.file, verdicts_, t));
+  junit_->commit();
+}
+
+bool Verification::failed() const {
+  for (const Verdict& v : verdicts_)
+    if (!v.passed) return true;
+  return false;
+}
+
+std::string Verification::summary() const {
+  if (verdicts_.empty()) return "";
+  size_t failures = 0;
+  for (const Verdict& v : verdicts_) failures += v.passed ? 0 : 1;
+  std::string out = "Expectations: " + std::to_string(verdicts_.size() - failures) + " passed, " +
+                    std::to_string(failures) + " failed\n";
+  for (const Verdict& v : verdicts_)
+    out += std::string(v.passed ? "  pass  " : "  FAIL  ") + scenario_.file + ":" +
+           std::to_string(v.line) + ": " + v.name + ": " + v.message + "\n";
+  out.pop_back();
+  return out;
+}
+
+}  // namespace sim
