@@ -213,6 +213,8 @@ abs_at_most = 1e-9
       << r.err;
   EXPECT_FALSE(simtest::readFile(path("out/report.json")).empty());
   EXPECT_FALSE(simtest::readFile(path("out/screens.csv")).empty());
+  // Read as a CI system reads it; Debian's Python is there on Linux only.
+#if !defined(_WIN32)
   const std::string check =
       "import sys, xml.etree.ElementTree as E\n"
       "s = E.parse(sys.argv[1]).getroot().find('testsuite')\n"
@@ -226,6 +228,7 @@ abs_at_most = 1e-9
   EXPECT_EQ(parsed.out,
             "3|1|3|B keeps <all> its propellant & more: propellant_kg.total was 0 at 5.000 s: "
             "below 1\n");
+#endif
 }
 
 // The conditional event of tests/sim/data/conditional_event.toml (which the
