@@ -19,6 +19,7 @@ struct StrictCase {
   const char* where;  // LINE:COLUMN of the refusal; empty: --strict accepts it too
 };
 
+#define WHEN "{ figure = \"hold\", equals = 0 }"
 const StrictCase kCases[] = {
     {"event after the end", "[[event]]\nt = 5.03\nkey = \"H\"\n", "34:5"},
     {"event at the end", "[[event]]\nt = 5.0\nkey = \"H\"\n", ""},
@@ -67,7 +68,28 @@ const StrictCase kCases[] = {
     {"key as a bare digit", "[[event]]\nt = 1.0\nkey = 5\n", "35:7"},
     {"key as scan code 0", "[[event]]\nt = 1.0\nkey = 0\n", "35:7"},
     {"key as a scan code beyond the digits", "[[event]]\nt = 1.0\nkey = 35\n", ""},
+    // Conditional events: the condition holds at once (no hold on screen 0).
+    {"conditional key as a bare digit", "[[event]]\nwhen = " WHEN "\nkey = 5\n", "35:7"},
+    {"conditional level above 1",
+     "[[event]]\nwhen = " WHEN "\nvessel = \"A\"\nrot = [0.0, 1.5, 0.0]\n", "36:7"},
+    {"conditional unknown button label", "[[event]]\nwhen = " WHEN "\nbutton = \"XYZ\"\n", "35:10"},
+    {"conditional label the mode may be gone for",
+     "[[event]]\nt = 2.0\nmode = \"none\"\n[[event]]\nwhen = " WHEN
+     "\nafter = 1.0\nbutton = \"HLD\"\n",
+     "39:10"},
+    {"conditional label timed out before the mode goes",
+     "[[event]]\nt = 2.0\nmode = \"none\"\n[[event]]\nwhen = " WHEN
+     "\nafter = 1.0\ntimeout = 0.5\nbutton = \"HLD\"\n",
+     ""},
+    {"label a conditional event may take away",
+     "[[event]]\nwhen = " WHEN "\nmode = \"none\"\n[[event]]\nt = 2.0\nbutton = \"HLD\"\n",
+     "38:10"},
+    {"conditional label and key that fit",
+     "[[event]]\nwhen = " WHEN "\nbutton = \"hld\"\n"
+     "[[event]]\nwhen = " WHEN "\nkey = \"5\"\n",
+     ""},
 };
+#undef WHEN
 
 class Strict : public simtest::SimRun {};
 
