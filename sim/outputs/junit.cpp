@@ -34,24 +34,30 @@ std::string xmlEscaped(const std::string& text) {
 }
 
 std::string junitXml(const std::string& suite, const std::vector<Verdict>& verdicts, double time) {
-  size_t failures = 0;
-  for (const Verdict& v : verdicts) failures += v.passed ? 0 : 1;
+  size_t failures = 0, skipped = 0;
+  for (const Verdict& v : verdicts) {
+    failures += v.outcome == Outcome::Failed ? 1 : 0;
+    skipped += v.outcome == Outcome::Skipped ? 1 : 0;
+  }
   const std::string counts = " tests=\"" + std::to_string(verdicts.size()) + "\" failures=\"" +
-                             std::to_string(failures) + "\" errors=\"0\"";
+                             std::to_string(failures) + "\" errors=\"0\" skipped=\"" +
+                             std::to_string(skipped) + "\"";
   const std::string name = xmlEscaped(suite);
   std::string out = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<testsuites" + counts + ">\n";
-  out += "  <testsuite name=\"" + name + "\"" + counts + " skipped=\"0\" time=\"";
+  out += "  <testsuite name=\"" + name + "\"" + counts + " time=\"";
   appendTime(out, time);
   out += "\">\n";
   for (const Verdict& v : verdicts) {
     out += "    <testcase classname=\"" + name + "\" name=\"" + xmlEscaped(v.name) + "\" file=\"" +
            name + "\" line=\"" + std::to_string(v.line) + "\"";
-    if (v.passed) {
-      out += ">\n      <system-out>" + xmlEscaped(v.message) + "</system-out>\n    </testcase>\n";
-      continue;
+    const std::string message = xmlEscaped(v.message);
+    if (v.outcome == Outcome::Passed) {
+      out += ">\n      <system-out>" + message + "</system-out>\n    </testcase>\n";
+    } else {
+      const char* kind = v.outcome == Outcome::Failed ? "failure" : "skipped";
+      out += ">\n      <" + std::string(kind) + " message=\"" + message + "\">" + message + "</" +
+             kind + ">\n    </testcase>\n";
     }
-    out += ">\n      <failure message=\"" + xmlEscaped(v.message) + "\">" + xmlEscaped(v.message) +
-           "</failure>\n    </testcase>\n";
   }
   return out + "  </testsuite>\n</testsuites>\n";
 }

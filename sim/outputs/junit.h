@@ -2,7 +2,7 @@
 // systems read it: one <testsuite> named after the scenario file, one
 // <testcase> per expectation (and per conditional event, which passes when it
 // fired), a <failure> with the message (what was measured, and when) for
-// each that failed.
+// each that failed, a <skipped> with why for each not judged.
 #pragma once
 
 #include <string>
@@ -10,10 +10,12 @@
 
 namespace sim {
 
-// One expectation's (or conditional event's) result.
+// One expectation's (or conditional event's) result. Skipped: a flight cut
+// short by --until could not decide it (its window reaches past the end).
+enum class Outcome { Passed, Failed, Skipped };  // in this order: it indexes counts
 struct Verdict {
   std::string name;
-  bool passed = false;
+  Outcome outcome = Outcome::Failed;
   std::string message;  // what was measured; on a failure, what failed and when
   int line = 0;         // of its table in the scenario file
 };

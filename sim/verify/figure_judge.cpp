@@ -136,10 +136,22 @@ void FigureJudge::sample(double t, const FigureValue& v) {
   }
 }
 
-void FigureJudge::finish(double end) {
+void FigureJudge::finish(double end, bool cutShort, double scenarioEnd) {
   const Condition& c = e_.condition;
   if (!failed_.empty()) return;
   const std::string ended = "the run ended at " + timeText(end);
+  // Decided within the flight: a settle test passed, the sample at `at`
+  // taken, or a window that closed before the end.
+  const bool decided = c.test == TestKind::Settle ? done_
+                       : e_.at                    ? samples_ > 0
+                                                  : e_.until && *e_.until <= end + kTimeSlack;
+  if (cutShort && !decided) {
+    const double windowEnd = e_.at ? *e_.at : e_.until ? *e_.until : scenarioEnd;
+    skipped_ = true;
+    measured_ = figure_.name + " not judged: --until ended the flight at " + timeText(end) +
+                ", before " + timeText(windowEnd);
+    return;
+  }
   if (c.test == TestKind::Settle && !done_) {
     failed_ = figure_.name + " not settled within " + figureText(c.limit) + " for " +
               figureText(c.forSeconds) + " s when " + ended;

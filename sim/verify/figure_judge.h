@@ -20,6 +20,7 @@
 #include <optional>
 #include <string>
 
+#include "sim/outputs/junit.h"
 #include "sim/outputs/settling.h"
 #include "sim/scenario/expectation.h"
 #include "sim/verify/figure_value.h"
@@ -56,10 +57,15 @@ class FigureJudge {
   FigureJudge(const Expectation& e, const FigureName& figure) : e_(e), figure_(figure) {}
 
   void sample(double t, const FigureValue& v);
-  // The run ended at end [s]: the verdict. passed() and message() after it.
-  void finish(double end);
+  // The run ended at end [s]: the verdict. outcome() and message() after it.
+  // cutShort: --until ended the flight before the scenario's own end at
+  // scenarioEnd [s]; a test the flight could not decide is then skipped.
+  void finish(double end, bool cutShort = false, double scenarioEnd = 0.0);
 
-  bool passed() const { return failed_.empty(); }
+  Outcome outcome() const {
+    return !failed_.empty() ? Outcome::Failed : skipped_ ? Outcome::Skipped : Outcome::Passed;
+  }
+  bool passed() const { return outcome() == Outcome::Passed; }
   // On a failure what failed, where and when; on a pass the measure seen.
   std::string message() const { return failed_.empty() ? measured_ : failed_; }
   const std::string& figure() const { return figure_.name; }
@@ -71,6 +77,7 @@ class FigureJudge {
   const Expectation& e_;
   FigureName figure_;
   bool done_ = false;  // decided before the end
+  bool skipped_ = false;
   std::string failed_, measured_;
   size_t samples_ = 0;               // in the window
   std::optional<double> extremeAt_;  // [s]

@@ -127,27 +127,41 @@ std::vector<const Event*> Verification::eventsDue(double t, halcyra::World& worl
 
 void Verification::finished(double t, halcyra::World& /*world*/) {
   verdicts_.clear();
+  // --until (or an interruption) ended the flight before the scenario's end.
+  const bool cutShort = t < scenario_.until - kTimeSlack;
   for (auto& j : judged_) {
     const Condition& c = j->e.condition;
-    std::string passes, failures;
+    std::string passes, failures, skips;
     for (FigureJudge& f : j->figures) {
-      if (c.figures.front().source == FigureSource::Report && report_) {
+      // A report figure sums the whole flight: a flight cut short does not judge it.
+      if (c.figures.front().source == FigureSource::Report && report_ && !cutShort) {
         Condition place = c;
         place.vessel = j->vessel;
         f.sample(t, reportFigure(*report_, place, f.figure()));
       }
-      f.finish(t);
-      std::string& to = f.passed() ? passes : failures;
+      f.finish(t, cutShort, scenario_.until);
+      std::string& to = f.outcome() == Outcome::Passed   ? passes
+                        : f.outcome() == Outcome::Failed ? failures
+                                                         : skips;
       to += (to.empty() ? "" : "; ") + f.message();
     }
-    Verdict v{j->e.name, failures.empty(), failures.empty() ? passes : failures, j->e.line};
-    verdicts_.push_back(v);
+    // One figure failed fails the expectation; one not judged leaves it undecided.
+    const Outcome outcome = !failures.empty() ? Outcome::Failed
+                            : !skips.empty()  ? Outcome::Skipped
+                                              : Outcome::Passed;
+    const std::string& message = !failures.empty() ? failures : !skips.empty() ? skips : passes;
+    verdicts_.push_back(Verdict{j->e.name, outcome, message, j->e.line});
   }
   for (auto& w : watched_) {
     const EventTrigger& trigger = *w->e.trigger;
-    Verdict v{"event at line " + std::to_string(w->e.pos.line), w->fired, "", int(w->e.pos.line)};
+    Verdict v{"event at line " + std::to_string(w->e.pos.line),
+              w->fired ? Outcome::Passed : Outcome::Failed, "", int(w->e.pos.line)};
     if (w->fired) {
       v.message = "fired at " + seconds(w->firedAt);
+    } else if (cutShort && !w->givenUp) {
+      v.outcome = Outcome::Skipped;
+      v.message =
+          "not judged: --until ended the flight at " + seconds(t) + " before its condition held";
     } else if (w->givenUp) {
       v.message = "its condition did not hold by " + seconds(trigger.after + *trigger.timeout) +
                   " (its timeout)";
@@ -163,18 +177,21 @@ void Verification::finished(double t, halcyra::World& /*world*/) {
 
 bool Verification::failed() const {
   for (const Verdict& v : verdicts_)
-    if (!v.passed) return true;
+    if (v.outcome == Outcome::Failed) return true;
   return false;
 }
 
 std::string Verification::summary() const {
   if (verdicts_.empty()) return "";
-  size_t failures = 0;
-  for (const Verdict& v : verdicts_) failures += v.passed ? 0 : 1;
-  std::string out = "Expectations: " + std::to_string(verdicts_.size() - failures) + " passed, " +
-                    std::to_string(failures) + " failed\n";
+  size_t counts[3] = {0, 0, 0};  // by Outcome
+  for (const Verdict& v : verdicts_) ++counts[static_cast<int>(v.outcome)];
+  std::string out = "Expectations: " + std::to_string(counts[0]) + " passed, " +
+                    std::to_string(counts[1]) + " failed";
+  if (counts[2] > 0) out += ", " + std::to_string(counts[2]) + " skipped";
+  out += "\n";
+  static const char* const kLabels[3] = {"  pass  ", "  FAIL  ", "  skip  "};
   for (const Verdict& v : verdicts_)
-    out += std::string(v.passed ? "  pass  " : "  FAIL  ") + scenario_.file + ":" +
+    out += std::string(kLabels[static_cast<int>(v.outcome)]) + scenario_.file + ":" +
            std::to_string(v.line) + ": " + v.name + ": " + v.message + "\n";
   out.pop_back();
   return out;

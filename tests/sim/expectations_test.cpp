@@ -172,6 +172,69 @@ INSTANTIATE_TEST_SUITE_P(
       return name;
     });
 
+// A flight cut short by --until: what it decided stands, what its window
+// reaches past is skipped, never passed.
+struct CutShortCase {
+  const char* what;
+  sim::Expectation e;
+  std::vector<sim::FigureValue> samples;  // at t = 0, 1, 2, ...; the flight ends at the last
+  sim::Outcome outcome;
+  const char* message;  // a part of the message
+};
+
+void PrintTo(const CutShortCase& c, std::ostream* os) { *os << c.what; }
+
+class CutShortFlights : public ::testing::TestWithParam<CutShortCase> {};
+
+TEST_P(CutShortFlights, DecideWhatTheyFlewAndSkipTheRest) {
+  const CutShortCase& c = GetParam();
+  sim::FigureJudge judge(c.e, c.e.condition.figures.front());
+  for (size_t i = 0; i < c.samples.size(); ++i) judge.sample(double(i), c.samples[i]);
+  judge.finish(double(c.samples.size() - 1), /*cutShort=*/true, /*scenarioEnd=*/10.0);
+  EXPECT_EQ(judge.outcome(), c.outcome) << judge.message();
+  EXPECT_NE(judge.message().find(c.message), std::string::npos) << judge.message();
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Expectations, CutShortFlights,
+    ::testing::Values(
+        CutShortCase{"a whole flight's test is not judged",
+                     expect(TestKind::AtMost, 1.0),
+                     {num(0), num(0.5), num(0.9)},
+                     sim::Outcome::Skipped,
+                     "not judged: --until ended the flight at 2.000 s, before 10.000 s"},
+        CutShortCase{"a failure within the flight stands",
+                     expect(TestKind::AtMost, 1.0),
+                     {num(0), num(2), num(0)},
+                     sim::Outcome::Failed,
+                     "was 2 at 1.000 s"},
+        CutShortCase{"a window closed within the flight passes",
+                     expect(TestKind::AtMost, 1.0, 0.0, 1.0),
+                     {num(0), num(0.5), num(3)},
+                     sim::Outcome::Passed,
+                     "highest 0.5"},
+        CutShortCase{"a time after the end is not judged",
+                     at(expect(TestKind::AtMost, 1.0), 5.0),
+                     {num(0), num(0)},
+                     sim::Outcome::Skipped,
+                     "before 5.000 s"},
+        CutShortCase{"a settle test not yet settled is not judged",
+                     settle(0.1, 3.0, 10.0),
+                     {num(1), num(0), num(0)},
+                     sim::Outcome::Skipped,
+                     "at 2.000 s"},
+        CutShortCase{"a settle test settled within the flight passes",
+                     settle(0.1, 3.0, 1.0),
+                     {num(1), num(0), num(0), num(0)},
+                     sim::Outcome::Passed,
+                     "from 2.000 s to 3.000 s"}),
+    [](const ::testing::TestParamInfo<CutShortCase>& info) {
+      std::string name;
+      for (const char* p = info.param.what; *p; ++p)
+        name += std::isalnum(static_cast<unsigned char>(*p)) ? *p : '_';
+      return name;
+    });
+
 class VerificationFlights : public simtest::SimRun {};
 
 // Three expectations, one of which fails: exit 1, the summary on standard
@@ -250,6 +313,40 @@ TEST_F(VerificationFlights, AConditionalEventRunsAtTheFirstStepItsConditionHolds
   EXPECT_NE(r.err.find("event at line 30: fired at " + rows[first].at("t") + " s"),
             std::string::npos)
       << r.err;
+}
+
+// --until before the scenario's end: a report figure and a condition that has
+// not held are not judged, the run passes, and the JUnit file counts them skipped.
+TEST_F(VerificationFlights, AFlightCutShortSkipsWhatItCannotDecide) {
+  const std::string file = writeScenario("cut.toml", std::string(simtest::kTwoVessels) + R"(
+[[event]]
+when = { figure = "propellant", vessel = "B", at_most = 10.0 }
+vessel = "B"
+rot = [1.0, 0.0, 0.0]
+
+[[expect]]
+name = "no burn"
+figure = "propellant_kg.total"
+at_most = 0.0
+
+[[expect]]
+name = "no spin early on"
+figure = "wx"
+until = 0.5
+abs_at_most = 0.0
+)");
+  const auto r = run({file, "--quiet", "--until", "1", "--junit", path("results.xml")});
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_NE(r.err.find("Expectations: 1 passed, 0 failed, 2 skipped"), std::string::npos) << r.err;
+  EXPECT_NE(r.err.find("skip  " + file + ":35: no burn: propellant_kg.total not judged"),
+            std::string::npos)
+      << r.err;
+  const std::string xml = simtest::readFile(path("results.xml"));
+  EXPECT_NE(xml.find("tests=\"3\" failures=\"0\" errors=\"0\" skipped=\"2\""), std::string::npos)
+      << xml;
+  EXPECT_NE(xml.find("<skipped message=\"not judged: --until ended the flight at 1.000 s"),
+            std::string::npos)
+      << xml;
 }
 
 TEST_F(VerificationFlights, AConditionThatNeverHoldsFailsAtItsTimeoutNamingTheEvent) {
