@@ -50,6 +50,14 @@ inline void appendFigure(std::string& out, double v) {
 // A time [s] with three decimals.
 inline void appendTime(std::string& out, double t) { appendFixed(out, t, kTimeDecimals); }
 
+// The same as text: a figure, and a time with its unit ("12.340 s").
+inline std::string figureText(double v) {
+  std::string out;
+  appendFigure(out, v);
+  return out;
+}
+inline std::string secondsText(double t) { return fixedText(t, kTimeDecimals) + " s"; }
+
 // RRGGBB in lower-case hex of a COLORREF (0x00BBGGRR).
 void appendHexColour(std::string& out, COLORREF c);
 

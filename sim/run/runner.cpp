@@ -69,19 +69,16 @@ RunEnd fly(const Scenario& s, const RunOptions& o, halcyra::World& world, const 
     // flight comes back here at the same t for the actions taken while it
     // waits (pace); the events are then all done.
     touched.assign(world.screenCount(), false);
-    while (nextEvent < s.events.size() && s.events[nextEvent].t <= t + kTimeSlack) {
-      const Event& e = s.events[nextEvent++];
+    auto act = [&](const Event& e) {
       touched.resize(world.screenCount(), false);
       const std::string note = applyEvent(world, e, touched);
       if (!note.empty()) term.note(where(s, e, t) + note);
-    }
-    if (outputs.verification() != nullptr) {
-      for (const Event* e : outputs.verification()->eventsDue(t, world)) {
-        touched.resize(world.screenCount(), false);
-        const std::string note = applyEvent(world, *e, touched);
-        if (!note.empty()) term.note(where(s, *e, t) + note);
-      }
-    }
+    };
+    while (nextEvent < s.events.size() && s.events[nextEvent].t <= t + kTimeSlack)
+      act(s.events[nextEvent++]);
+    // Then the conditional events whose condition holds now.
+    if (outputs.verification() != nullptr)
+      for (const Event* e : outputs.verification()->eventsDue(t, world)) act(*e);
     if (o.live) {  // the person's actions come after the scenario's at the same time
       touched.resize(world.screenCount(), false);
       o.live->applyActions(t, touched);

@@ -69,5 +69,8 @@ struct EventTrigger {
 std::optional<FigureName> figureNamed(const std::string& name);
 // Every figure's name, for the message that names an unknown one.
 std::string knownFigures();
+// Whether f is read off a screen: a screen-log column, or a report figure of
+// a screen's (its final mode, hold and help page, a hold's settle time).
+bool isScreenFigure(const FigureName& f);
 
 }  // namespace sim

@@ -51,11 +51,6 @@ void readFigures(TableReader& r, Condition& c) {
   }
 }
 
-bool isScreenReportFigure(const std::string& name) {
-  return name == "final_mode" || name == "final_hold" || name == "final_help_page" ||
-         name == "settle_time_s";
-}
-
 // The key of the test, the only one given.
 const char* readTestKey(TableReader& r) {
   const char* test = nullptr;
@@ -130,8 +125,7 @@ Condition readCondition(TableReader& r, bool inEvent) {
   c.line = int(r.tablePos().line);
   readFigures(r, c);
   const FigureName& first = c.figures.front();
-  const bool onScreen = first.source == FigureSource::Screen ||
-                        (first.source == FigureSource::Report && isScreenReportFigure(first.name));
+  const bool onScreen = isScreenFigure(first);
   const bool onVessel = !onScreen && first.name != "end_s";
   if (auto s = r.integer("screen")) {
     if (!onScreen)
@@ -216,9 +210,7 @@ void checkExpectations(const Scenario& s) {
   for (const Event& e : s.events)
     if (e.kind == EventKind::Spawn) vessels.insert(e.spawn.spec.name);
   auto check = [&](const Condition& c) {
-    const FigureName& f = c.figures.front();
-    const bool onScreen = f.source == FigureSource::Screen || isScreenReportFigure(f.name);
-    if (onScreen && c.screen >= s.screens.size())
+    if (isScreenFigure(c.figures.front()) && c.screen >= s.screens.size())
       throw ScenarioError(s.file, {uint32_t(c.line), 1},
                           "unknown screen " + std::to_string(c.screen) + " (the scenario has " +
                               std::to_string(s.screens.size()) + ")");

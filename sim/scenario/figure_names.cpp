@@ -82,6 +82,13 @@ std::optional<FigureName> figureNamed(const std::string& name) {
   return std::nullopt;
 }
 
+bool isScreenFigure(const FigureName& f) {
+  return f.source == FigureSource::Screen ||
+         (f.source == FigureSource::Report &&
+          (f.name == "final_mode" || f.name == "final_hold" || f.name == "final_help_page" ||
+           f.name == "settle_time_s"));
+}
+
 std::string knownFigures() {
   std::string out;
   for (const Known& k : kFigures) out += (out.empty() ? "" : ", ") + std::string(k.name);

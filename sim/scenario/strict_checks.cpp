@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <optional>
 
+#include "host/frames.h"
 #include "sim/run/run_bounds.h"
 #include "sim/scenario/key_names.h"
 
@@ -40,7 +41,7 @@ void checkOutsideBodies(const Scenario& s, const std::string& what, const std::s
   const VECTOR3 global = own->position + relative;  // [m]
   for (const BodyEntry& b : s.bodies) {
     const VECTOR3 d = global - b.position;
-    const double distance = std::sqrt(d.x * d.x + d.y * d.y + d.z * d.z);  // [m]
+    const double distance = std::sqrt(halcyra::dot(d, d));  // [m]
     if (distance < b.radius)
       problem.add(at, what + " lies " + number(b.radius - distance) + " m below the surface of '" +
                           b.name + "' (radius " + number(b.radius) + " m)");

@@ -1,10 +1,12 @@
 #include "sim/serve/state_json.h"
 
+#include <array>
 #include <nlohmann/json.hpp>
 
 #include "platform/latin1_text.h"
 #include "render/page_text.h"
 #include "sim/outputs/number_text.h"
+#include "sim/outputs/telemetry_row.h"
 #include "sim/scenario/key_names.h"
 
 namespace sim {
@@ -22,35 +24,13 @@ std::string hex(COLORREF c) {
 json vesselJson(halcyra::World& world, const halcyra::Vessel& v) {
   VESSELSTATUS s{};
   world.getStatus(v, s);
-  const auto& L = v.groupLevel;
-  bool docked = false;
-  for (const halcyra::DockPort& p : v.ports) docked = docked || p.docked != 0;
-  return json{{"vessel", v.name},
-              {"body", world.objectName(halcyra::toId(s.refBody))},
-              {"rx", s.relPos.x},
-              {"ry", s.relPos.y},
-              {"rz", s.relPos.z},
-              {"vx", s.relVel.x},
-              {"vy", s.relVel.y},
-              {"vz", s.relVel.z},
-              {"alpha", s.orientation.x},
-              {"beta", s.orientation.y},
-              {"gamma", s.orientation.z},
-              {"wx", s.angVel.x},
-              {"wy", s.angVel.y},
-              {"wz", s.angVel.z},
-              {"mass", v.dryMass + v.propellant},
-              {"propellant", v.propellant},
-              {"pitch", L[THGROUP_PITCH_RAISE] - L[THGROUP_PITCH_LOWER]},
-              {"yaw", L[THGROUP_YAW_RAISE] - L[THGROUP_YAW_LOWER]},
-              {"roll", L[THGROUP_ROLL_RAISE] - L[THGROUP_ROLL_LOWER]},
-              {"lat", L[THGROUP_LIN_POS_X] - L[THGROUP_LIN_NEG_X]},
-              {"vert", L[THGROUP_LIN_POS_Y] - L[THGROUP_LIN_NEG_Y]},
-              {"fa", L[THGROUP_LIN_POS_Z] - L[THGROUP_LIN_NEG_Z]},
-              {"main", L[THGROUP_MAIN]},
-              {"retro", L[THGROUP_RETRO]},
-              {"hover", L[THGROUP_HOVER]},
-              {"docked", docked ? 1 : 0}};
+  // The telemetry row's figures under its column names.
+  json out{{"vessel", v.name}, {"body", world.objectName(halcyra::toId(s.refBody))}};
+  const std::array<double, 24> figures = telemetryFigures(v, s);
+  for (size_t i = 0; i < figures.size(); ++i)
+    out[std::string(kTelemetryFigureNames[i])] = figures[i];
+  out["docked"] = figures.back() != 0.0 ? 1 : 0;  // a flag, written as an integer
+  return out;
 }
 
 json opJson(const GdiOp& op) {

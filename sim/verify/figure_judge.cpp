@@ -8,14 +8,6 @@
 namespace sim {
 namespace {
 
-std::string figureText(double v) {
-  std::string out;
-  appendFigure(out, v);
-  return out;
-}
-
-std::string timeText(double t) { return fixedText(t, kTimeDecimals) + " s"; }
-
 // How far a value is from passing, to keep the worst one: larger is worse.
 double badness(const Condition& c, double v) {
   switch (c.test) {
@@ -82,7 +74,7 @@ bool FigureJudge::inWindow(double t) const {
 }
 
 void FigureJudge::fail(double t, const FigureValue& v, const std::string& why) {
-  failed_ = figure_.name + " was " + valueText(v) + " at " + timeText(t) + ": " + why;
+  failed_ = figure_.name + " was " + valueText(v) + " at " + secondsText(t) + ": " + why;
   done_ = true;
 }
 
@@ -96,13 +88,13 @@ void FigureJudge::sample(double t, const FigureValue& v) {
     ++samples_;
     if (settled && t - *settle_.since() >= c.forSeconds - kTimeSlack) {
       measured_ = figure_.name + " within " + figureText(c.limit) + " from " +
-                  timeText(*settle_.since()) + " to " + timeText(t);
+                  secondsText(*settle_.since()) + " to " + secondsText(t);
       done_ = true;
     } else if (!settled && t > *c.by + kTimeSlack) {
       fail(t, v,
            "not settled within " + figureText(c.limit) + " (changing at most " +
                figureText(c.rateLimit) + "/s) for " + figureText(c.forSeconds) + " s by " +
-               timeText(*c.by));
+               secondsText(*c.by));
     }
     return;
   }
@@ -132,14 +124,14 @@ void FigureJudge::sample(double t, const FigureValue& v) {
     extremeAt_ = t;
     measured_ = figure_.name + (c.test == TestKind::AtLeast ? " lowest " : " highest ") +
                 (c.test == TestKind::AbsAtMost ? "|" + valueText(v) + "|" : valueText(v)) + " at " +
-                timeText(t);
+                secondsText(t);
   }
 }
 
 void FigureJudge::finish(double end, bool cutShort, double scenarioEnd) {
   const Condition& c = e_.condition;
   if (!failed_.empty()) return;
-  const std::string ended = "the run ended at " + timeText(end);
+  const std::string ended = "the run ended at " + secondsText(end);
   // Decided within the flight: a settle test passed, the sample at `at`
   // taken, or a window that closed before the end.
   const bool decided = c.test == TestKind::Settle ? done_
@@ -148,8 +140,8 @@ void FigureJudge::finish(double end, bool cutShort, double scenarioEnd) {
   if (cutShort && !decided) {
     const double windowEnd = e_.at ? *e_.at : e_.until ? *e_.until : scenarioEnd;
     skipped_ = true;
-    measured_ = figure_.name + " not judged: --until ended the flight at " + timeText(end) +
-                ", before " + timeText(windowEnd);
+    measured_ = figure_.name + " not judged: --until ended the flight at " + secondsText(end) +
+                ", before " + secondsText(windowEnd);
     return;
   }
   if (c.test == TestKind::Settle && !done_) {
@@ -158,7 +150,8 @@ void FigureJudge::finish(double end, bool cutShort, double scenarioEnd) {
   } else if (samples_ == 0) {
     failed_ = figure_.name + " has no sample in the window (" + ended + ")";
   } else if (!e_.at && e_.until && end < *e_.until - kTimeSlack) {
-    failed_ = figure_.name + ": " + ended + ", before the window's end at " + timeText(*e_.until);
+    failed_ =
+        figure_.name + ": " + ended + ", before the window's end at " + secondsText(*e_.until);
   }
 }
 

@@ -52,8 +52,7 @@ FigureValue telemetryFigure(halcyra::World& world, const halcyra::Vessel& v,
 
 FigureValue reportFigure(const FlightReport& report, const Condition& c, const std::string& name) {
   if (name == "end_s") return number(report.end());
-  if (name == "final_mode" || name == "final_hold" || name == "final_help_page" ||
-      name == "settle_time_s") {
+  if (isScreenFigure(FigureName{name, FigureSource::Report, false})) {
     if (c.screen >= report.screens().size()) return {};
     const ScreenFigures& s = report.screens()[c.screen];
     if (name == "final_mode") return text(s.finalMode);

@@ -19,8 +19,6 @@ const halcyra::Vessel* vesselNamed(halcyra::World& world, const std::string& nam
   return nullptr;
 }
 
-std::string seconds(double t) { return fixedText(t, kTimeDecimals) + " s"; }
-
 }  // namespace
 
 // An expectation with a judge per figure.
@@ -39,6 +37,15 @@ struct Verification::Watched {
   std::vector<double> lastAt;     // [s] per figure, the time of last
   bool fired = false, givenUp = false;
   double firedAt = 0.0;  // [s]
+
+  // Figure i's value v at t [s], followed by the settle test's run too.
+  void take(size_t i, double t, const FigureValue& v) {
+    const Condition& c = e.trigger->condition;
+    last[i] = v;
+    lastAt[i] = t;
+    if (c.test == TestKind::Settle)
+      runs[i].sample(t, v, c.limit, c.rateLimit, resolution(c.figures[i]));
+  }
 };
 
 Verification::Verification(const Scenario& s, const FlightReport* report,
@@ -70,12 +77,8 @@ void Verification::redrawn(const Redraw& r) {
     const Condition& c = w->e.trigger->condition;
     if (w->fired || c.figures.front().source != FigureSource::Screen || c.screen != r.screen)
       continue;
-    for (size_t i = 0; i < c.figures.size(); ++i) {
-      w->last[i] = screenFigure(r.page(), c.figures[i].name);
-      w->lastAt[i] = r.t;
-      if (c.test == TestKind::Settle)
-        w->runs[i].sample(r.t, w->last[i], c.limit, c.rateLimit, resolution(c.figures[i]));
-    }
+    for (size_t i = 0; i < c.figures.size(); ++i)
+      w->take(i, r.t, screenFigure(r.page(), c.figures[i].name));
   }
 }
 
@@ -96,12 +99,8 @@ std::vector<const Event*> Verification::eventsDue(double t, halcyra::World& worl
     const Condition& c = trigger.condition;
     if (c.figures.front().source == FigureSource::Telemetry) {
       const halcyra::Vessel* v = vesselNamed(world, w->vessel);
-      for (size_t i = 0; i < c.figures.size(); ++i) {
-        w->last[i] = v ? telemetryFigure(world, *v, c.figures[i].name) : FigureValue{};
-        w->lastAt[i] = t;
-        if (c.test == TestKind::Settle)
-          w->runs[i].sample(t, w->last[i], c.limit, c.rateLimit, resolution(c.figures[i]));
-      }
+      for (size_t i = 0; i < c.figures.size(); ++i)
+        w->take(i, t, v ? telemetryFigure(world, *v, c.figures[i].name) : FigureValue{});
     }
     if (trigger.timeout && t > trigger.after + *trigger.timeout + kTimeSlack) {
       w->givenUp = true;
@@ -157,16 +156,16 @@ void Verification::finished(double t, halcyra::World& /*world*/) {
     Verdict v{"event at line " + std::to_string(w->e.pos.line),
               w->fired ? Outcome::Passed : Outcome::Failed, "", int(w->e.pos.line)};
     if (w->fired) {
-      v.message = "fired at " + seconds(w->firedAt);
+      v.message = "fired at " + secondsText(w->firedAt);
     } else if (cutShort && !w->givenUp) {
       v.outcome = Outcome::Skipped;
-      v.message =
-          "not judged: --until ended the flight at " + seconds(t) + " before its condition held";
+      v.message = "not judged: --until ended the flight at " + secondsText(t) +
+                  " before its condition held";
     } else if (w->givenUp) {
-      v.message = "its condition did not hold by " + seconds(trigger.after + *trigger.timeout) +
+      v.message = "its condition did not hold by " + secondsText(trigger.after + *trigger.timeout) +
                   " (its timeout)";
     } else {
-      v.message = "its condition did not hold before the run ended at " + seconds(t);
+      v.message = "its condition did not hold before the run ended at " + secondsText(t);
     }
     verdicts_.push_back(v);
   }
