@@ -118,7 +118,8 @@ void FigureJudge::sample(double t, const FigureValue& v) {
     return;
   }
   if (c.test == TestKind::Equals) {
-    measured_ = figure_.name + " " + valueText(v);
+    // Every passing sample shows the one value tested for: written once.
+    if (measured_.empty()) measured_ = figure_.name + " " + valueText(v);
   } else if (!extremeAt_ || badness(c, v.number) > badness(c, extreme_.number)) {
     extreme_ = v;
     extremeAt_ = t;

@@ -39,15 +39,23 @@ FigureValue screenFigure(const PageReading& p, const std::string& name) {
   return {};
 }
 
-FigureValue telemetryFigure(halcyra::World& world, const halcyra::Vessel& v,
-                            const std::string& name) {
-  VESSELSTATUS s{};
-  world.getStatus(v, s);
-  if (name == "body") return text(world.objectName(halcyra::toId(s.refBody)));
-  const std::array<double, 24> figures = telemetryFigures(v, s);
-  for (size_t i = 0; i < figures.size(); ++i)
-    if (name == kTelemetryFigureNames[i]) return number(figures[i]);
-  return {};
+TelemetrySample telemetrySample(halcyra::World& world, const halcyra::Vessel& v) {
+  TelemetrySample s;
+  s.vessel = &v;
+  world.getStatus(v, s.status);
+  s.figures = telemetryFigures(v, s.status);
+  return s;
+}
+
+int telemetryColumn(const std::string& name) {
+  for (size_t i = 0; i < kTelemetryFigureNames.size(); ++i)
+    if (name == kTelemetryFigureNames[i]) return int(i);
+  return -1;
+}
+
+FigureValue telemetryFigure(halcyra::World& world, const TelemetrySample& s, int column) {
+  if (column < 0) return text(world.objectName(halcyra::toId(s.status.refBody)));
+  return number(s.figures[size_t(column)]);
 }
 
 FigureValue reportFigure(const FlightReport& report, const Condition& c, const std::string& name) {

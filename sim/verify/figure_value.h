@@ -2,6 +2,7 @@
 // a vessel's telemetry, or out of the flight report.
 #pragma once
 
+#include <array>
 #include <cmath>
 #include <string>
 
@@ -21,9 +22,19 @@ struct FigureValue {
 
 // A screen-log figure of the page (name as the screen log's column).
 FigureValue screenFigure(const PageReading& page, const std::string& name);
-// A telemetry figure of vessel v (name as the telemetry's column).
-FigureValue telemetryFigure(halcyra::World& world, const halcyra::Vessel& v,
-                            const std::string& name);
+// A vessel's telemetry row at one moment, worked out once for every figure
+// read from it then.
+struct TelemetrySample {
+  const halcyra::Vessel* vessel = nullptr;
+  VESSELSTATUS status{};
+  std::array<double, 24> figures{};  // as kTelemetryFigureNames
+};
+TelemetrySample telemetrySample(halcyra::World& world, const halcyra::Vessel& v);
+// Where a telemetry figure (name as the telemetry's column) stands in
+// TelemetrySample::figures; -1 for "body", which is a text.
+int telemetryColumn(const std::string& name);
+// The figure of the sample at that column.
+FigureValue telemetryFigure(halcyra::World& world, const TelemetrySample& s, int column);
 // A report figure of c's place (its vessel, or its screen and hold).
 FigureValue reportFigure(const FlightReport& report, const Condition& c, const std::string& name);
 

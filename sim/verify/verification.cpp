@@ -19,6 +19,15 @@ const halcyra::Vessel* vesselNamed(halcyra::World& world, const std::string& nam
   return nullptr;
 }
 
+// The telemetry columns of a condition's figures (sim/verify/figure_value.h),
+// found once; empty for figures of another source.
+std::vector<int> telemetryColumns(const Condition& c) {
+  std::vector<int> columns;
+  if (c.figures.front().source == FigureSource::Telemetry)
+    for (const FigureName& f : c.figures) columns.push_back(telemetryColumn(f.name));
+  return columns;
+}
+
 }  // namespace
 
 // An expectation with a judge per figure.
@@ -26,6 +35,7 @@ struct Verification::Judged {
   const Expectation& e;
   std::string vessel;
   std::vector<FigureJudge> figures;
+  std::vector<int> columns;  // of telemetry figures, per figure
 };
 
 // A conditional event with its condition's figures' latest state.
@@ -35,6 +45,7 @@ struct Verification::Watched {
   std::vector<FigureValue> last;  // per figure
   std::vector<SettleRun> runs;    // per figure, for the settle test
   std::vector<double> lastAt;     // [s] per figure, the time of last
+  std::vector<int> columns;       // of telemetry figures, per figure
   bool fired = false, givenUp = false;
   double firedAt = 0.0;  // [s]
 
@@ -52,7 +63,8 @@ Verification::Verification(const Scenario& s, const FlightReport* report,
                            const std::string& junitPath)
     : scenario_(s), report_(report) {
   for (const Expectation& e : s.expectations) {
-    auto j = std::make_unique<Judged>(Judged{e, vesselOf(s, e.condition), {}});
+    auto j = std::make_unique<Judged>(
+        Judged{e, vesselOf(s, e.condition), {}, telemetryColumns(e.condition)});
     for (const FigureName& f : e.condition.figures) j->figures.emplace_back(e, f);
     judged_.push_back(std::move(j));
   }
@@ -60,7 +72,8 @@ Verification::Verification(const Scenario& s, const FlightReport* report,
     const size_t n = e.trigger->condition.figures.size();
     watched_.push_back(std::make_unique<Watched>(
         Watched{e, vesselOf(s, e.trigger->condition), std::vector<FigureValue>(n),
-                std::vector<SettleRun>(n), std::vector<double>(n, 0.0)}));
+                std::vector<SettleRun>(n), std::vector<double>(n, 0.0),
+                telemetryColumns(e.trigger->condition)}));
   }
   if (!junitPath.empty()) junit_.emplace(junitPath);
 }
@@ -82,25 +95,37 @@ void Verification::redrawn(const Redraw& r) {
   }
 }
 
+const TelemetrySample& Verification::sampleOf(halcyra::World& world, const halcyra::Vessel& v) {
+  for (const TelemetrySample& s : taken_)
+    if (s.vessel == &v) return s;
+  taken_.push_back(telemetrySample(world, v));
+  return taken_.back();
+}
+
 void Verification::sampled(double t, halcyra::World& world) {
+  taken_.clear();
   for (auto& j : judged_) {
     if (j->e.condition.figures.front().source != FigureSource::Telemetry) continue;
     const halcyra::Vessel* v = vesselNamed(world, j->vessel);
     if (!v) continue;  // not yet spawned, or deleted: no sample
-    for (FigureJudge& f : j->figures) f.sample(t, telemetryFigure(world, *v, f.figure()));
+    const TelemetrySample& row = sampleOf(world, *v);
+    for (size_t i = 0; i < j->figures.size(); ++i)
+      j->figures[i].sample(t, telemetryFigure(world, row, j->columns[i]));
   }
 }
 
 std::vector<const Event*> Verification::eventsDue(double t, halcyra::World& world) {
   std::vector<const Event*> due;
+  taken_.clear();  // the timed events of t may have changed the vessels
   for (auto& w : watched_) {
     if (w->fired || w->givenUp) continue;
     const EventTrigger& trigger = *w->e.trigger;
     const Condition& c = trigger.condition;
     if (c.figures.front().source == FigureSource::Telemetry) {
       const halcyra::Vessel* v = vesselNamed(world, w->vessel);
+      const TelemetrySample* row = v ? &sampleOf(world, *v) : nullptr;
       for (size_t i = 0; i < c.figures.size(); ++i)
-        w->take(i, t, v ? telemetryFigure(world, *v, c.figures[i].name) : FigureValue{});
+        w->take(i, t, row ? telemetryFigure(world, *row, w->columns[i]) : FigureValue{});
     }
     if (trigger.timeout && t > trigger.after + *trigger.timeout + kTimeSlack) {
       w->givenUp = true;

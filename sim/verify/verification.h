@@ -48,11 +48,16 @@ class Verification : public Output {
   struct Judged;
   struct Watched;
 
+  // Vessel v's telemetry row now, worked out at the first figure read from it
+  // since taken_ was last cleared; valid until the next call.
+  const TelemetrySample& sampleOf(halcyra::World& world, const halcyra::Vessel& v);
+
   const Scenario& scenario_;
   const FlightReport* report_;
   std::vector<std::unique_ptr<Judged>> judged_;
   std::vector<std::unique_ptr<Watched>> watched_;
   std::vector<Verdict> verdicts_;
+  std::vector<TelemetrySample> taken_;  // this moment's rows, one per vessel read
   std::optional<OutputFile> junit_;
 };
 
