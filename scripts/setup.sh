@@ -12,11 +12,15 @@ packages=(g++ cmake ninja-build pkg-config libgtest-dev libbenchmark-dev
 packages+=(libpng-dev)  # gyrelle-sim writes its PNG frames with libpng
 packages+=(time)  # scripts/bench.sh reads gyrelle-sim's peak memory from GNU time
 packages+=(ccache)  # every build compiles through it (scripts/ccache-env.sh)
+packages+=(librandom123-dev)  # the campaigns' counter-based random draws (Philox)
 # Node's own package brings npm; Debian's npm package would conflict with it.
 command -v node >/dev/null || packages+=(nodejs)
 command -v npm >/dev/null || packages+=(npm)
 source scripts/install-missing.sh
 install_missing -- "${packages[@]}"
+# Campaigns over a Slurm job array (a test starts a one-node cluster) or over
+# machines reached by ssh (GNU parallel); without the recommended extras.
+install_missing --no-install-recommends -- slurm-wlm munge parallel
 
 # A comma-decimal locale, so that the tests can show the module printing a
 # decimal point while the host process runs under one.
