@@ -263,17 +263,21 @@ magnitude = { uniform = [0.1, 1.0] })",
          expectSameVector(v.position, other.position + vec(d, 0), "position");
          expectSameVector(v.velocity, other.velocity + vec(d, 3), "velocity");
        }},
-      {"RelativePositionKeepsTheVesselsVelocity",
+      {"RelativeVelocityKeepsTheVesselsPlaceOnTheOthersBody",
        R"([[dispersion]]
-name = "near"
+name = "drift"
 vessel = "Tender"
-quantity = "relative_position"
+quantity = "relative_velocity"
 relative_to = "Gyre-1"
-each = { uniform = [-50.0, 50.0] })",
+each = { uniform = [-1.0, 1.0] })",
        [](const Scenario& s, const std::vector<double>& d, const Scenario& base) {
          const halcyra::VesselSpec& v = vessel(s, "Tender");
-         expectSameVector(v.position, vessel(base, "Gyre-1").position + vec(d), "position");
-         expectSameVector(v.velocity, vessel(base, "Tender").velocity, "velocity");
+         EXPECT_EQ(v.body, "Earth");
+         // Luna stands at (3.844e8, 1e7, 0) from Earth.
+         expectSameVector(v.position,
+                          vessel(base, "Tender").position + VECTOR3{3.844e8, 1.0e7, 0.0},
+                          "position");
+         expectSameVector(v.velocity, vessel(base, "Gyre-1").velocity + vec(d), "velocity");
        }},
       {"EventTimeAndInput",
        R"([[dispersion]]
