@@ -15,6 +15,8 @@ struct BadCase {
   const char* what;         // a part of the message
 };
 
+void PrintTo(const BadCase& c, std::ostream* os) { *os << c.name; }
+
 // A dispersion that is right but for the line given.
 #define DISPERSION(vessel, quantity, law) \
   "[[dispersion]]\nname = \"d\"\n" vessel "\nquantity = \"" quantity "\"\n" law "\n"

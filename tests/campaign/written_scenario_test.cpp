@@ -88,6 +88,8 @@ struct KindCase {
       check;
 };
 
+void PrintTo(const KindCase& c, std::ostream* os) { *os << c.name; }
+
 // [rad] The angle between two attitudes given by their angles.
 double angleBetween(const VECTOR3& a, const VECTOR3& b) {
   const halcyra::Matrix3 m =
