@@ -3,6 +3,7 @@
 #include <charconv>
 #include <cstdio>
 #include <filesystem>
+#include <mutex>
 
 #include "sim/campaign/dispersion.h"
 #include "sim/campaign/draw_stream.h"
@@ -13,14 +14,22 @@ namespace sim {
 struct CampaignPlan::Impl {
   CampaignSettings settings;
   std::string scenarioPath;  // the base scenario's path as opened
-  std::unique_ptr<TomlDocument> baseDoc;
   Scenario base;
   std::string identity;
   std::vector<Dispersion> dispersions;
   std::vector<std::string> drawnColumns;
 
-  // Run k's draws, in drawnColumns' order, and the base document with them written in.
-  TomlValue editedRoot(uint64_t k, std::vector<double>& drawn) const;
+  // The base scenario's document that each run's draws are written into, in
+  // place: every run writes every dispersed value anew, and what else the
+  // dispersions change (an orbit written as a state vector, thrusters spelt
+  // out) comes out the same for every run, so nothing of an earlier run
+  // remains. Copying the document a run would cost more than reading it.
+  std::unique_ptr<TomlDocument> runDoc;
+  std::mutex runDocInUse;
+
+  // Writes run k's draws into runDoc and gives them, in drawnColumns' order.
+  // The caller holds runDocInUse.
+  void writeRun(uint64_t k, std::vector<double>& drawn);
   [[noreturn]] void refuseRun(uint64_t k, const std::string& what) const {
     throw ScenarioError(settings.file + ": run " + std::to_string(k) + ": " + what);
   }
@@ -66,9 +75,10 @@ CampaignPlan::CampaignPlan(const std::string& campaignPath) : impl_(std::make_un
   p.scenarioPath =
       (fs::path(campaignPath).parent_path() / fs::path(p.settings.scenarioFile)).string();
   const std::string scenarioText = readScenarioFile(p.scenarioPath);
-  p.baseDoc = std::make_unique<TomlDocument>(scenarioText, p.scenarioPath);
-  p.base = parseScenario(*p.baseDoc);
-  p.dispersions = readDispersions(dispersions, doc, p.base, *p.baseDoc);
+  const TomlDocument baseDoc(scenarioText, p.scenarioPath);
+  p.base = parseScenario(baseDoc);
+  p.dispersions = readDispersions(dispersions, doc, p.base, baseDoc);
+  p.runDoc = std::make_unique<TomlDocument>(baseDoc, baseDoc.root());
   for (const Dispersion& d : p.dispersions)
     for (std::string& column : dispersionColumns(d)) p.drawnColumns.push_back(std::move(column));
 
@@ -89,11 +99,11 @@ uint64_t CampaignPlan::runSeed(uint64_t k) const {
   return campaignRunSeed(impl_->settings.seed, k);
 }
 
-TomlValue CampaignPlan::Impl::editedRoot(uint64_t k, std::vector<double>& drawn) const {
+void CampaignPlan::Impl::writeRun(uint64_t k, std::vector<double>& drawn) {
   if (k >= settings.runs)
     refuseRun(k, "the campaign has runs 0 to " + std::to_string(settings.runs - 1));
   const uint64_t seed = campaignRunSeed(settings.seed, k);
-  TomlValue root = baseDoc->root();
+  TomlValue& root = runDoc->editableRoot();
   drawn.clear();
   drawn.reserve(drawnColumns.size());
   for (const Dispersion& d : dispersions) {
@@ -106,16 +116,16 @@ TomlValue CampaignPlan::Impl::editedRoot(uint64_t k, std::vector<double>& drawn)
     applyDispersion(d, values, base, root);
     drawn.insert(drawn.end(), values.begin(), values.end());
   }
-  return root;
 }
 
 CampaignPlan::Run CampaignPlan::run(uint64_t k) const {
   Run r;
   r.index = k;
   r.seed = runSeed(k);
-  TomlValue root = impl_->editedRoot(k, r.drawn);
+  const std::lock_guard<std::mutex> hold(impl_->runDocInUse);
+  impl_->writeRun(k, r.drawn);
   try {
-    r.scenario = parseScenario(TomlDocument(*impl_->baseDoc, std::move(root)));
+    r.scenario = parseScenario(*impl_->runDoc);
   } catch (const ScenarioError& e) {
     // A drawn value the scenario refuses (a negative mass, say): it stands
     // at no place of either file.
@@ -125,9 +135,10 @@ CampaignPlan::Run CampaignPlan::run(uint64_t k) const {
 }
 
 std::string CampaignPlan::scenarioText(uint64_t k) const {
-  const Impl& p = *impl_;
+  Impl& p = *impl_;
+  const std::lock_guard<std::mutex> hold(p.runDocInUse);
   std::vector<double> drawn;
-  const TomlValue root = p.editedRoot(k, drawn);
+  p.writeRun(k, drawn);
   std::string text = "# Run " + std::to_string(k) + " of the campaign " + p.settings.file +
                      " (seed " + std::to_string(p.settings.seed) + ", run seed " +
                      std::to_string(runSeed(k)) + "):\n# " + p.scenarioPath +
@@ -136,7 +147,7 @@ std::string CampaignPlan::scenarioText(uint64_t k) const {
     text += "#   " + p.drawnColumns[i] + " = " + shortest(drawn[i]) + "\n";
   // Doubles are written with 17 significant digits (max_digits10), which
   // read back as the same doubles.
-  return text + "\n" + toml::format(root);
+  return text + "\n" + toml::format(p.runDoc->root());
 }
 
 }  // namespace sim

@@ -35,6 +35,9 @@ class TomlDocument {
   TomlDocument(const TomlDocument& source, TomlValue root);
 
   const TomlValue& root() const { return root_; }
+  // The root to change in place (a campaign writes each run's drawn values
+  // into one document rather than copying it a run).
+  TomlValue& editableRoot() { return root_; }
   const std::string& file() const { return file_; }
 
   // Where a value begins; for a table made by a header ([sim], [[vessel]]),

@@ -320,6 +320,10 @@ TEST_P(WrittenScenario, HoldsTheDrawnValueAndReadsBackAsTheRunsScenario) {
     c.check(written, run.drawn, plan.base());
     expectSameScenario(written, run.scenario);
   }
+  // A run is the same whatever runs the plan made before.
+  const sim::CampaignPlan fresh(path("test.campaign.toml"));
+  SCOPED_TRACE("run 1 first");
+  expectSameScenario(fresh.run(1).scenario, plan.run(1).scenario);
 }
 
 INSTANTIATE_TEST_SUITE_P(EveryKind, WrittenScenario, ::testing::ValuesIn(kindCases()),
