@@ -56,6 +56,10 @@ std::vector<std::string> splitCsv(const std::string& line) {
 
 }  // namespace
 
+std::optional<std::vector<std::string>> splitCsvLine(std::string_view line) {
+  return splitCsv(std::string(line));
+}
+
 std::vector<std::string> figureColumns(const Scenario& s) {
   std::vector<std::string> c;
   for (const VesselEntry& v : s.vessels)
@@ -213,7 +217,7 @@ int mergeCampaign(const std::vector<std::string>& shardFiles, const std::string&
   for (const std::string& path : shardFiles) {
     std::ifstream in(path, std::ios::binary);
     std::string first, line;
-    std::getline(in, first);
+    if (!std::getline(in, first)) throw ShardError(path + ": cannot read");
     const size_t at = first.find(" runs=");
     if (at != std::string::npos) runs = std::stoull(first.substr(at + 6));
     std::getline(in, header);

@@ -8,6 +8,7 @@
 #include <optional>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -20,6 +21,7 @@ namespace sim {
 // campaign_results.h).
 std::vector<std::optional<double>> runFigures(const Scenario& scenario, const FlightReport& report);
 std::string formatRow(const RunRecord& record, const RunColumns& columns);
+std::optional<std::vector<std::string>> splitCsvLine(std::string_view line);
 
 class ShardError : public std::runtime_error {
  public:
