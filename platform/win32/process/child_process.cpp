@@ -74,8 +74,10 @@ ChildProcess::ChildProcess(const std::string& program, const std::vector<std::st
   startup.hStdOutput = outWrite;
   startup.hStdError = null;
   PROCESS_INFORMATION info{};
+  // No console of its own: a worker is stopped by its parent, never by a
+  // Ctrl-C of its own (which would end it before the parent knew).
   const BOOL started = CreateProcessA(program.c_str(), commandLine.data(), nullptr, nullptr, TRUE,
-                                      0, nullptr, nullptr, &startup, &info);
+                                      CREATE_NO_WINDOW, nullptr, nullptr, &startup, &info);
   const DWORD code = GetLastError();
   CloseHandle(inRead);
   CloseHandle(outWrite);
