@@ -28,7 +28,7 @@
 #include "bench/beside_executable.h"
 #include "platform/child_process.h"
 #include "sim/campaign/campaign_flight.h"
-#include "sim/campaign/interim_results.h"
+#include "sim/campaign/run_record.h"
 #include "sim/run/runner.h"
 
 extern char** environ;

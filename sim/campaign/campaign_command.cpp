@@ -10,9 +10,10 @@
 #include "platform/interrupt.h"
 #include "platform/library.h"
 #include "sim/campaign/campaign_plan.h"
+#include "sim/campaign/campaign_results.h"
 #include "sim/campaign/campaign_runner.h"
 #include "sim/campaign/campaign_worker.h"
-#include "sim/campaign/interim_results.h"
+#include "sim/campaign/shard_file.h"
 #include "sim/outputs/output_file.h"
 #include "sim/run/run_bounds.h"
 
@@ -172,6 +173,11 @@ int CampaignCommand::run() {
     std::fprintf(stderr, "%s\n", e.what());
     return kExitBadCommand;
   } catch (const UsageError& e) {
+    std::fprintf(stderr, "gyrelle-sim: %s\n", e.what());
+    return kExitBadCommand;
+  } catch (const ShardError& e) {
+    // A file named on the command line that is not a shard file of this
+    // campaign: resumed or merged, it is the command line that is wrong.
     std::fprintf(stderr, "gyrelle-sim: %s\n", e.what());
     return kExitBadCommand;
   } catch (const std::exception& e) {

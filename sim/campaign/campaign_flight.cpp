@@ -2,7 +2,7 @@
 
 #include <exception>
 
-#include "sim/campaign/interim_results.h"
+#include "sim/campaign/run_record.h"
 #include "sim/outputs/run_outputs.h"
 #include "sim/run/runner.h"
 

@@ -16,7 +16,7 @@
 #include "platform/interrupt.h"
 #include "sim/campaign/campaign_flight.h"
 #include "sim/campaign/campaign_progress.h"
-#include "sim/campaign/interim_results.h"
+#include "sim/campaign/shard_file.h"
 
 namespace sim {
 namespace {

@@ -7,7 +7,7 @@
 
 #include "platform/child_process.h"
 #include "sim/campaign/campaign_flight.h"
-#include "sim/campaign/interim_results.h"
+#include "sim/campaign/run_record.h"
 
 namespace sim {
 namespace {

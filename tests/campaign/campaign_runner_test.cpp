@@ -12,7 +12,7 @@
 #include <optional>
 #include <set>
 
-#include "sim/campaign/interim_results.h"
+#include "sim/campaign/run_record.h"
 #include "sim/sim_run.h"
 
 namespace {
@@ -269,7 +269,8 @@ TEST_F(Campaign, BadCommandLinesAndFilesRefused) {
       {{path("bad.campaign.toml")}, 2, "bad.campaign.toml:5:1"},
       {{path("none.toml")}, 2, "none.toml"},
       {{file, "--module", path("missing.so")}, 1, "missing.so"},
-      {{"merge", path("missing.csv")}, 1, "missing.csv"},
+      {{"merge", path("missing.csv")}, 2, "missing.csv"},
+      {{"merge", path("tumble.toml")}, 2, "tumble.toml"},
   };
   for (const Case& c : cases) {
     std::vector<std::string> command = {testsupport::envPath("GYRELLE_SIM_PATH"), "campaign"};
