@@ -127,6 +127,10 @@ class Pool {
     std::string line;
     while (w.process->readLine(line)) {
       std::lock_guard<std::mutex> lock(mutex_);
+      if (line.empty()) {  // ready: the run handed out starts now
+        w.started = Clock::now();
+        continue;
+      }
       handOut(w);
       reports_.push_back(Report{i, line, std::nullopt, false, ""});
       changed_.notify_one();

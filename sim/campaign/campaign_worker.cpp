@@ -32,6 +32,10 @@ int runCampaignWorker(const std::string& campaignPath, const std::string& module
     const RunColumns columns = runColumns(plan);
     keepLibraryMapped(modulePath);  // for the process's life
     const std::optional<uint64_t> crashAt = crashHook();
+    // An empty line: ready. The parent's clock for the first run starts
+    // here, not at the worker's start (reading the campaign, a slow start
+    // under an emulator).
+    if (std::fputc('\n', rows) == EOF || std::fflush(rows) != 0) return 1;
     char line[64];
     while (std::fgets(line, sizeof line, stdin) != nullptr) {
       char* end = nullptr;

@@ -1,6 +1,7 @@
 // A campaign's worker process (gyrelle-sim campaign CAMPAIGN --worker, not
 // shown in the help): reads run indices from standard input, one a line,
-// flies each (campaign_flight.h) and writes its row, one a line, to what
+// flies each (campaign_flight.h) and writes its row, one a line (an empty
+// line first once it has read the campaign, ready), to what
 // standard output was at its start; standard output itself then goes to the
 // null device, so that nothing a flight prints can reach the rows. The
 // library stays mapped from run to run (platform/child_process.h,
