@@ -1,149 +1,141 @@
-// Campaigns: 1,000 runs of a minute's attitude hold at 0.02 s steps
-// (bench/scenarios/hold-60s.campaign.toml) flown by gyrelle-sim campaign with
-// one and two workers, against the same flight in this process.
-// - BM_FlightInProcess: the base scenario flown as gyrelle-sim flies it
-//   (quiet, its expectations judged), the library kept mapped as a worker
-//   keeps it; counter flights_per_cpu_s.
-// - BM_CampaignRunInProcess: what a worker does for one run: the plan's run,
-//   the flight, the row; counter flights_per_cpu_s.
-// - BM_Campaign/N: the whole campaign with N workers, as its user starts it;
-//   the time is wall time, cpu_s the CPU time of the program and its workers
-//   (user + system), flights_per_cpu_s = runs / cpu_s.
-// scripts/bench.sh turns them into the share of a run spent beyond flying it
-// and the parallel efficiency from one worker to two.
-// The campaign file is found in the source tree above the build's bin/
-// folder, or at GYRELLE_BENCH_CAMPAIGN.
+// A campaign's cost per run beyond flying: CampaignPlan::run(k) (the draws,
+// the edited copy of the base scenario's document, the scenario read from
+// it) on a one-vessel hold with three dispersions, beside the 60 s flight of
+// that run with the module loaded, as a campaign's worker flies it.
 #include <benchmark/benchmark.h>
-#include <fcntl.h>
-#include <spawn.h>
-#include <sys/resource.h>
-#include <sys/wait.h>
-#include <unistd.h>
+#include <stdlib.h>
 
-#include <chrono>
-#include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <string>
 
 #include "bench/beside_executable.h"
-#include "platform/child_process.h"
-#include "sim/campaign/campaign_flight.h"
-#include "sim/campaign/run_record.h"
+#include "sim/campaign/campaign_plan.h"
 #include "sim/run/runner.h"
-
-extern char** environ;
 
 namespace {
 
-std::string campaignFile() {
-  if (const char* given = std::getenv("GYRELLE_BENCH_CAMPAIGN")) return given;
-  return besideExecutable("../../bench/scenarios/hold-60s.campaign.toml");
-}
+constexpr const char* kHold = R"([sim]
+step = 0.02
+until = 60.0
+redraw = 1.0
 
-double cpuSeconds(int who) {
-  rusage u{};
-  getrusage(who, &u);
-  return double(u.ru_utime.tv_sec + u.ru_stime.tv_sec) +
-         1e-6 * double(u.ru_utime.tv_usec + u.ru_stime.tv_usec);
-}
+[[body]]
+name = "Earth"
+mu = 3.986e14
+radius = 6371010.0
 
-// Standard output and error sent to the null device while it lives, as a
-// worker's are: the flights' last pages and results go nowhere.
-struct Silenced {
-  Silenced() {
-    std::fflush(stdout);
-    std::fflush(stderr);
-    const int null = open("/dev/null", O_WRONLY);
-    dup2(null, 1);
-    dup2(null, 2);
-    close(null);
+[[vessel]]
+name = "Gyre-1"
+class = "generic"
+body = "Earth"
+position = [6671010.0, 0.0, 0.0]
+velocity = [0.0, 7655.7227, 0.0]
+orientation = [0.0, 0.0, 0.0]
+angular_velocity = [0.01, -0.02, 0.005]
+
+[[screen]]
+width = 256
+height = 280
+mode = "Gyrelle"
+
+[[event]]
+t = 0.0
+key = 35   # H: the attitude hold
+)";
+
+constexpr const char* kAttitudeAndSpin = R"(
+[[dispersion]]
+name = "attitude"
+vessel = "Gyre-1"
+quantity = "orientation"
+rotation = "cone"
+sigma = 0.2
+
+[[dispersion]]
+name = "spin"
+vessel = "Gyre-1"
+quantity = "angular_velocity"
+direction = "uniform"
+magnitude = { uniform = [0.0, 0.0349] }
+)";
+
+// Every thruster of the class spelt out in the run's document.
+constexpr const char* kThrust = R"(
+[[dispersion]]
+name = "thrust"
+vessel = "Gyre-1"
+quantity = "thruster.max"
+apply = "scale"
+normal = { mean = 1.0, sigma = 0.02, min = 0.9, max = 1.1 }
+)";
+
+// The campaign's files in a folder of their own, removed at the end.
+struct CampaignFolder {
+  std::string dir;
+  CampaignFolder() {
+    std::string pattern =
+        (std::filesystem::temp_directory_path() / "gyrelle-campaign-bench-XXXXXX").string();
+    dir = mkdtemp(pattern.data()) ? pattern : "";
+    std::ofstream(dir + "/hold.toml") << kHold;
   }
-  ~Silenced() {
-    std::fflush(stdout);
-    std::fflush(stderr);
-    dup2(out, 1);
-    dup2(err, 2);
-    close(out);
-    close(err);
+  ~CampaignFolder() { std::filesystem::remove_all(dir); }
+  std::string campaign(const std::string& name, const std::string& dispersions) const {
+    const std::string path = dir + "/" + name + ".campaign.toml";
+    std::ofstream(path) << "[campaign]\nscenario = \"hold.toml\"\nruns = 1000\nseed = 7\n"
+                        << dispersions;
+    return path;
   }
-  int out = dup(1), err = dup(2);
 };
 
-void BM_FlightInProcess(benchmark::State& state) {
-  const sim::CampaignPlan plan(campaignFile());
+const CampaignFolder& folder() {
+  static const CampaignFolder f;
+  return f;
+}
+
+void runOf(benchmark::State& state, const std::string& dispersions) {
+  const sim::CampaignPlan plan(folder().campaign("bench", dispersions));
+  uint64_t k = 0;
+  for (auto _ : state) {
+    benchmark::DoNotOptimize(plan.run(k));
+    k = (k + 1) % plan.settings().runs;
+  }
+}
+
+void BM_CampaignRunAttitudeSpin(benchmark::State& state) { runOf(state, kAttitudeAndSpin); }
+void BM_CampaignRunAttitudeSpinThrust(benchmark::State& state) {
+  runOf(state, std::string(kAttitudeAndSpin) + kThrust);
+}
+
+void BM_CampaignScenarioText(benchmark::State& state) {
+  const sim::CampaignPlan plan(folder().campaign("text", std::string(kAttitudeAndSpin) + kThrust));
+  uint64_t k = 0;
+  for (auto _ : state) {
+    benchmark::DoNotOptimize(plan.scenarioText(k));
+    k = (k + 1) % plan.settings().runs;
+  }
+}
+
+// The flight a run's scenario costs, module loaded each time, no outputs.
+void BM_CampaignFlight60s(benchmark::State& state) {
+  const sim::CampaignPlan plan(
+      folder().campaign("flight", std::string(kAttitudeAndSpin) + kThrust));
   sim::RunOptions o;
-  o.until = plan.base().until;
+  o.until = 60.0;
   o.module = besideExecutable("libgyrelle.so");
   o.quiet = true;
-  sim::keepLibraryMapped(o.module);
-  const double cpu0 = cpuSeconds(RUSAGE_SELF);
-  {
-    Silenced silenced;
-    for (auto _ : state) sim::runScenario(plan.base(), o);
-  }
-  state.counters["flights_per_cpu_s"] =
-      double(state.iterations()) / (cpuSeconds(RUSAGE_SELF) - cpu0);
-}
-BENCHMARK(BM_FlightInProcess)->Unit(benchmark::kMillisecond);
-
-void BM_CampaignRunInProcess(benchmark::State& state) {
-  const sim::CampaignPlan plan(campaignFile());
-  const sim::RunColumns columns = sim::runColumns(plan);
-  const std::string module = besideExecutable("libgyrelle.so");
-  sim::keepLibraryMapped(module);
   uint64_t k = 0;
-  const double cpu0 = cpuSeconds(RUSAGE_SELF);
-  {
-    Silenced silenced;
-    for (auto _ : state) {
-      const sim::RunRecord r = sim::flyCampaignRun(plan, k++ % plan.settings().runs, module);
-      if (r.status != sim::RunStatus::Ok) state.SkipWithError(r.reason.c_str());
-      benchmark::DoNotOptimize(sim::formatRow(r, columns).size());
-    }
-  }
-  state.counters["flights_per_cpu_s"] =
-      double(state.iterations()) / (cpuSeconds(RUSAGE_SELF) - cpu0);
-}
-BENCHMARK(BM_CampaignRunInProcess)->Unit(benchmark::kMillisecond);
-
-void BM_Campaign(benchmark::State& state) {
-  const std::string jobs = std::to_string(state.range(0));
-  const std::string out =
-      (std::filesystem::temp_directory_path() / ("gyrelle-campaign-bench-" + jobs)).string();
-  const std::string program = besideExecutable("gyrelle-sim");
-  double cpu = 0.0;
-  uint64_t runs = 0;
   for (auto _ : state) {
-    std::filesystem::remove_all(out);
-    const std::string file = campaignFile();
-    const char* argv[] = {program.c_str(), "campaign",  file.c_str(), "--jobs", jobs.c_str(),
-                          "--out",         out.c_str(), "--quiet",    nullptr};
-    const double cpu0 = cpuSeconds(RUSAGE_CHILDREN);
-    const auto start = std::chrono::steady_clock::now();
-    pid_t pid = 0;
-    int status = -1;
-    if (posix_spawn(&pid, program.c_str(), nullptr, nullptr, const_cast<char**>(argv), environ) !=
-            0 ||
-        waitpid(pid, &status, 0) != pid || status != 0) {
-      state.SkipWithError("gyrelle-sim campaign failed");
-      break;
-    }
-    state.SetIterationTime(
-        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
-    cpu += cpuSeconds(RUSAGE_CHILDREN) - cpu0;
-    runs += sim::CampaignPlan(file).settings().runs;
+    const sim::CampaignPlan::Run run = plan.run(k);
+    benchmark::DoNotOptimize(sim::runScenario(run.scenario, o));
+    k = (k + 1) % plan.settings().runs;
   }
-  std::filesystem::remove_all(out);
-  state.counters["cpu_s"] = cpu / double(state.iterations());
-  state.counters["flights_per_cpu_s"] = double(runs) / cpu;
 }
-BENCHMARK(BM_Campaign)
-    ->Arg(1)
-    ->Arg(2)
-    ->UseManualTime()
-    ->Iterations(1)
-    ->Unit(benchmark::kMillisecond);
 
 }  // namespace
 
+BENCHMARK(BM_CampaignRunAttitudeSpin)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_CampaignRunAttitudeSpinThrust)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_CampaignScenarioText)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_CampaignFlight60s)->Unit(benchmark::kMillisecond);
 BENCHMARK_MAIN();

@@ -163,7 +163,7 @@ if sb:
 
 # Campaigns: 1,000 runs of a minute's hold (bench/scenarios/hold-60s.campaign.toml) by
 # gyrelle-sim campaign, against the same flight in one process.
-cb = bench("campaign_bench", ".")
+cb = bench("campaign_runner_bench", ".")
 if cb:
     one, two = cb["BM_Campaign/1/iterations:1/manual_time"], cb["BM_Campaign/2/iterations:1/manual_time"]
     flight = cb["BM_FlightInProcess"]["cpu"]

@@ -62,6 +62,17 @@ constexpr uint64_t kManyRuns = 40;
 constexpr uint64_t kManyRuns = 300;
 #endif
 
+// Each run tumbles its own way: at times a tumble the hold does not stop
+// within the flight, so that rows differ in figures and outcomes.
+constexpr const char* kTumbleDispersed = R"(
+[[dispersion]]
+name = "tumble"
+vessel = "Gyre-1"
+quantity = "angular_velocity"
+direction = "uniform"
+magnitude = { uniform = [0.02, 0.4] }
+)";
+
 class Campaign : public simtest::SimRun {
  protected:
   // The tumble story (a hold from a tumble, ten expectations) as the base
@@ -71,8 +82,9 @@ class Campaign : public simtest::SimRun {
                                          "/scenarios/tumble.toml");
     base.replace(base.find("until = 120.0"), 13, "until = " + until);
     writeScenario("tumble.toml", base);
-    return writeScenario("hold.campaign.toml", "[campaign]\nscenario = \"tumble.toml\"\nruns = " +
-                                                   std::to_string(runs) + "\nseed = 7\n");
+    return writeScenario("hold.campaign.toml",
+                         "[campaign]\nscenario = \"tumble.toml\"\nruns = " + std::to_string(runs) +
+                             "\nseed = 7\n" + kTumbleDispersed);
   }
 
   std::vector<std::string> campaignCommand(const std::vector<std::string>& args) const {
@@ -240,7 +252,7 @@ TEST_F(Campaign, CrashAndTimeLimitRecordedWhileTheCampaignGoesOn) {
       EXPECT_EQ(rows[k].at("run"), std::to_string(k));
       EXPECT_EQ(rows[k].at("status"), c.status(k)) << "run " << k;
       if (c.status(k) == "ok") {
-        EXPECT_EQ(rows[k].at("the tumble is stopped"), "pass");
+        EXPECT_NE(rows[k].at("the tumble is stopped"), "") << "a run flown judges its expectations";
       } else {
         EXPECT_EQ(rows[k].at("reason").rfind(c.reason, 0), 0u) << rows[k].at("reason");
         EXPECT_EQ(rows[k].at("the tumble is stopped"), "") << "a failed run judges nothing";
