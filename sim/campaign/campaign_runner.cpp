@@ -114,9 +114,9 @@ class Pool {
     w.run = todo_.front();
     todo_.pop_front();
     w.started = Clock::now();
-    if (!w.process->send(std::to_string(*w.run) + "\n")) {
-      // Gone already: its reader sees the end and reports the run.
-    }
+    // A worker gone already fails the write: its reader sees the end of its
+    // output and reports the run.
+    w.process->send(std::to_string(*w.run) + "\n");
   }
 
   // Worker i's reading thread: each row hands the worker its next run at
