@@ -173,6 +173,7 @@ RunEnd flyScenario(const Scenario& s, const RunOptions& o, halcyra::World& world
     if (outputFailed) throw OutputError(what);
     throw std::runtime_error(what);
   }
+  if (o.finished) o.finished(outputs);
   if (outputs.report() != nullptr && !o.quiet) term.note(outputs.report()->summary());
   // The results, also with --quiet: they are what a verification flight is for.
   if (const Verification* v = outputs.verification()) {

@@ -24,6 +24,8 @@
 
 namespace sim {
 
+class RunOutputs;
+
 struct RunOptions {
   double until = 0.0;           // [s] when the run stops
   std::string module;           // path of the module library
@@ -44,6 +46,10 @@ struct RunOptions {
   // Outputs the caller keeps, fed and finished with the run's own (a live
   // flight's record).
   std::vector<Output*> more;
+  // Called once the run's outputs are finished, unless the run failed, with
+  // them: a campaign's row takes the report's figures and the verdicts. Set,
+  // it makes the run keep a flight report also when quiet.
+  std::function<void(const RunOutputs&)> finished;
 };
 
 // How a run ended.
