@@ -72,6 +72,31 @@ TEST_F(PlotCampaign, DrawsEveryChartOfTheResults) {
   EXPECT_EQ(simtest::lines(r.out).size(), 1 + charts.size()) << "every chart written is named";
 }
 
+// The shipped campaign, cut to four runs and flown by gyrelle-sim: the script
+// tells its drawn inputs, expectations and figures apart as written.
+TEST_F(PlotCampaign, ReadsTheResultsGyrelleSimWrites) {
+  const std::string shipped =
+      std::string(testsupport::envPath("GYRELLE_SOURCE_DIR")) + "/scenarios/campaigns/";
+  std::ofstream(path("hold.toml")) << simtest::readFile(shipped + "hold.toml");
+  std::string campaign = simtest::readFile(shipped + "hold.campaign.toml");
+  ASSERT_NE(campaign.find("runs = 1000"), std::string::npos);
+  campaign.replace(campaign.find("runs = 1000"), 11, "runs = 4");
+  std::ofstream(path("hold.campaign.toml")) << campaign;
+  ASSERT_EQ(
+      run({"campaign", path("hold.campaign.toml"), "--out", path("results"), "--quiet"}).status, 0);
+
+  const simtest::RunResult r = plot(path("results"));
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(simtest::lines(r.out).at(0),
+            "4 runs, 4 passed; inputs: attitude.alpha, attitude.beta, attitude.gamma, "
+            "attitude.angle, spin.x, spin.y, spin.z, |spin|; figures: "
+            "Gyre-1.propellant_kg.total, Gyre-1.propellant_kg.rotation, "
+            "Gyre-1.propellant_kg.linear, Gyre-1.propellant_kg.engines, Gyre-1.delta_v_m_s, "
+            "Gyre-1.max_rate_deg_s, Gyre-1.final_rate_deg_s, screen0.settle_time_s, "
+            "screen0.final_dev_pitch, screen0.final_dev_yaw, screen0.final_dev_roll");
+  EXPECT_TRUE(isPng(path("results/plots/deviation-screen0.png")));
+}
+
 TEST_F(PlotCampaign, RefusesAFolderWithoutResults) {
   const std::string header = "run,seed,status,reason,tilt,fast,V.max_rate_deg_s\n";
   const struct {
