@@ -293,6 +293,12 @@ TEST_F(Campaign, BadCommandLinesAndFilesRefused) {
     EXPECT_NE(r.err.find(c.says), std::string::npos) << r.err;
   }
   EXPECT_FALSE(fs::exists(path("x.toml")));
+  // A flight's option before the word campaign is refused, not ignored.
+  const auto before =
+      runProgram({testsupport::envPath("GYRELLE_SIM_PATH"), "--until", "5", "campaign", file});
+  EXPECT_EQ(before.status, 2) << before.err;
+  EXPECT_NE(before.err.find("--until is not an option of a campaign"), std::string::npos)
+      << before.err;
 }
 
 }  // namespace
