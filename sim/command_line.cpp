@@ -146,9 +146,10 @@ int runCommandLine(int argc, char** argv, const Program& program) {
   }
   if (campaign.given()) {
     // A flight's options before the word campaign would be read and then
-    // ignored: refuse them rather than fly something other than was asked.
+    // ignored: refuse them rather than fly something other than was asked
+    // (the module is the campaign's too).
     for (const CLI::Option* opt : app.get_options())
-      if (opt->count() > 0) {
+      if (opt->count() > 0 && opt->get_name() != "--module") {
         std::fprintf(stderr,
                      "gyrelle-sim: %s is not an option of a campaign: give the campaign's "
                      "options after 'campaign'\nRun with campaign --help for more information.\n",

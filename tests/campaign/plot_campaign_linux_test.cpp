@@ -89,7 +89,7 @@ TEST_F(PlotCampaign, ReadsTheResultsGyrelleSimWrites) {
   ASSERT_EQ(r.status, 0) << r.err;
   EXPECT_EQ(simtest::lines(r.out).at(0),
             "4 runs, 4 passed; inputs: attitude.alpha, attitude.beta, attitude.gamma, "
-            "attitude.angle, spin.x, spin.y, spin.z, |spin|; figures: "
+            "attitude.angle, spin.x, spin.y, spin.z, pitch_offset, yaw_offset, |spin|; figures: "
             "Gyre-1.propellant_kg.total, Gyre-1.propellant_kg.rotation, "
             "Gyre-1.propellant_kg.linear, Gyre-1.propellant_kg.engines, Gyre-1.delta_v_m_s, "
             "Gyre-1.max_rate_deg_s, Gyre-1.final_rate_deg_s, screen0.settle_time_s, "
