@@ -103,7 +103,9 @@ std::vector<std::string> scenarioSet() {
   for (const char* folder : {"tests", "scenarios"}) {
     for (const auto& entry : fs::recursive_directory_iterator(
              fs::path(testsupport::envPath("GYRELLE_SOURCE_DIR")) / folder))
-      if (entry.path().extension() == ".toml") files.push_back(entry.path().string());
+      if (entry.path().extension() == ".toml" &&
+          entry.path().stem().extension() != ".campaign")  // a campaign is not a scenario
+        files.push_back(entry.path().string());
   }
   std::sort(files.begin() + 1, files.end());
   return files;
