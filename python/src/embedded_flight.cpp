@@ -6,6 +6,7 @@
 #include <stdexcept>
 
 #include "sim/outputs/run_outputs.h"
+#include "sim/run/time_slack.h"
 #include "sim/verify/figure_value.h"
 
 namespace gyrelle_python {
@@ -14,15 +15,16 @@ namespace gyrelle_python {
 // the interpreter, tens of nanoseconds): about every 20 s of flight at 50 Hz.
 constexpr unsigned kSignalCheckSteps = 1024;
 
-// The condition run_until waits for, fed every redraw as the flight's other
-// outputs are.
+// The condition run_until waits for, fed every redraw after the page it
+// started from, as the flight's other outputs are.
 class EmbeddedFlight::Watches : public sim::Output {
  public:
   void redrawn(const sim::Redraw& r) override {
-    if (watch) watch->redrawn(r);
+    if (watch && r.t > since + sim::kTimeSlack) watch->redrawn(r);
   }
   void finished(double /*t*/, halcyra::World& /*world*/) override {}
   sim::ConditionWatch* watch = nullptr;
+  double since = 0.0;  // [s]
 };
 
 EmbeddedFlight::EmbeddedFlight(const std::string& text, const std::string& file,
@@ -89,7 +91,13 @@ bool EmbeddedFlight::advanceUntil(const sim::EventTrigger& cond, uint64_t timeou
   if (sim::isScreenFigure(c.figures.front()) && c.screen >= world().screenCount())
     throw std::out_of_range("the flight has no screen " + std::to_string(c.screen));
   sim::ConditionWatch watch(c, sim::conditionVessel(scenario_, c));
+  // A screen's figures start from the page it shows now, as a conditional
+  // event judges the last redraw; a redraw at this time to come (of an
+  // action's) is that page.
+  if (sim::isScreenFigure(c.figures.front()))
+    watch.redrawn(sim::Redraw(t_, c.screen, world().screen(c.screen)));
   watches_->watch = &watch;
+  watches_->since = t_;
   bool held = false;
   auto holds = [&] {
     if (watch.readsTelemetry()) {

@@ -177,6 +177,15 @@ std::string Flight::act(const Event& e) {
 RunEnd Flight::finish() {
   if (finished_) return end_;
   finished_ = true;
+  if (started_ && !ended_) {
+    // Stopped at stage 1 of t (an embedded flight closed early): it leaves t
+    // as a run that ends there does, its outputs taking the moment.
+    try {
+      leave();
+    } catch (...) {
+      failure_ = std::current_exception();
+    }
+  }
   ended_ = true;
   end_.t = t_;
   // Every output is finished, also after a failure; the failure is reported

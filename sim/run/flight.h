@@ -59,7 +59,8 @@ class Flight {
   std::string act(const Event& e);
 
   // Ends the flight at the time reached, once (a flight that ends before its
-  // scenario's `until` is one cut short): finishes every output, also after
+  // scenario's `until` is one cut short), as a run whose `until` is that
+  // time ends (loop stage 2 at t, then the end): finishes every output, also after
   // a failure, and throws the failure with what else could not be written.
   // Later calls return the same end.
   RunEnd finish();
