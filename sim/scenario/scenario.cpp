@@ -235,9 +235,12 @@ VesselEntry readVessel(const TomlValue& t, const TomlDocument& doc, const std::s
 }
 
 Scenario parseScenario(std::string_view text, const std::string& file) {
+  return parseScenario(TomlDocument(text, file));
+}
+
+Scenario parseScenario(const TomlDocument& doc) {
   Scenario s;
-  s.file = file;
-  const TomlDocument doc(text, file);
+  s.file = doc.file();
   TableReader top(doc.root(), doc, "the scenario");
   const TomlValue* sections[7];
   const char* names[7] = {"sim", "body", "base", "vessel", "screen", "event", "expect"};

@@ -24,12 +24,20 @@ struct SourcePos {
   }
 };
 
-// "FILE:LINE:COLUMN: what is wrong" in what().
+// "FILE:LINE:COLUMN: what is wrong" in what(); what is wrong alone in detail().
 class ScenarioError : public std::runtime_error {
  public:
   ScenarioError(const std::string& file, SourcePos pos, const std::string& what)
       : std::runtime_error(file + ":" + std::to_string(pos.line) + ":" +
-                           std::to_string(pos.column) + ": " + what) {}
+                           std::to_string(pos.column) + ": " + what),
+        detail_(what) {}
+  // An error of no one place: message is what() whole.
+  explicit ScenarioError(const std::string& message)
+      : std::runtime_error(message), detail_(message) {}
+  const std::string& detail() const { return detail_; }
+
+ private:
+  std::string detail_;
 };
 
 struct BodyEntry {
@@ -126,6 +134,11 @@ struct Scenario {
 // a value of the wrong type or out of range, and a name that no entry of the
 // scenario declares (vessel, body, base, class, screen index).
 Scenario parseScenario(std::string_view text, const std::string& file);
+
+class TomlDocument;
+// The same, of a document already parsed (a campaign's run reads its edited
+// copy of the base scenario's document this way, never its text again).
+Scenario parseScenario(const TomlDocument& doc);
 
 // A scenario file's text. It must be a regular file (a device such as
 // /dev/zero would be read until memory runs out, a FIFO would block) of at

@@ -154,25 +154,27 @@ bool isBareKeyChar(char c) {
 TomlDocument::TomlDocument(std::string_view text, std::string file) : file_(std::move(file)) {
   if (text.substr(0, kByteOrderMark.size()) == kByteOrderMark)
     text.remove_prefix(kByteOrderMark.size());
-  text_ = std::string(text);
-  lineStarts_.push_back(0);
-  for (size_t i = 0; i < text_.size(); ++i)
-    if (text_[i] == '\n') lineStarts_.push_back(i + 1);
+  auto shared = std::make_shared<Text>();
+  shared->bytes = std::string(text);
+  shared->lineStarts.push_back(0);
+  for (size_t i = 0; i < shared->bytes.size(); ++i)
+    if (shared->bytes[i] == '\n') shared->lineStarts.push_back(i + 1);
+  text_ = shared;
 
-  const size_t bad = firstInvalidUtf8(text_);
+  const size_t bad = firstInvalidUtf8(text_->bytes);
   if (bad != std::string_view::npos) {
     char what[64];
     std::snprintf(what, sizeof what, "not UTF-8 text (a byte 0x%02X)",
-                  static_cast<unsigned char>(text_[bad]));
+                  static_cast<unsigned char>(text_->bytes[bad]));
     throw ScenarioError(file_, positionAt(bad), what);
   }
-  std::istringstream in(text_);
+  std::istringstream in(text_->bytes);
   try {
     const TomlParseStack parsing;
     // The name in the library's messages, which are read back, never shown.
     root_ = toml::parse<toml::discard_comments, TomlTable, TomlArray>(in, "scenario");
   } catch (const TomlNestingTooDeep&) {
-    throw ScenarioError(file_, positionAt(deepestOpening(text_)),
+    throw ScenarioError(file_, positionAt(deepestOpening(text_->bytes)),
                         "tables and arrays nested too deeply");
   } catch (const toml::exception& e) {
     const ParserMessage m = readParserMessage(e.what());
@@ -182,9 +184,11 @@ TomlDocument::TomlDocument(std::string_view text, std::string file) : file_(std:
       pos.line = m.line;
       byteColumn = m.byteColumn;
     }
-    if (pos.line == 0 || pos.line > lineStarts_.size()) pos.line = uint32_t(lineStarts_.size());
-    const size_t lineStart = lineStarts_[pos.line - 1];
-    const size_t lineEnd = pos.line < lineStarts_.size() ? lineStarts_[pos.line] - 1 : text_.size();
+    if (pos.line == 0 || pos.line > text_->lineStarts.size())
+      pos.line = uint32_t(text_->lineStarts.size());
+    const size_t lineStart = text_->lineStarts[pos.line - 1];
+    const size_t lineEnd =
+        pos.line < text_->lineStarts.size() ? text_->lineStarts[pos.line] - 1 : text_->bytes.size();
     throw ScenarioError(
         file_, positionAt(lineStart + std::min(byteColumn - 1, lineEnd - lineStart)), describe(m));
   } catch (const std::bad_alloc&) {
@@ -196,14 +200,17 @@ TomlDocument::TomlDocument(std::string_view text, std::string file) : file_(std:
   }
 }
 
+TomlDocument::TomlDocument(const TomlDocument& source, TomlValue root)
+    : file_(source.file_), text_(source.text_), root_(std::move(root)) {}
+
 SourcePos TomlDocument::positionAt(size_t offset) const {
-  offset = std::min(offset, text_.size());
-  const auto next = std::upper_bound(lineStarts_.begin(), lineStarts_.end(), offset);
-  const size_t line = size_t(next - lineStarts_.begin());  // from 1
-  const size_t start = lineStarts_[line - 1];
+  offset = std::min(offset, text_->bytes.size());
+  const auto next = std::upper_bound(text_->lineStarts.begin(), text_->lineStarts.end(), offset);
+  const size_t line = size_t(next - text_->lineStarts.begin());  // from 1
+  const size_t start = text_->lineStarts[line - 1];
   uint32_t column = 1;
   for (size_t i = start; i < offset; ++i)
-    if (!isContinuation(static_cast<unsigned char>(text_[i]))) ++column;
+    if (!isContinuation(static_cast<unsigned char>(text_->bytes[i]))) ++column;
   return {uint32_t(line), column};
 }
 
@@ -211,7 +218,7 @@ std::optional<size_t> TomlDocument::offsetOf(const TomlValue& value) const {
   const auto* region = dynamic_cast<const toml::detail::region*>(toml::detail::get_region(value));
   if (region == nullptr) return std::nullopt;
   const auto offset = region->first() - region->begin();
-  if (offset < 0 || size_t(offset) > text_.size()) return std::nullopt;
+  if (offset < 0 || size_t(offset) > text_->bytes.size()) return std::nullopt;
   return size_t(offset);
 }
 
@@ -223,34 +230,34 @@ SourcePos TomlDocument::positionOf(const TomlValue& value) const {
 SourcePos TomlDocument::keyPositionOf(const TomlValue& value) const {
   const std::optional<size_t> offset = offsetOf(value);
   if (!offset) return SourcePos{1, 1};
-  const size_t lineStart = lineStarts_[positionAt(*offset).line - 1];
+  const size_t lineStart = text_->lineStarts[positionAt(*offset).line - 1];
   auto blanksBefore = [&](size_t i) {
-    while (i > lineStart && (text_[i - 1] == ' ' || text_[i - 1] == '\t')) --i;
+    while (i > lineStart && (text_->bytes[i - 1] == ' ' || text_->bytes[i - 1] == '\t')) --i;
     return i;
   };
   // A table made by a header, or one made by a dotted key's earlier part,
   // begins where the header or the key does.
   size_t i = blanksBefore(*offset);
-  if (i == lineStart || text_[i - 1] != '=') return positionAt(*offset);
+  if (i == lineStart || text_->bytes[i - 1] != '=') return positionAt(*offset);
   // key = value: the key's last part ends before the '='.
   i = blanksBefore(i - 1);
   if (i == lineStart) return positionAt(*offset);
-  const char last = text_[i - 1];
+  const char last = text_->bytes[i - 1];
   size_t start = i - 1;
   if (last == '"' || last == '\'') {
     // The opening quote; in a basic string one that no backslash escapes
     // (a quote inside is escaped by an odd number of them).
     while (start > lineStart) {
       --start;
-      if (text_[start] != last) continue;
+      if (text_->bytes[start] != last) continue;
       if (last == '\'') break;
       size_t backslashes = 0;
-      while (start - backslashes > lineStart && text_[start - backslashes - 1] == '\\')
+      while (start - backslashes > lineStart && text_->bytes[start - backslashes - 1] == '\\')
         ++backslashes;
       if (backslashes % 2 == 0) break;
     }
   } else {
-    while (start > lineStart && isBareKeyChar(text_[start - 1])) --start;
+    while (start > lineStart && isBareKeyChar(text_->bytes[start - 1])) --start;
   }
   return positionAt(start);
 }

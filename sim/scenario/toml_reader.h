@@ -8,6 +8,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <set>
 #include <string>
@@ -28,8 +29,15 @@ class TomlDocument {
   // Parses text; throws ScenarioError "FILE:LINE:COLUMN: what" for text that
   // is not UTF-8 or not TOML, or nests arrays and inline tables too deeply.
   TomlDocument(std::string_view text, std::string file);
+  // The document of source's text with another root: source's root edited.
+  // Values taken from source keep their places in the text; values made
+  // since have none (positionOf gives 1:1).
+  TomlDocument(const TomlDocument& source, TomlValue root);
 
   const TomlValue& root() const { return root_; }
+  // The root to change in place (a campaign writes each run's drawn values
+  // into one document rather than copying it a run).
+  TomlValue& editableRoot() { return root_; }
   const std::string& file() const { return file_; }
 
   // Where a value begins; for a table made by a header ([sim], [[vessel]]),
@@ -52,9 +60,14 @@ class TomlDocument {
   std::optional<size_t> offsetOf(const TomlValue& value) const;  // [bytes] into text_
   SourcePos positionAt(size_t offset) const;
 
+  // The text and where its lines begin, shared by the documents made from
+  // one parse (a campaign makes one a run).
+  struct Text {
+    std::string bytes;               // as parsed: without the byte-order mark
+    std::vector<size_t> lineStarts;  // [bytes] offset of each line's first byte
+  };
   std::string file_;
-  std::string text_;                // as parsed: without the byte-order mark
-  std::vector<size_t> lineStarts_;  // [bytes] offset of each line's first byte
+  std::shared_ptr<const Text> text_;
   TomlValue root_;
 };
 
