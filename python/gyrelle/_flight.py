@@ -89,7 +89,9 @@ class Flight:
         time (default: to the flight's end); returns whether it held.
 
         The condition is a conditional event's ``when`` table as a dict, judged
-        as gyrelle-sim judges one, at each time after that time's events:
+        as gyrelle-sim judges one, at each time after that time's events, from
+        now on: screen figures from the page shown now and each redraw after,
+        telemetry figures at each step; a settle test's ``for`` counts from now:
         ``{"figure": "dev_yaw", "within": 0.1, "for": 10.0}``,
         ``{"figure": "propellant", "vessel": "A", "at_most": 3999.5}``. A
         condition the scenario reader refuses raises ScenarioError."""
