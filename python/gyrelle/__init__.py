@@ -16,9 +16,10 @@ Python exceptions carrying the runner's message; a scenario's errors name
 """
 
 from ._core import OutputError, ScenarioError
-from ._campaign import campaign
+from ._campaign import Campaign, CampaignError, campaign
 from ._flight import EventNote, Flight, Screen, Vessel
 from ._paths import module_path, program_path
 
 __all__ = ["Flight", "Screen", "Vessel", "EventNote", "ScenarioError", "OutputError", "campaign",
+           "Campaign", "CampaignError",
            "module_path", "program_path"]

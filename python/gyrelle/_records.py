@@ -54,3 +54,33 @@ def data_frame(array):
 
 
 TELEMETRY_COLUMNS = ("t", "vessel", "body") + tuple(TELEMETRY_FIGURES)
+
+
+def inferred_table(text):
+    """A CSV text whose columns are not known beforehand (a campaign's runs) as
+    a structured array: a column of numbers (or empty fields, NaN) is float,
+    run and seed are whole numbers, any other column text."""
+    reader = csv.reader(io.StringIO(text))
+    header = next(reader)
+    rows = [r for r in reader if r]
+    columns = list(zip(*rows)) if rows else [() for _ in header]
+
+    def number(v):
+        try:
+            float(v)
+            return True
+        except ValueError:
+            return False
+
+    fields, convert = [], []
+    for name, values in zip(header, columns):
+        if name in ("run", "seed"):
+            fields.append((name, np.uint64))
+            convert.append(int)
+        elif all(v == "" or number(v) for v in values) and any(v != "" for v in values):
+            fields.append((name, np.float64))
+            convert.append(lambda v: float(v) if v else np.nan)
+        else:
+            fields.append((name, "U%d" % max([len(v) for v in values] + [1])))
+            convert.append(str)
+    return np.array([tuple(c(v) for c, v in zip(convert, r)) for r in rows], dtype=fields)
