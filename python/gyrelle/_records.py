@@ -58,9 +58,10 @@ TELEMETRY_COLUMNS = ("t", "vessel", "body") + tuple(TELEMETRY_FIGURES)
 
 def inferred_table(text):
     """A CSV text whose columns are not known beforehand (a campaign's runs) as
-    a structured array: a column of numbers (or empty fields, NaN) is float,
-    run and seed are whole numbers, any other column text."""
-    reader = csv.reader(io.StringIO(text))
+    a structured array: run and seed are whole numbers, status and reason
+    texts, a column of numbers (an empty field NaN) float, any other text."""
+    # A shard file opens with a comment naming its campaign.
+    reader = csv.reader(line for line in io.StringIO(text) if not line.startswith("#"))
     header = next(reader)
     rows = [r for r in reader if r]
     columns = list(zip(*rows)) if rows else [() for _ in header]
@@ -77,7 +78,7 @@ def inferred_table(text):
         if name in ("run", "seed"):
             fields.append((name, np.uint64))
             convert.append(int)
-        elif all(v == "" or number(v) for v in values) and any(v != "" for v in values):
+        elif name not in ("status", "reason") and all(v == "" or number(v) for v in values):
             fields.append((name, np.float64))
             convert.append(lambda v: float(v) if v else np.nan)
         else:
