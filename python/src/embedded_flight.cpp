@@ -134,6 +134,11 @@ std::string EmbeddedFlight::act(const sim::Event& e) {
     default:
       break;
   }
+  // A scenario places its spawned vessels by orbit once its bodies are read;
+  // an event from Python gives the state itself.
+  if (e.kind == sim::EventKind::Spawn && e.spawn.orbit)
+    throw std::invalid_argument(
+        "a vessel spawned from Python takes position and velocity, not orbit");
   if (e.kind == sim::EventKind::Mode) {
     std::vector<std::string> modes;
     for (const halcyra::ModeRegistration& m : w.modes()) modes.push_back(m.name);

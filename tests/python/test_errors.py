@@ -16,6 +16,8 @@ BAD_SCENARIOS = [
     (BASE + '[[expect]]\nname = "x"\nfigure = "dev_pich"\nat_most = 1.0\n',
      "<string>:28:10: unknown figure"),
     (BASE + "[[vessel]]\nname = \"A\"\nbody = \"Earth\"\n", "<string>:26:1: [[vessel]] needs 'position'"),
+    # Refused once the module is loaded, which the next flight must find unloaded.
+    (BASE.replace('mode = "Gyrelle"', 'mode = "Nope"'), "<string>:20:8: unknown mode 'Nope'"),
 ]
 
 
