@@ -161,6 +161,23 @@ if sb:
     allocs = max([loop["allocs_per_step"], loop["allocs_per_redraw"]] +
                  [sb["BM_PageRedraw/%d" % m]["allocs_per_redraw"] for m in range(5)])
 
+# Campaigns: 1,000 runs of a minute's hold (bench/scenarios/hold-60s.campaign.toml) by
+# gyrelle-sim campaign, against the same flight in one process.
+cb = bench("campaign_runner_bench", ".")
+if cb:
+    one, two = cb["BM_Campaign/1/iterations:1/manual_time"], cb["BM_Campaign/2/iterations:1/manual_time"]
+    flight = cb["BM_FlightInProcess"]["cpu"]
+    row("campaign: flights per CPU second (1,000 runs of a 60 s hold, 2 workers)",
+        "%.0f" % two["flights_per_cpu_s"], ">= 300", two["flights_per_cpu_s"] >= 300)
+    efficiency = one["real_time"] / (2 * two["real_time"])
+    row("campaign: parallel efficiency 1 -> 2 workers (wall)", "%.0f %% (%.2f / %.2f s)" %
+        (efficiency * 100, one["real_time"] / 1e3, two["real_time"] / 1e3), ">= 85 %",
+        efficiency >= 0.85)
+    beyond = one["cpu_s"] / 1000 / flight - 1
+    row("campaign: a run's cost beyond its flight (1 worker vs in-process, CPU)",
+        "%.1f %% (%.3f / %.3f ms)" % (beyond * 100, one["cpu_s"], flight * 1e3), "< 10 %",
+        beyond < 0.10)
+
 # Flying from Python (Debian's interpreter, the package of this build): a
 # step at a time, and to a time in one call, against the flight's own cost.
 if os.path.exists(os.path.join("build-bench", "python", "gyrelle")):

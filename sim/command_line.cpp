@@ -8,6 +8,7 @@
 #include "platform/interrupt.h"
 #include "platform/library.h"
 #include "platform/standard_streams.h"
+#include "sim/campaign/campaign_command.h"
 #include "sim/outputs/output_paths.h"
 #include "sim/outputs/run_outputs.h"
 #include "sim/run/run_bounds.h"
@@ -125,6 +126,7 @@ int runCommandLine(int argc, char** argv, const Program& program) {
                "after the end, a vessel or base inside a body, a level out of range, an unknown "
                "button label, a key given as a bare digit");
   program.addOptions(app);
+  CampaignCommand campaign(app, o.module);
   app.set_version_flag("--version", std::string("gyrelle-sim ") + GYRELLE_VERSION);
   app.footer(
       "Exit status: 0 done, 1 an expectation or conditional event failed, an output or the "
@@ -142,6 +144,7 @@ int runCommandLine(int argc, char** argv, const Program& program) {
     std::fprintf(stderr, "gyrelle-sim: %s\nRun with --help for more information.\n", e.what());
     return kExitBadScenario;
   }
+  if (campaign.given()) return campaign.run();
 
   int status = 0;
   try {

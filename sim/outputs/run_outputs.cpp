@@ -8,7 +8,7 @@ RunOutputs::RunOutputs(const RunOptions& o, const Scenario& s, halcyra::World& w
   if (!o.screensPath.empty()) owned_.push_back(openScreenLog(o.screensPath));
   const bool verifying =
       !s.expectations.empty() || !s.conditionalEvents.empty() || !o.junitPath.empty();
-  if (!o.reportPath.empty() || !o.quiet || !s.expectations.empty()) {
+  if (!o.reportPath.empty() || !o.quiet || !s.expectations.empty() || o.finished) {
     auto report = std::make_unique<FlightReport>(o.reportPath);
     report_ = report.get();
     owned_.push_back(std::move(report));

@@ -210,6 +210,7 @@ RunEnd Flight::finish() {
     if (outputFailed) throw OutputError(what);
     throw std::runtime_error(what);
   }
+  if (o_.finished) o_.finished(outputs_);
   if (outputs_.report() != nullptr && !o_.quiet && term_) term_->note(outputs_.report()->summary());
   // The results, also with --quiet: they are what a verification flight is for.
   if (const Verification* v = outputs_.verification()) {

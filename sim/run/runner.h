@@ -13,6 +13,8 @@
 
 namespace sim {
 
+class RunOutputs;
+
 struct RunOptions {
   double until = 0.0;           // [s] when the run stops
   std::string module;           // path of the module library
@@ -33,6 +35,10 @@ struct RunOptions {
   // Outputs the caller keeps, fed and finished with the run's own (a live
   // flight's record).
   std::vector<Output*> more;
+  // Called once the run's outputs are finished, unless the run failed, with
+  // them: a campaign's row takes the report's figures and the verdicts. Set,
+  // it makes the run keep a flight report also when quiet.
+  std::function<void(const RunOutputs&)> finished;
   // Set, the flight runs inside another program (the Python package): nothing
   // goes to the terminal (no progress bar, debug lines, last pages or
   // summaries) and each note of an event that could not act comes here.
