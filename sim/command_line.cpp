@@ -144,7 +144,20 @@ int runCommandLine(int argc, char** argv, const Program& program) {
     std::fprintf(stderr, "gyrelle-sim: %s\nRun with --help for more information.\n", e.what());
     return kExitBadScenario;
   }
-  if (campaign.given()) return campaign.run();
+  if (campaign.given()) {
+    // A flight's options before the word campaign would be read and then
+    // ignored: refuse them rather than fly something other than was asked
+    // (the module is the campaign's too).
+    for (const CLI::Option* opt : app.get_options())
+      if (opt->count() > 0 && opt->get_name() != "--module") {
+        std::fprintf(stderr,
+                     "gyrelle-sim: %s is not an option of a campaign: give the campaign's "
+                     "options after 'campaign'\nRun with campaign --help for more information.\n",
+                     opt->get_name().c_str());
+        return kExitBadScenario;
+      }
+    return campaign.run();
+  }
 
   int status = 0;
   try {

@@ -160,7 +160,12 @@ int fly(const CampaignCommandLine& c) {
 }  // namespace
 
 int CampaignCommand::run() {
-  const CampaignCommandLine& c = *line_;
+  CampaignCommandLine& c = *line_;
+  // gyrelle-sim's own --module, given before the word campaign, names the
+  // module too; the campaign's, after it, wins.
+  const CLI::Option* before = c.campaign->get_parent()->get_option_no_throw("--module");
+  if (c.campaign->count("--module") == 0 && before != nullptr && before->count() > 0)
+    c.module = before->as<std::string>();
   try {
     if (c.merge->parsed()) {
       const std::string outDir =

@@ -293,6 +293,17 @@ TEST_F(Campaign, BadCommandLinesAndFilesRefused) {
     EXPECT_NE(r.err.find(c.says), std::string::npos) << r.err;
   }
   EXPECT_FALSE(fs::exists(path("x.toml")));
+  // A flight's option before the word campaign is refused, not ignored.
+  const auto before =
+      runProgram({testsupport::envPath("GYRELLE_SIM_PATH"), "--until", "5", "campaign", file});
+  EXPECT_EQ(before.status, 2) << before.err;
+  EXPECT_NE(before.err.find("--until is not an option of a campaign"), std::string::npos)
+      << before.err;
+  // gyrelle-sim's own --module names the campaign's module too.
+  const auto module = runProgram(
+      {testsupport::envPath("GYRELLE_SIM_PATH"), "--module", path("missing.so"), "campaign", file});
+  EXPECT_EQ(module.status, 1) << module.err;
+  EXPECT_NE(module.err.find("missing.so"), std::string::npos) << module.err;
 }
 
 }  // namespace
