@@ -161,8 +161,8 @@ void Flight::advance(uint64_t stopSteps, const std::function<bool()>& stopHere) 
 }
 
 std::string Flight::act(const Event& e) {
-  if (ended_) throw std::logic_error("the flight has ended at t = " + seconds(t_) + " s");
   if (!started_) advance(0);
+  if (ended_) throw std::logic_error("the flight has ended at t = " + seconds(t_) + " s");
   touched_.assign(world_.screenCount(), false);
   const std::string n = applyEvent(world_, e, touched_);
   shownAtT_.resize(touched_.size(), false);
