@@ -178,6 +178,19 @@ if cb:
         "%.1f %% (%.3f / %.3f ms)" % (beyond * 100, one["cpu_s"], flight * 1e3), "< 10 %",
         beyond < 0.10)
 
+# Flying from Python (Debian's interpreter, the package of this build): a
+# step at a time, and to a time in one call, against the flight's own cost.
+if os.path.exists(os.path.join("build-bench", "python", "gyrelle")):
+    py = json.loads(subprocess.run(
+        ["/usr/bin/python3", "bench/python_step_bench.py", "build-bench", str(repeat)],
+        check=True, capture_output=True, text=True).stdout)
+    beyond = py["step_us_per_step"] - py["run_us_per_step"]
+    row("Python: step() one step at a time, beyond run(until)", "%.2f us a step (%.2f / %.2f us)" %
+        (beyond, py["step_us_per_step"], py["run_us_per_step"]), "<= 2 us", beyond <= 2.0)
+    ratio = py["run_us_per_step"] / py["cpp_us_per_step"]
+    row("Python: run(until) vs the flight advanced in C++ (CPU a step)", "%.3fx (%.2f / %.2f us)" %
+        (ratio, py["run_us_per_step"], py["cpp_us_per_step"]), "<= 1.05x", ratio <= 1.05)
+
 # Memory: gyrelle-sim's own peak, not this script's.
 short, long_ = peak_kb(["--until", "240"]), peak_kb(["--until", "2400"])
 row("memory: peak of a 240 s / 2400 s run; allocations a step and a redraw",

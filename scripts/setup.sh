@@ -13,6 +13,10 @@ packages+=(libpng-dev)  # gyrelle-sim writes its PNG frames with libpng
 packages+=(time)  # scripts/bench.sh reads gyrelle-sim's peak memory from GNU time
 packages+=(ccache)  # every build compiles through it (scripts/ccache-env.sh)
 packages+=(librandom123-dev)  # the campaigns' counter-based random draws (Philox)
+# The Python package (python/), built and tested with Debian's own python3:
+# its binding, NumPy, the tests and the example notebook's kernel, and pip.
+packages+=(pybind11-dev python3-pybind11 python3-numpy python3-pytest python3-nbclient
+           python3-nbconvert python3-ipykernel python3-nbformat python3-pip)
 # Node's own package brings npm; Debian's npm package would conflict with it.
 command -v node >/dev/null || packages+=(nodejs)
 command -v npm >/dev/null || packages+=(npm)

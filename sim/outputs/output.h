@@ -1,5 +1,5 @@
 // One output of a run (dump, telemetry, screen log, report, frames, GIF, the
-// live flight's record), as the runner's loop feeds it (sim/run/runner.h):
+// live flight's record), as the runner's loop feeds it (sim/run/flight.h):
 // - redrawn: a screen was redrawn; the screens redrawn at a time come before
 //   that time's sample;
 // - sampled: once at every time the flight reaches, t = 0 included, when the

@@ -31,6 +31,8 @@ void appendDumpLines(std::string& out, double t, size_t screen, const std::vecto
 // propellant, the net rotation levels (groups 3-4, 6-5, 8-7), net linear
 // levels (9-10, 11-12, 13-14), engine levels, and 1 when a port is engaged.
 std::unique_ptr<Output> openTelemetry(const std::string& path, double every);
+// The same rows appended to text, kept in memory (text_sink.h).
+std::unique_ptr<Output> openTelemetryText(std::string& text, double every);
 
 // --screens FILE: the screen log, one CSV row per screen per redraw, read off
 // the page as the pilot reads it (sim/outputs/page_reading.h). Columns, in this order:
@@ -49,6 +51,8 @@ std::unique_ptr<Output> openTelemetry(const std::string& path, double every);
 // A figure the page does not show (a blank column) is an empty field; one
 // that is not a number is "nan".
 std::unique_ptr<Output> openScreenLog(const std::string& path);
+// The same rows appended to text, kept in memory (text_sink.h).
+std::unique_ptr<Output> openScreenLogText(std::string& text);
 // The row of screen showing page at t [s].
 void appendScreenLogRow(std::string& out, double t, size_t screen, const PageReading& page);
 

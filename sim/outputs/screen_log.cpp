@@ -1,8 +1,8 @@
 #include <cmath>
 
 #include "sim/outputs/number_text.h"
-#include "sim/outputs/output_file.h"
 #include "sim/outputs/run_outputs.h"
+#include "sim/outputs/text_sink.h"
 
 namespace sim {
 namespace {
@@ -22,27 +22,31 @@ void appendShown(std::string& out, const std::optional<double>& value) {
 
 class ScreenLogOutput : public Output {
  public:
-  explicit ScreenLogOutput(const std::string& path) : file_(path) {
-    file_.put(
+  explicit ScreenLogOutput(std::unique_ptr<TextSink> file) : file_(std::move(file)) {
+    file_->put(
         "t,screen,mode,hold,target,dev_pitch,dev_yaw,dev_roll,rate_pitch,rate_yaw,rate_roll,"
         "distance,range_rate,entry_angle,time_to_go,help_page\n");
   }
   void redrawn(const Redraw& r) override {
     row_.clear();
     appendScreenLogRow(row_, r.t, r.screen, r.page());
-    file_.put(row_);
+    file_->put(row_);
   }
-  void finished(double /*t*/, halcyra::World& /*world*/) override { file_.commit(); }
+  void finished(double /*t*/, halcyra::World& /*world*/) override { file_->commit(); }
 
  private:
-  OutputFile file_;
+  std::unique_ptr<TextSink> file_;
   std::string row_;  // its buffer kept for the next
 };
 
 }  // namespace
 
 std::unique_ptr<Output> openScreenLog(const std::string& path) {
-  return std::make_unique<ScreenLogOutput>(path);
+  return std::make_unique<ScreenLogOutput>(std::make_unique<TextSink>(path));
+}
+
+std::unique_ptr<Output> openScreenLogText(std::string& text) {
+  return std::make_unique<ScreenLogOutput>(std::make_unique<TextSink>(text));
 }
 
 void appendScreenLogRow(std::string& out, double t, size_t screen, const PageReading& p) {

@@ -1,7 +1,7 @@
 #include "sim/outputs/number_text.h"
-#include "sim/outputs/output_file.h"
 #include "sim/outputs/run_outputs.h"
 #include "sim/outputs/telemetry_row.h"
+#include "sim/outputs/text_sink.h"
 
 namespace sim {
 namespace {
@@ -12,17 +12,17 @@ constexpr size_t kTelemetryBuffer = size_t(1) << 16;
 
 class TelemetryOutput : public Output {
  public:
-  TelemetryOutput(const std::string& path, double every)
-      : file_(path, kTelemetryBuffer), due_(every) {
-    file_.put(
+  TelemetryOutput(std::unique_ptr<TextSink> file, double every)
+      : file_(std::move(file)), due_(every) {
+    file_->put(
         "t,vessel,body,rx,ry,rz,vx,vy,vz,alpha,beta,gamma,wx,wy,wz,mass,propellant,pitch,yaw,roll,"
         "lat,vert,fa,main,retro,hover,docked\n");
   }
   void sampled(double t, halcyra::World& world) override;
-  void finished(double /*t*/, halcyra::World& /*world*/) override { file_.commit(); }
+  void finished(double /*t*/, halcyra::World& /*world*/) override { file_->commit(); }
 
  private:
-  OutputFile file_;
+  std::unique_ptr<TextSink> file_;
   Interval due_;
   std::string text_;  // one sample's rows, its buffer kept for the next
 };
@@ -46,13 +46,18 @@ void TelemetryOutput::sampled(double t, halcyra::World& world) {
     }
     out += figures.back() != 0.0 ? ",1\n" : ",0\n";
   }
-  file_.put(out);
+  file_->put(out);
 }
 
 }  // namespace
 
 std::unique_ptr<Output> openTelemetry(const std::string& path, double every) {
-  return std::make_unique<TelemetryOutput>(path, every);
+  return std::make_unique<TelemetryOutput>(std::make_unique<TextSink>(path, kTelemetryBuffer),
+                                           every);
+}
+
+std::unique_ptr<Output> openTelemetryText(std::string& text, double every) {
+  return std::make_unique<TelemetryOutput>(std::make_unique<TextSink>(text), every);
 }
 
 }  // namespace sim

@@ -1,16 +1,5 @@
 // One run of a scenario with the module loaded, and the outputs it writes.
-// The loop, with t = steps * step (never a running sum, so times stay exact):
-//   1. run every event due at t (its time <= t + kTimeSlack), in order, then the
-//      conditional events whose condition holds (sim/verify/verification.h);
-//      redraw each screen they touched; a live flight then applies the person's actions
-//      and waits for its pace (live_hooks.h), applying the actions taken
-//      meanwhile at the same t;
-//   2. stop when t >= until, or when an interruption has been asked for
-//      (platform/interrupt.h);
-//   3. advance every vessel by one step with the levels in force; t += step;
-//      a vessel whose state is no longer finite ends the run;
-//   4. call the module's hpcPostStep(t, step, 0);
-//   5. redraw every screen whose redraw interval has passed.
+// The loop and its stages: sim/run/flight.h.
 #pragma once
 
 #include <functional>
@@ -50,6 +39,10 @@ struct RunOptions {
   // them: a campaign's row takes the report's figures and the verdicts. Set,
   // it makes the run keep a flight report also when quiet.
   std::function<void(const RunOutputs&)> finished;
+  // Set, the flight runs inside another program (the Python package): nothing
+  // goes to the terminal (no progress bar, debug lines, last pages or
+  // summaries) and each note of an event that could not act comes here.
+  std::function<void(const std::string&)> embeddedNotes;
 };
 
 // How a run ended.

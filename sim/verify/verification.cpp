@@ -6,13 +6,6 @@
 namespace sim {
 namespace {
 
-// The vessel of a condition: the one it names, else the focus vessel at start.
-std::string vesselOf(const Scenario& s, const Condition& c) {
-  if (!c.vessel.empty()) return c.vessel;
-  if (!s.focus.empty()) return s.focus;
-  return s.vessels.empty() ? "" : s.vessels.front().spec.name;
-}
-
 const halcyra::Vessel* vesselNamed(halcyra::World& world, const std::string& name) {
   for (const halcyra::Vessel* v : world.vessels())
     if (v->name == name) return v;
@@ -41,22 +34,9 @@ struct Verification::Judged {
 // A conditional event with its condition's figures' latest state.
 struct Verification::Watched {
   const Event& e;
-  std::string vessel;
-  std::vector<FigureValue> last;  // per figure
-  std::vector<SettleRun> runs;    // per figure, for the settle test
-  std::vector<double> lastAt;     // [s] per figure, the time of last
-  std::vector<int> columns;       // of telemetry figures, per figure
+  ConditionWatch watch;
   bool fired = false, givenUp = false;
   double firedAt = 0.0;  // [s]
-
-  // Figure i's value v at t [s], followed by the settle test's run too.
-  void take(size_t i, double t, const FigureValue& v) {
-    const Condition& c = e.trigger->condition;
-    last[i] = v;
-    lastAt[i] = t;
-    if (c.test == TestKind::Settle)
-      runs[i].sample(t, v, c.limit, c.rateLimit, resolution(c.figures[i]));
-  }
 };
 
 Verification::Verification(const Scenario& s, const FlightReport* report,
@@ -64,16 +44,13 @@ Verification::Verification(const Scenario& s, const FlightReport* report,
     : scenario_(s), report_(report) {
   for (const Expectation& e : s.expectations) {
     auto j = std::make_unique<Judged>(
-        Judged{e, vesselOf(s, e.condition), {}, telemetryColumns(e.condition)});
+        Judged{e, conditionVessel(s, e.condition), {}, telemetryColumns(e.condition)});
     for (const FigureName& f : e.condition.figures) j->figures.emplace_back(e, f);
     judged_.push_back(std::move(j));
   }
   for (const Event& e : s.conditionalEvents) {
-    const size_t n = e.trigger->condition.figures.size();
-    watched_.push_back(std::make_unique<Watched>(
-        Watched{e, vesselOf(s, e.trigger->condition), std::vector<FigureValue>(n),
-                std::vector<SettleRun>(n), std::vector<double>(n, 0.0),
-                telemetryColumns(e.trigger->condition)}));
+    watched_.push_back(std::make_unique<Watched>(Watched{
+        e, ConditionWatch(e.trigger->condition, conditionVessel(s, e.trigger->condition))}));
   }
   if (!junitPath.empty()) junit_.emplace(junitPath);
 }
@@ -86,13 +63,8 @@ void Verification::redrawn(const Redraw& r) {
     if (c.figures.front().source != FigureSource::Screen || c.screen != r.screen) continue;
     for (FigureJudge& f : j->figures) f.sample(r.t, screenFigure(r.page(), f.figure()));
   }
-  for (auto& w : watched_) {
-    const Condition& c = w->e.trigger->condition;
-    if (w->fired || c.figures.front().source != FigureSource::Screen || c.screen != r.screen)
-      continue;
-    for (size_t i = 0; i < c.figures.size(); ++i)
-      w->take(i, r.t, screenFigure(r.page(), c.figures[i].name));
-  }
+  for (auto& w : watched_)
+    if (!w->fired) w->watch.redrawn(r);
 }
 
 const TelemetrySample& Verification::sampleOf(halcyra::World& world, const halcyra::Vessel& v) {
@@ -120,28 +92,15 @@ std::vector<const Event*> Verification::eventsDue(double t, halcyra::World& worl
   for (auto& w : watched_) {
     if (w->fired || w->givenUp) continue;
     const EventTrigger& trigger = *w->e.trigger;
-    const Condition& c = trigger.condition;
-    if (c.figures.front().source == FigureSource::Telemetry) {
-      const halcyra::Vessel* v = vesselNamed(world, w->vessel);
-      const TelemetrySample* row = v ? &sampleOf(world, *v) : nullptr;
-      for (size_t i = 0; i < c.figures.size(); ++i)
-        w->take(i, t, row ? telemetryFigure(world, *row, w->columns[i]) : FigureValue{});
+    if (w->watch.readsTelemetry()) {
+      const halcyra::Vessel* v = vesselNamed(world, w->watch.vessel());
+      w->watch.sampled(t, world, v ? &sampleOf(world, *v) : nullptr);
     }
     if (trigger.timeout && t > trigger.after + *trigger.timeout + kTimeSlack) {
       w->givenUp = true;
       continue;
     }
-    if (t < trigger.after - kTimeSlack) continue;
-    bool holds = true;
-    for (size_t i = 0; i < c.figures.size() && holds; ++i) {
-      if (c.test == TestKind::Settle) {
-        const std::optional<double> since = w->runs[i].since();
-        holds = since && w->lastAt[i] - *since >= c.forSeconds - kTimeSlack;
-      } else {
-        holds = passesOnce(c, w->last[i]);
-      }
-    }
-    if (!holds) continue;
+    if (t < trigger.after - kTimeSlack || !w->watch.holds()) continue;
     w->fired = true;
     w->firedAt = t;
     due.push_back(&w->e);

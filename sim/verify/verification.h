@@ -17,6 +17,7 @@
 #include "sim/outputs/output.h"
 #include "sim/outputs/output_file.h"
 #include "sim/scenario/scenario.h"
+#include "sim/verify/condition_watch.h"
 #include "sim/verify/figure_judge.h"
 
 namespace sim {

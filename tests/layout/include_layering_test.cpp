@@ -4,7 +4,7 @@
 //   -> state/ (module-wide storage) -> vessel/ (levels and the autopilot's
 //   ends) -> targets/, entry/ -> reference/ -> control/ -> mfd/ (the display)
 //   -> module/ (the exported entry points and the mode's registration).
-// The host (host/, sim/, render/) never includes a module folder, and the
+// The host (host/, sim/, render/, python/) never includes a module folder, and the
 // module no host folder.
 #include <gtest/gtest.h>
 
@@ -76,7 +76,7 @@ TEST(IncludeLayering, EachModuleFolderIncludesOnlyItsFloorAndThoseBelow) {
 }
 
 TEST(IncludeLayering, TheHostSeesOnlyTheHostInterfaceOfTheModule) {
-  for (const char* folder : {"host", "sim", "render"}) {
+  for (const char* folder : {"host", "sim", "render", "python"}) {
     for (const Include& inc : includesOf(folder)) {
       const auto to = kModuleFloor.find(folderOf(inc.target));
       if (to == kModuleFloor.end()) continue;
