@@ -6,7 +6,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstring>
 #include <stdexcept>
 
 #include "host/frames.h"
@@ -251,11 +250,7 @@ void World::getStatus(const Vessel& v, VESSELSTATUS& status) const {
   status.relPos = v.position - globalPosition(ref);  // bodies stand still
   status.relVel = v.velocity;
   status.angVel = v.angVel;
-  if (std::memcmp(&v.anglesOf, &v.rotation, sizeof v.rotation) != 0) {
-    v.angles = orientationAngles(v.rotation);
-    v.anglesOf = v.rotation;
-  }
-  status.orientation = v.angles;
+  status.orientation = orientationAngles(v.rotation);
   status.refBody = toHandle(ref);
   status.base = exists(v.base) ? toHandle(v.base) : nullptr;
 }

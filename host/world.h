@@ -6,7 +6,6 @@
 #pragma once
 
 #include <array>
-#include <cmath>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -89,12 +88,6 @@ struct Vessel {
   std::array<double, THGROUP_COUNT> propellantBurnt{};  // by group [kg]
   double rocketDeltaV = 0.0;      // sum of ve ln(m0 / m1) over the steps [m/s]
   std::unique_ptr<VESSEL> iface;  // handed to modules; kept until the world ends
-  // The status angles of `rotation` as last worked out, and the rotation they
-  // are of (World::getStatus): a module reads a vessel's status several times
-  // a step, and the inverse trigonometric functions were a tenth of a flight.
-  // Compared by value, so whatever writes `rotation` needs to do nothing more.
-  mutable Matrix3 anglesOf{{{NAN, NAN, NAN}, {NAN, NAN, NAN}, {NAN, NAN, NAN}}};
-  mutable VECTOR3 angles{};  // (alpha, beta, gamma) [rad]
 };
 
 struct InputBox {
