@@ -2,8 +2,8 @@
 // standard input and output as pipes to this process and its standard error
 // on the null device, written a line at a time, read a line at a time, killed
 // and waited for. One reading thread per child suits both platforms (Windows
-// has no poll for pipes). The platform's part:
-// platform/posix/process/child_process.cpp (posix_spawn),
+// has no poll for pipes). The lines are cut in platform/child_process.cpp;
+// the platform's part: platform/posix/process/child_process.cpp (posix_spawn),
 // platform/win32/process/child_process.cpp (CreateProcess).
 #pragma once
 
@@ -39,8 +39,14 @@ class ChildProcess {
   std::string wait();
 
  private:
+  // The platform's part of readLine: reads what the child has written, at
+  // most size bytes, into out; the number read, 0 at the end of its output
+  // or when the pipe fails. Blocks.
+  size_t readSome(char* out, size_t size);
+
   struct Impl;
   std::unique_ptr<Impl> impl_;
+  std::string pending_;  // read from the child, not yet handed out as a line
 };
 
 // The worker's side: a stream on what standard output was at the start (the

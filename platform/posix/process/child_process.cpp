@@ -26,7 +26,6 @@ struct ChildProcess::Impl {
   pid_t pid = -1;
   int input = -1;   // the child's standard input, our end
   int output = -1;  // the child's standard output, our end
-  std::string buffer;
   std::atomic<bool> waited{false};
 };
 
@@ -94,20 +93,11 @@ void ChildProcess::closeInput() {
   impl_->input = -1;
 }
 
-bool ChildProcess::readLine(std::string& line) {
-  std::string& b = impl_->buffer;
+size_t ChildProcess::readSome(char* out, size_t size) {
   for (;;) {
-    const size_t end = b.find('\n');
-    if (end != std::string::npos) {
-      line.assign(b, 0, end);
-      b.erase(0, end + 1);
-      return true;
-    }
-    char chunk[4096];
-    const ssize_t n = read(impl_->output, chunk, sizeof chunk);
+    const ssize_t n = read(impl_->output, out, size);
     if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) return false;
-    b.append(chunk, size_t(n));
+    return n > 0 ? size_t(n) : 0;
   }
 }
 

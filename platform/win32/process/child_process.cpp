@@ -47,7 +47,6 @@ struct ChildProcess::Impl {
   HANDLE process = nullptr;
   HANDLE input = nullptr;   // the child's standard input, our end
   HANDLE output = nullptr;  // the child's standard output, our end
-  std::string buffer;
   std::atomic<bool> waited{false};
 };
 
@@ -121,20 +120,10 @@ void ChildProcess::closeInput() {
   impl_->input = nullptr;
 }
 
-bool ChildProcess::readLine(std::string& line) {
-  std::string& b = impl_->buffer;
-  for (;;) {
-    const size_t end = b.find('\n');
-    if (end != std::string::npos) {
-      line.assign(b, 0, end);
-      b.erase(0, end + 1);
-      return true;
-    }
-    char chunk[4096];
-    DWORD n = 0;
-    if (!ReadFile(impl_->output, chunk, sizeof chunk, &n, nullptr) || n == 0) return false;
-    b.append(chunk, n);
-  }
+size_t ChildProcess::readSome(char* out, size_t size) {
+  DWORD n = 0;
+  if (!ReadFile(impl_->output, out, DWORD(size), &n, nullptr)) return 0;
+  return n;
 }
 
 void ChildProcess::kill() {
