@@ -21,10 +21,9 @@ GYRELLE_PLATFORM_API void closeLibrary(HINSTANCE library);
 // Whether code at this address belongs to the library behind the handle.
 GYRELLE_PLATFORM_API bool libraryContains(HINSTANCE library, const void* code);
 
-// The file of the module library named `name` in the folder of the running
-// program, with the platform's library naming: libNAME.so on Linux, NAME.dll
-// on Windows.
-GYRELLE_PLATFORM_API std::string libraryBesideProgram(const std::string& name);
+// The file name of the library named `name` with the platform's library
+// naming: libNAME.so on Linux, NAME.dll on Windows.
+GYRELLE_PLATFORM_API std::string libraryFileName(const std::string& name);
 
 // The running program's own file; empty when the system does not say.
 GYRELLE_PLATFORM_API std::string programFile();

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs what the Windows build needs (only what is missing: the mingw-w64
 # cross compiler, Wine to run its programs and tests, the font Wine's GDI draws
-# the pages with), then configures and builds the windows preset. Run by test.sh.
+# the pages with), then configures and builds the windows preset: the targets named on the
+# command line, or everything. Run by test.sh and package.sh.
 set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
 
@@ -13,4 +14,8 @@ source scripts/install-missing.sh
 install_missing --no-install-recommends -- "${packages[@]}"
 
 cmake --preset windows >/dev/null
-cmake --build --preset windows
+if [ $# -gt 0 ]; then
+  cmake --build --preset windows --target "$@"
+else
+  cmake --build --preset windows
+fi

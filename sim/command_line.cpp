@@ -6,11 +6,11 @@
 #include <optional>
 
 #include "platform/interrupt.h"
-#include "platform/library.h"
 #include "platform/standard_streams.h"
 #include "sim/campaign/campaign_command.h"
 #include "sim/outputs/output_paths.h"
 #include "sim/outputs/run_outputs.h"
+#include "sim/run/program_files.h"
 #include "sim/run/run_bounds.h"
 #include "sim/run/time_slack.h"
 #include "sim/scenario/default_scenario.h"
@@ -94,7 +94,7 @@ int runCommandLine(int argc, char** argv, const Program& program) {
   std::string scenarioPath;
   CommandLineTimes times;
   RunOptions o;
-  o.module = libraryBesideProgram("gyrelle");
+  o.module = defaultModuleFile();
   app.add_option("SCENARIO", scenarioPath, "scenario file (TOML)");
   app.add_option("--until", times.until,
                  "stop at this simulation time [s] (default: the scenario's)")

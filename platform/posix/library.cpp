@@ -39,12 +39,7 @@ bool libraryContains(HINSTANCE library, const void* code) {
   return owner == library;
 }
 
-std::string libraryBesideProgram(const std::string& name) {
-  const std::string file = "lib" + name + ".so";
-  const std::string program = programFile();
-  if (program.empty()) return file;
-  return program.substr(0, program.find_last_of('/') + 1) + file;
-}
+std::string libraryFileName(const std::string& name) { return "lib" + name + ".so"; }
 
 std::string programFile() {
   char buffer[PATH_MAX];

@@ -49,12 +49,7 @@ bool libraryContains(HINSTANCE library, const void* code) {
   return owner == library;
 }
 
-std::string libraryBesideProgram(const std::string& name) {
-  const std::string file = name + ".dll";
-  const std::string program = programFile();
-  if (program.empty()) return file;  // LoadLibrary then searches the program's folder
-  return program.substr(0, program.find_last_of("\\/") + 1) + file;
-}
+std::string libraryFileName(const std::string& name) { return name + ".dll"; }
 
 namespace {
 

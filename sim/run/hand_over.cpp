@@ -4,14 +4,13 @@
 #include <stdexcept>
 #include <string>
 
-#include "platform/library.h"
 #include "platform/replace_process.h"
+#include "sim/run/program_files.h"
 
 namespace sim {
 
 void handOverToFullProgram(char** argv) {
-  const std::string self = programFile();
-  const std::string full = self.substr(0, self.find_last_of('/') + 1) + kFullProgram;
+  const std::string full = companionFile(kFullProgram);
   const int error = replaceProcess(full, argv);
   throw std::runtime_error("cannot start " + full +
                            ", which --serve, --frames and --gif need: " + std::strerror(error));

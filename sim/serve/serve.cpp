@@ -5,7 +5,7 @@
 #include <thread>
 
 #include "platform/interrupt.h"
-#include "platform/library.h"
+#include "sim/run/program_files.h"
 #include "sim/serve/http_guard.h"
 #include "sim/serve/http_server.h"
 #include "sim/serve/record.h"
@@ -16,11 +16,6 @@ namespace {
 
 // How often a server whose flight has ended looks for an interruption.
 constexpr std::chrono::milliseconds kEndPoll{50};
-
-std::string besideProgram(const std::string& name) {
-  const std::string program = programFile();
-  return program.substr(0, program.find_last_of('/') + 1) + name;
-}
 
 std::string url(const std::string& address, int port) {
   const bool v6 = address.find(':') != std::string::npos;
@@ -34,7 +29,7 @@ RunEnd serveScenario(const Scenario& s, const std::string& scenarioText, RunOpti
   std::optional<ActionRecord> record;
   if (!o.recordPath.empty()) record.emplace(o.recordPath, scenarioText, s.file, s.step);
   LiveSession session(o.speed, s.step, run.until, record ? &*record : nullptr);
-  CockpitServer server(session, o.assetsDir.empty() ? besideProgram("cockpit") : o.assetsDir);
+  CockpitServer server(session, o.assetsDir.empty() ? companionFile("cockpit") : o.assetsDir);
   const int port = server.bind(o.bind, o.port);
   if (!isLoopback(o.bind))
     std::fprintf(stderr,
