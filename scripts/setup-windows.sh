@@ -10,6 +10,7 @@ packages=(g++-mingw-w64-x86-64-posix wine wine64 fonts-dejavu-core cmake ninja-b
 packages+=(ccache)  # every build compiles through it (scripts/ccache-env.sh)
 # Compiled from source or used as headers by the cross build: GoogleTest, toml11, CLI11, JSON.
 packages+=(googletest libtoml11-dev libcli11-dev nlohmann-json3-dev)
+packages+=(unzip)  # the packages' test unpacks the Windows zip
 source scripts/install-missing.sh
 install_missing --no-install-recommends -- "${packages[@]}"
 

@@ -25,6 +25,9 @@ install_missing -- "${packages[@]}"
 # Campaigns over a Slurm job array (a test starts a one-node cluster) or over
 # machines reached by ssh (GNU parallel); without the recommended extras.
 install_missing --no-install-recommends -- slurm-wlm munge parallel
+# The release packages (scripts/package.sh): dpkg-shlibdeps works out the
+# .deb's dependencies; lintian judges the .deb in the packages' test.
+install_missing --no-install-recommends -- dpkg-dev lintian
 
 # A comma-decimal locale, so that the tests can show the module printing a
 # decimal point while the host process runs under one.
