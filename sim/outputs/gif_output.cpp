@@ -1,11 +1,11 @@
 #include "sim/outputs/gif_output.h"
 
-#include <gif_lib.h>
-
 #include <algorithm>
 #include <cmath>
 #include <filesystem>
+#include <utility>
 
+#include "platform/gif_writer.h"
 #include "platform/picture.h"
 #include "sim/outputs/output_file.h"
 #include "sim/run/time_slack.h"
@@ -59,12 +59,12 @@ void forRuns(const uint32_t* pixels, size_t n, F f) {
 // its delay.
 struct GifOutput::Animation {
   OutputFile file;
-  GifFileType* gif = nullptr;
-  uint32_t width, height;  // [pixels]
-  // The last frame's drawing and its image as the file holds it: image
-  // descriptor, local colour table and LZW-coded indexes.
+  std::unique_ptr<render::GifWriter> gif;  // writes into file; null once closed
+  uint32_t width, height;                  // [pixels]
+  // The last frame's drawing and its image as the writer holds it, ready to
+  // be written again.
   std::vector<GdiOp> ops;
-  std::vector<unsigned char> image;
+  render::GifImage image;
   // The last frame drawn, which the next is encoded over: its pixels
   // (0x00RRGGBB, empty before the first), the count [pixels] of each colour
   // (by ColourIds id) and the colour each is shown in, kNotShown if absent.
@@ -76,41 +76,15 @@ struct GifOutput::Animation {
   double pendingT = 0.0;         // [s]
 
   Animation(const std::string& path, uint32_t w, uint32_t h) : file(path), width(w), height(h) {
-    int error = 0;
-    gif = EGifOpen(this, &Animation::output, &error);
+    std::string error;
+    gif = render::openGifWriter(
+        w, h, [this](const unsigned char* data, size_t n) { return file.write(data, n); }, error);
     if (!gif) fail(error);
-    try {
-      begin();
-    } catch (...) {
-      EGifCloseFile(gif, nullptr);  // the destructor does not run for a failed constructor
-      throw;
-    }
-  }
-  void begin() {
-    EGifSetGifVersion(gif, true);  // GIF89a: delays and looping are extensions
-    if (EGifPutScreenDesc(gif, int(width), int(height), 8, 0, nullptr) == GIF_ERROR)
-      fail(gif->Error);
-    // The application extension that makes players loop: NETSCAPE2.0, loop count 0 = forever.
-    const GifByteType loop[3] = {1, 0, 0};
-    if (EGifPutExtensionLeader(gif, APPLICATION_EXT_FUNC_CODE) == GIF_ERROR ||
-        EGifPutExtensionBlock(gif, 11, "NETSCAPE2.0") == GIF_ERROR ||
-        EGifPutExtensionBlock(gif, 3, loop) == GIF_ERROR ||
-        EGifPutExtensionTrailer(gif) == GIF_ERROR)
-      fail(gif->Error);
-  }
-  ~Animation() {
-    if (gif) EGifCloseFile(gif, nullptr);  // unfinished: the file is discarded with `file`
   }
 
-  static int output(GifFileType* g, const GifByteType* data, int length) {
-    auto* self = static_cast<Animation*>(g->UserData);
-    return self->file.write(data, size_t(length)) ? length : 0;
-  }
-
-  [[noreturn]] void fail(int error) {
+  [[noreturn]] void fail(const std::string& error) {
     file.check();  // a failed write names the file and the reason
-    const char* what = GifErrorString(error);
-    throw OutputError(file.path() + ": cannot write: " + (what ? what : "giflib error"));
+    throw OutputError(file.path() + ": cannot write: " + error);
   }
 
   // Sets out to the image of picture p (colours that stay exact: keep),
@@ -125,7 +99,7 @@ struct GifOutput::Animation {
   // too and the rectangle grows to take them in.
   // p's pixels are taken (swapped with the last frame's).
   void encode(render::Picture& p, const std::vector<uint32_t>& keep, bool whole, ColourIds& ids,
-              std::vector<unsigned char>& out) {
+              render::GifImage& out) {
     const size_t w = width, h = height;
     const uint32_t* now = p.pixels.data();
     const bool first = last.size() != p.pixels.size();
@@ -180,7 +154,10 @@ struct GifOutput::Animation {
     for (size_t y = r.top; y < r.bottom; ++y)
       forRuns(now + y * w + r.left, r.width(),
               [&](uint32_t c, size_t n) { to = std::fill_n(to, n, entry[ids.id(c)]); });
-    writeImage(palette.colours, r, out);
+    std::string error;
+    const render::GifRect rect{uint32_t(r.left), uint32_t(r.top), uint32_t(r.width()),
+                               uint32_t(r.height())};
+    if (!gif->prepare(rect, palette.colours, indexes, out, error)) fail(error);
     // The frame is encoded: it becomes the one the next is encoded over.
     last.swap(p.pixels);
     counts.swap(newCounts);
@@ -202,65 +179,17 @@ struct GifOutput::Animation {
     return r;
   }
 
-  // Sets out to an image of the rectangle r, indexes, in colours: image
-  // descriptor, local colour table and LZW-coded indexes. giflib encodes an
-  // image only into a file it writes, so the image is written into a file of
-  // its own in memory, of which the bytes between the screen descriptor and
-  // the trailer are kept.
-  void writeImage(const std::vector<uint32_t>& colours, const Rect& r,
-                  std::vector<unsigned char>& out) {
-    out.clear();
-    int error = 0;
-    GifFileType* g = EGifOpen(&out, &appendTo, &error);
-    if (!g) fail(error);
-    ColorMapObject* map = GifMakeMapObject(int(colours.size()), nullptr);
-    if (!map) {
-      EGifCloseFile(g, nullptr);
-      fail(E_GIF_ERR_NOT_ENOUGH_MEM);
-    }
-    for (size_t i = 0; i < colours.size(); ++i) {
-      const uint32_t c = colours[i];  // 0x00RRGGBB
-      map->Colors[i] = {GifByteType(c >> 16), GifByteType(c >> 8), GifByteType(c)};
-    }
-    bool ok = EGifPutScreenDesc(g, int(width), int(height), 8, 0, nullptr) != GIF_ERROR;
-    const size_t start = out.size();  // [bytes] where the image begins
-    ok = ok && EGifPutImageDesc(g, int(r.left), int(r.top), int(r.width()), int(r.height()), false,
-                                map) != GIF_ERROR;
-    GifPixelType* row = indexes.data();
-    for (size_t y = r.top; ok && y < r.bottom; ++y, row += r.width())
-      ok = EGifPutLine(g, row, int(r.width())) != GIF_ERROR;
-    const size_t end = out.size();  // [bytes] where the trailer begins
-    GifFreeMapObject(map);
-    if (!ok) error = g->Error;
-    if (EGifCloseFile(g, ok ? &error : nullptr) == GIF_ERROR || !ok) fail(error);
-    out.resize(end);
-    out.erase(out.begin(), out.begin() + std::ptrdiff_t(start));
-  }
-  static int appendTo(GifFileType* g, const GifByteType* data, int length) {
-    auto* out = static_cast<std::vector<unsigned char>*>(g->UserData);
-    out->insert(out->end(), data, data + length);
-    return length;
-  }
-
   // Writes the last frame, shown for delay ticks.
   void write(int delay) {
-    GraphicsControlBlock control{};
-    control.DisposalMode = DISPOSE_DO_NOT;
-    control.UserInputFlag = false;
-    control.DelayTime = std::clamp(delay, 1, kMaxDelay);
-    control.TransparentColor = NO_TRANSPARENT_COLOR;
-    GifByteType extension[4];
-    const size_t length = EGifGCBToExtension(&control, extension);
-    if (EGifPutExtension(gif, GRAPHICS_EXT_FUNC_CODE, int(length), extension) == GIF_ERROR)
-      fail(gif->Error);
-    if (!file.write(image.data(), image.size())) fail(E_GIF_ERR_WRITE_FAILED);
+    std::string error;
+    if (!gif->write(image, std::clamp(delay, 1, kMaxDelay), error)) fail(error);
   }
 
   void close() {
-    int error = 0;
-    GifFileType* g = gif;
-    gif = nullptr;
-    if (EGifCloseFile(g, &error) == GIF_ERROR) fail(error);
+    std::string error;
+    const bool closed = gif->close(error);
+    gif.reset();
+    if (!closed) fail(error);
   }
 };
 
@@ -271,14 +200,22 @@ GifOutput::GifOutput(const std::string& dir, double speed, double every, double 
       interval_(every > 0.0 ? every : interval),
       due_(every > 0.0 ? every : interval) {
   std::error_code ec;
-  std::filesystem::create_directories(dir, ec);
+  const bool created = std::filesystem::create_directories(dir, ec);
   if (ec) throw OutputError(dir + ": cannot create the folder: " + ec.message());
   if (!std::filesystem::is_directory(dir, ec))
     throw OutputError(dir + ": cannot write: not a folder");
-  for (size_t i = 0; i < world.screenCount(); ++i) {
-    const halcyra::Screen& s = world.screen(i);
-    screens_.push_back(std::make_unique<Animation>(dir + "/screen" + std::to_string(i) + ".gif",
-                                                   s.width, s.height));
+  try {
+    for (size_t i = 0; i < world.screenCount(); ++i) {
+      const halcyra::Screen& s = world.screen(i);
+      screens_.push_back(std::make_unique<Animation>(dir + "/screen" + std::to_string(i) + ".gif",
+                                                     s.width, s.height));
+    }
+  } catch (const OutputError&) {
+    // A refused output leaves nothing behind: the files opened so far are
+    // discarded, and the folder made for them removed (when still empty).
+    screens_.clear();
+    if (created) std::filesystem::remove(dir, ec);
+    throw;
   }
 }
 
@@ -298,13 +235,13 @@ void GifOutput::add(double t, size_t screen, const halcyra::Screen& s) {
     replaces = delay <= 0;  // the waiting one would be shown for no time at all
     if (!replaces) a.write(int(std::min<long>(delay, kMaxDelay)));
   }
-  if (a.image.empty() || a.ops != s.lastDrawing) {
+  if (a.image.colours.empty() || a.ops != s.lastDrawing) {
     // Encoded aside, so that a frame that fails leaves the last one whole.
     // A frame that takes the waiting one's place is encoded whole, as the
     // file will not show the one it replaces.
     render::renderDrawing(s.lastDrawing, a.width, a.height, picture_);
     a.encode(picture_, drawingColours(s.lastDrawing), replaces, ids_, encoded_);
-    a.image.swap(encoded_);
+    std::swap(a.image, encoded_);
     a.ops = s.lastDrawing;
   }
   a.pending = true;

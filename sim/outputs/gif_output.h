@@ -17,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/gif_writer.h"
 #include "platform/picture.h"
 #include "sim/outputs/gif_palette.h"
 #include "sim/outputs/output.h"
@@ -44,8 +45,8 @@ class GifOutput : public Output {
 
   std::vector<std::unique_ptr<Animation>> screens_;
   ColourIds ids_;
-  render::Picture picture_;             // its buffer reused from frame to frame
-  std::vector<unsigned char> encoded_;  // a frame's image being encoded
+  render::Picture picture_;   // its buffer reused from frame to frame
+  render::GifImage encoded_;  // a frame's image being encoded
   double speed_;
   double every_;               // [s], 0 = every redraw
   double interval_;            // [s]
@@ -53,8 +54,8 @@ class GifOutput : public Output {
   double lastSampled_ = -1.0;  // [s]
 };
 
-// A GifOutput; throws OutputError. The Windows build has no giflib: there it
-// always throws (sim/outputs/no_gif.cpp).
+// A GifOutput; throws OutputError, also where the system cannot write an
+// animated GIF (platform/gif_writer.h).
 std::unique_ptr<Output> openGifOutput(const std::string& dir, double speed, double every,
                                       double interval, halcyra::World& world);
 

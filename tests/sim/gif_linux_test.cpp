@@ -1,8 +1,9 @@
 // The animated screens: the files decode, hold one frame per redraw of the
 // screen's size with the delays the speed asks for, loop, and show the page's
 // pixels (exactly when the frame has at most 256 colours; the page's own
-// colours exactly always). Linux only: the Windows build has no giflib and
-// refuses --gif (gif_refused_windows_test.cpp).
+// colours exactly always). Linux only: the tests of the Windows build run
+// under Wine, whose GIF encoder writes no delays, and there --gif is refused
+// (gif_windows_test.cpp).
 #include <gif_lib.h>
 #include <gtest/gtest.h>
 
