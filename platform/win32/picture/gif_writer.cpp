@@ -18,46 +18,10 @@
 #include <utility>
 #include <vector>
 
+#include "platform/win32/picture/wic.h"
+
 namespace render {
 namespace {
-
-// Releases a COM interface at the end of the scope.
-template <typename T>
-class Com {
- public:
-  Com() = default;
-  ~Com() { reset(); }
-  Com(const Com&) = delete;
-  Com& operator=(const Com&) = delete;
-  T** out() {
-    reset();
-    return &p_;
-  }
-  T* operator->() const { return p_; }
-  T* get() const { return p_; }
-  void reset() {
-    if (p_ != nullptr) p_->Release();
-    p_ = nullptr;
-  }
-
- private:
-  T* p_ = nullptr;
-};
-
-// COM for this thread while a writer lives; a thread that has it already (in
-// either model) keeps it.
-class ComScope {
- public:
-  ComScope() : started_(SUCCEEDED(CoInitializeEx(nullptr, COINIT_MULTITHREADED))) {}
-  ~ComScope() {
-    if (started_) CoUninitialize();
-  }
-  ComScope(const ComScope&) = delete;
-  ComScope& operator=(const ComScope&) = delete;
-
- private:
-  bool started_;
-};
 
 PROPVARIANT unsigned16(USHORT value) {
   PROPVARIANT v;
@@ -96,12 +60,7 @@ class WicGifWriter : public GifWriter {
   explicit WicGifWriter(GifSink sink) : sink_(std::move(sink)) {}
 
   bool open(uint32_t width, uint32_t height, std::string& error) {
-    if (FAILED(CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER,
-                                IID_IWICImagingFactory,
-                                reinterpret_cast<void**>(factory_.out()))) ||
-        FAILED(CreateStreamOnHGlobal(nullptr, TRUE, stream_.out())) ||
-        FAILED(factory_->CreateEncoder(GUID_ContainerFormatGif, nullptr, encoder_.out())) ||
-        FAILED(encoder_->Initialize(stream_.get(), WICBitmapEncoderNoCache))) {
+    if (!startEncoder(GUID_ContainerFormatGif, factory_, stream_, encoder_)) {
       error = "this system's imaging component has no GIF encoder";
       return false;
     }
@@ -172,23 +131,19 @@ class WicGifWriter : public GifWriter {
   }
 
   bool close(std::string& error) override {
-    STATSTG stat{};
-    HGLOBAL memory = nullptr;
-    if (FAILED(encoder_->Commit()) || FAILED(stream_->Stat(&stat, STATFLAG_NONAME)) ||
-        FAILED(GetHGlobalFromStream(stream_.get(), &memory))) {
+    if (FAILED(encoder_->Commit())) {
       error = "the imaging component failed to finish the GIF";
       return false;
     }
-    const void* data = GlobalLock(memory);
-    if (data == nullptr) {
-      error = "cannot read the encoded GIF";
+    bool read = false;
+    if (!withStreamBytes(stream_.get(), [&](const unsigned char* data, size_t length) {
+          read = true;
+          return sink_(data, length);
+        })) {
+      error = read ? "write failed" : "cannot read the encoded GIF";
       return false;
     }
-    const bool written =
-        sink_(static_cast<const unsigned char*>(data), size_t(stat.cbSize.QuadPart));
-    GlobalUnlock(memory);
-    if (!written) error = "write failed";
-    return written;
+    return true;
   }
 
  private:
