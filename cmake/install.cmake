@@ -10,6 +10,7 @@
 #   lib/cmake/Halcyra/, lib/pkgconfig/halcyra.pc   for module developers: find_package(Halcyra)
 #   share/gyrelle/scenarios/                the example scenarios and campaigns
 #   share/doc/gyrelle/                      README, CHANGELOG, the pilot's guide, the example module
+#   share/man/man1/gyrelle-sim.1.gz
 # Windows: one flat folder, as a pilot unpacks it: gyrelle-sim.exe, gyrelle.dll
 # and halcyra.dll side by side, scenarios/, the pilot's guide.
 #
@@ -83,6 +84,9 @@ else()
           DESTINATION ${GYRELLE_INSTALL_DOCDIR} COMPONENT docs)
   install(DIRECTORY ${PROJECT_SOURCE_DIR}/examples/ DESTINATION ${GYRELLE_INSTALL_DOCDIR}/examples
           COMPONENT docs)
+  if(GYRELLE_MAN_PAGE_FILE)
+    install(FILES ${GYRELLE_MAN_PAGE_FILE} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1 COMPONENT docs)
+  endif()
   # The licence and release notes in Debian's form (cmake/release.cmake).
   install(FILES ${PROJECT_SOURCE_DIR}/cmake/debian/copyright ${PROJECT_BINARY_DIR}/release/changelog.gz
           DESTINATION ${GYRELLE_INSTALL_DOCDIR} COMPONENT docs)

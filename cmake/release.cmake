@@ -21,4 +21,29 @@ if(NOT WIN32)
        "  * Release ${PROJECT_VERSION}: see CHANGELOG.md beside this file.\n\n"
        " -- The Gyrelle developers <gyrelle@example.org>  ${release_rfc2822}\n")
   execute_process(COMMAND gzip -9nf ${PROJECT_BINARY_DIR}/release/changelog COMMAND_ERROR_IS_FATAL ANY)
+
+  # The manual page, gyrelle-sim(1), made by help2man from --help and
+  # --version, so that it says what the program says; dated the release's
+  # date (SOURCE_DATE_EPOCH). Not in the sanitizer builds, whose programs the
+  # build would run.
+  option(GYRELLE_MAN_PAGE "Write gyrelle-sim's manual page (help2man)" ON)
+  find_program(HELP2MAN help2man)
+  if(GYRELLE_MAN_PAGE AND NOT HELP2MAN)
+    message(WARNING "help2man is missing (run scripts/setup.sh): no manual page")
+  endif()
+  if(GYRELLE_MAN_PAGE AND HELP2MAN)
+    execute_process(COMMAND date -u -d "${GYRELLE_RELEASE_DATE}" +%s
+                    OUTPUT_VARIABLE release_epoch OUTPUT_STRIP_TRAILING_WHITESPACE
+                    COMMAND_ERROR_IS_FATAL ANY)
+    set(GYRELLE_MAN_PAGE_FILE ${PROJECT_BINARY_DIR}/release/gyrelle-sim.1.gz)
+    add_custom_command(
+      OUTPUT ${GYRELLE_MAN_PAGE_FILE}
+      COMMAND ${CMAKE_COMMAND} -E env SOURCE_DATE_EPOCH=${release_epoch} ${HELP2MAN} --no-info
+              --name "fly scenarios with the Gyrelle module in the stand-in Halcyra host"
+              --output ${PROJECT_BINARY_DIR}/release/gyrelle-sim.1 $<TARGET_FILE:gyrelle-sim>
+      COMMAND gzip -9nf ${PROJECT_BINARY_DIR}/release/gyrelle-sim.1
+      DEPENDS gyrelle-sim
+      COMMENT "Writing gyrelle-sim's manual page")
+    add_custom_target(gyrelle_man_page ALL DEPENDS ${GYRELLE_MAN_PAGE_FILE})
+  endif()
 endif()

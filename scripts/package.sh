@@ -22,7 +22,7 @@ done
 
 if [ $build = 1 ]; then
   source scripts/ccache-env.sh
-  scripts/setup.sh gyrelle-sim
+  scripts/setup.sh gyrelle-sim gyrelle_man_page
   scripts/setup-windows.sh gyrelle-sim
 fi
 for tree in build build-windows; do

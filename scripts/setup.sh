@@ -26,8 +26,9 @@ install_missing -- "${packages[@]}"
 # machines reached by ssh (GNU parallel); without the recommended extras.
 install_missing --no-install-recommends -- slurm-wlm munge parallel
 # The release packages (scripts/package.sh): dpkg-shlibdeps works out the
-# .deb's dependencies; lintian judges the .deb in the packages' test.
-install_missing --no-install-recommends -- dpkg-dev lintian
+# .deb's dependencies; help2man writes gyrelle-sim's manual page from its
+# --help; lintian judges the .deb in the packages' test.
+install_missing --no-install-recommends -- dpkg-dev help2man lintian
 
 # A comma-decimal locale, so that the tests can show the module printing a
 # decimal point while the host process runs under one.

@@ -6,6 +6,7 @@
 #include <optional>
 
 #include "platform/interrupt.h"
+#include "platform/library.h"
 #include "platform/standard_streams.h"
 #include "sim/campaign/campaign_command.h"
 #include "sim/outputs/output_paths.h"
@@ -99,7 +100,9 @@ int runCommandLine(int argc, char** argv, const Program& program) {
   app.add_option("--until", times.until,
                  "stop at this simulation time [s] (default: the scenario's)")
       ->check(kNotNegative);
-  app.add_option("--module", o.module, "module library to load")->capture_default_str();
+  app.add_option("--module", o.module,
+                 "module library to load (default: the " + libraryFileName("gyrelle") +
+                     " that comes with gyrelle-sim)");
   app.add_option("--frames", o.framesDir, "write screenN-TTTTTT.mmm.png pictures into this folder");
   app.add_option("--frame-every", times.frameEvery, "seconds between pictures (default 10)")
       ->check(kPositive);

@@ -63,7 +63,9 @@ CampaignCommand::CampaignCommand(CLI::App& app, const std::string& module)
                    "fly runs [I*runs/N, (I+1)*runs/N) into DIR/shard-I-of-N.csv only")
       ->type_name("I/N");
   c.campaign->add_flag("--resume", c.resume, "fly only the runs the shard file lacks");
-  c.campaign->add_option("--module", c.module, "module library to load")->capture_default_str();
+  c.campaign->add_option("--module", c.module,
+                         "module library to load (default: the " + libraryFileName("gyrelle") +
+                             " that comes with gyrelle-sim)");
   c.campaign
       ->add_option("--time-limit", c.timeLimit,
                    "wall-clock seconds a run may take (default: the campaign's)")
