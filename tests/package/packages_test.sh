@@ -31,14 +31,15 @@ version=$("$linux/bin/gyrelle-sim" --version | sed -n 's/^gyrelle-sim //p')
 grep -q "^## \[$version\] - " "$src/CHANGELOG.md" || fail "CHANGELOG.md has no entry for $version"
 
 # --- the packages and their sums -----------------------------------------------
-"$src/scripts/package.sh" --no-build --out "$work/dist" >/dev/null
+"$src/scripts/package.sh" --no-build --out "$work/dist" >/dev/null || fail "scripts/package.sh failed"
 tgz=gyrelle-$version-linux-x86_64.tar.gz deb=gyrelle_${version}_amd64.deb zip=gyrelle-$version-win64.zip
 [ "$(cd "$work/dist" && ls | sort | tr '\n' ' ')" = "SHA256SUMS $tgz $zip $deb " ] ||
   fail "dist holds: $(ls "$work/dist" | tr '\n' ' ')"
 (cd "$work/dist" && sha256sum --check --quiet SHA256SUMS) || fail "SHA256SUMS does not match"
 [ "$(wc -l < "$work/dist/SHA256SUMS")" = 3 ] || fail "SHA256SUMS does not list the three packages"
 
-"$linux/bin/gyrelle-sim" --quiet --dump "$work/build.dump" >>"$log" 2>&1
+"$linux/bin/gyrelle-sim" --quiet --dump "$work/build.dump" >>"$log" 2>&1 ||
+  fail "the build tree's gyrelle-sim does not fly"
 [ -s "$work/build.dump" ] || fail "the build tree's gyrelle-sim wrote no dump"
 same_dump() {  # NAME DUMP: the default flight's dump from a package equals the build tree's
   cmp -s "$work/build.dump" "$2" || fail "$1: the default scenario's dump differs from the build tree's"
@@ -49,7 +50,8 @@ same_dump() {  # NAME DUMP: the default flight's dump from a package equals the 
 mkdir -p "$work/tgz" "$work/elsewhere"
 tar -xzf "$work/dist/$tgz" -C "$work/tgz"
 root=$work/tgz/gyrelle-$version-linux-x86_64
-(cd "$work/elsewhere" && env -i PATH=/usr/bin:/bin "$root/bin/gyrelle-sim" --quiet --dump "$work/tgz.dump" >>"$log" 2>&1)
+(cd "$work/elsewhere" && env -i PATH=/usr/bin:/bin "$root/bin/gyrelle-sim" --quiet --dump "$work/tgz.dump" >>"$log" 2>&1) ||
+  fail "tarball: gyrelle-sim does not fly from the unpacked folder"
 same_dump tarball "$work/tgz.dump"
 [ "$("$root/bin/gyrelle-sim" --version)" = "gyrelle-sim $version" ] || fail "tarball: --version"
 # Through a link in another folder, with the pictures: the hand-over to
@@ -71,7 +73,7 @@ for field in "Package: gyrelle" "Version: $version" "Architecture: amd64"; do
 done
 dpkg-deb -x "$work/dist/$deb" "$work/root"
 (cd "$work/elsewhere" && env -i PATH=/usr/bin:/bin "$work/root/usr/bin/gyrelle-sim" --quiet \
-   --dump "$work/deb.dump" >>"$log" 2>&1)
+   --dump "$work/deb.dump" >>"$log" 2>&1) || fail ".deb: gyrelle-sim does not fly from the scratch root"
 same_dump .deb "$work/deb.dump"
 lintian_out=$(lintian --tag-display-limit 0 "$work/dist/$deb" 2>&1 | grep -v 'root privileges' || true)
 [ -z "$lintian_out" ] || echo "$lintian_out"
@@ -85,7 +87,8 @@ folder=$work/zip/gyrelle-$version-win64
 for f in gyrelle.dll gyrelle-sim.exe halcyra.dll pilot-guide.md scenarios/default.toml; do
   [ -f "$folder/$f" ] || fail "zip: $f is missing"
 done
-(cd "$work/elsewhere" && wine_run "$folder/gyrelle-sim.exe" --quiet --dump "$work/zip.dump" >>"$log" 2>&1)
+(cd "$work/elsewhere" && wine_run "$folder/gyrelle-sim.exe" --quiet --dump "$work/zip.dump" >>"$log" 2>&1) ||
+  fail "zip: gyrelle-sim.exe does not fly from the unpacked folder"
 same_dump zip "$work/zip.dump"
 [ "$(wine_run "$folder/gyrelle-sim.exe" --version | tr -d '\r')" = "gyrelle-sim $version" ] ||
   fail "zip: --version"
@@ -113,6 +116,6 @@ PKG_CONFIG_PATH=$root/lib/pkgconfig c++ -std=c++17 -Wall -Wextra -Werror -shared
   "$example/hello.cpp" $(PKG_CONFIG_PATH=$root/lib/pkgconfig pkg-config --cflags --libs halcyra) \
   -o "$work/libhello-pc.so" || fail "the example does not build with pkg-config"
 "$root/bin/gyrelle-sim" "$example/hello.toml" --module "$work/libhello-pc.so" --quiet \
-  --dump "$work/hello-pc.dump" >>"$log" 2>&1
+  --dump "$work/hello-pc.dump" >>"$log" 2>&1 || fail "hello: the pkg-config build does not fly"
 cmp -s "$work/hello.dump" "$work/hello-pc.dump" || fail "hello: pkg-config's build flies otherwise"
 echo "ok: the example module built with pkg-config against the tarball flies alike"
