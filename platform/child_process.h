@@ -14,6 +14,13 @@
 
 namespace sim {
 
+#ifdef _WIN32
+// One argument as the C runtime's command-line parser reads it back: quoted
+// when it holds blanks or quotes, a quote escaped by a backslash, and the
+// backslashes before a quote (or the closing one) doubled.
+std::string commandLineArgument(const std::string& arg);
+#endif
+
 class ChildProcess {
  public:
   // Starts program with the arguments args (program not among them). Throws

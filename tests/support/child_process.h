@@ -13,6 +13,8 @@
 
 #ifdef _WIN32
 #include <windows.h>
+
+#include "platform/child_process.h"  // sim::commandLineArgument
 #else
 #include <fcntl.h>
 #include <signal.h>
@@ -26,29 +28,6 @@ extern char** environ;
 namespace testsupport {
 
 #ifdef _WIN32
-// One argument as the C runtime's command-line parser reads it back: quoted
-// when it holds blanks or quotes, a quote escaped by a backslash, and the
-// backslashes before a quote (or the closing one) doubled.
-inline std::string commandLineArgument(const std::string& arg) {
-  if (!arg.empty() && arg.find_first_of(" \t\n\v\"") == std::string::npos) return arg;
-  std::string quoted = "\"";
-  for (size_t i = 0;; ++i) {
-    size_t backslashes = 0;
-    for (; i < arg.size() && arg[i] == '\\'; ++i) ++backslashes;
-    if (i == arg.size()) {
-      quoted.append(2 * backslashes, '\\');
-      break;
-    }
-    if (arg[i] == '"') {
-      quoted.append(2 * backslashes + 1, '\\');
-    } else {
-      quoted.append(backslashes, '\\');
-    }
-    quoted += arg[i];
-  }
-  return quoted + "\"";
-}
-
 // Gives this process a console of its own, once, on which it ignores Ctrl-C:
 // the console an interruptible child shares, and the Ctrl-C sent there
 // reaches this process and that child alone. Made before any file handle
@@ -78,7 +57,7 @@ class ChildProcess {
     if (interruptible) ownConsoleIgnoringCtrlC();
     std::string commandLine;
     for (const std::string& a : args)
-      commandLine += (commandLine.empty() ? "" : " ") + commandLineArgument(a);
+      commandLine += (commandLine.empty() ? "" : " ") + sim::commandLineArgument(a);
     SECURITY_ATTRIBUTES inherited{sizeof inherited, nullptr, TRUE};
     const DWORD share = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
     HANDLE in = CreateFileA("NUL", GENERIC_READ, share, &inherited, OPEN_EXISTING, 0, nullptr);

@@ -14,11 +14,7 @@
 #include <stdexcept>
 
 namespace sim {
-namespace {
 
-// One argument as the C runtime's command-line parser reads it back: quoted
-// when it holds blanks or quotes, a quote escaped by a backslash, and the
-// backslashes before a quote (or the closing one) doubled.
 std::string commandLineArgument(const std::string& arg) {
   if (!arg.empty() && arg.find_first_of(" \t\n\v\"") == std::string::npos) return arg;
   std::string quoted = "\"";
@@ -34,6 +30,8 @@ std::string commandLineArgument(const std::string& arg) {
   }
   return quoted + "\"";
 }
+
+namespace {
 
 std::string hex(DWORD code) {
   char text[16];
