@@ -36,8 +36,10 @@ set(GYRELLE_INSTALL_INCLUDEDIR ${CMAKE_INSTALL_INCLUDEDIR}/halcyra)
 # gyrelle-sim looks for its companions beside itself, then here.
 file(RELATIVE_PATH companion_from_bin /prefix/${GYRELLE_INSTALL_BINDIR}
      /prefix/${GYRELLE_INSTALL_COMPANIONDIR})
-set_property(SOURCE ${PROJECT_SOURCE_DIR}/sim/run/program_files.cpp APPEND PROPERTY
-             COMPILE_DEFINITIONS GYRELLE_COMPANION_DIR="${companion_from_bin}")
+# (A source's property is seen by the targets of the folder it is set for:
+# sim/, whose targets compile the file.)
+set_property(SOURCE ${PROJECT_SOURCE_DIR}/sim/run/program_files.cpp DIRECTORY ${PROJECT_SOURCE_DIR}/sim
+             APPEND PROPERTY COMPILE_DEFINITIONS GYRELLE_COMPANION_DIR="${companion_from_bin}")
 
 # The programs and libraries find each other relative to themselves, so that
 # an unpacked package runs from any folder; "$ORIGIN" too for the Python

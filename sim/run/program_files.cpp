@@ -5,9 +5,8 @@
 
 #include "platform/library.h"
 
-#ifndef GYRELLE_COMPANION_DIR
-#define GYRELLE_COMPANION_DIR "../lib/gyrelle"
-#endif
+// GYRELLE_COMPANION_DIR: set by the build from its install folders
+// (cmake/install.cmake), the one place that layout is stated.
 
 namespace sim {
 
